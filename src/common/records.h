@@ -1,0 +1,84 @@
+// Records that cross the module boundary, in the byte layout hosts rely on (packed,
+// little-endian, x86_64 sizes).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vdinv {
+
+static_assert(sizeof(void*) == 8, "the record layouts are those of the 64-bit Linux build");
+
+#pragma pack(push, 1)
+
+// OLE VARIANT in 16 bytes: type word at 0, value at 8.
+struct TOleVariant {
+  uint16_t vt;
+  uint8_t reserved[6];
+  uint8_t value[8];
+};
+
+// The host's description of one tag (the driver only reads it).
+struct TTagInfo {
+  uint32_t TagID;
+  char TagName[36];
+  char TagAddr[64];
+  uint8_t DataType;
+  uint8_t pad1[3];
+  uint32_t ScanPeriod;
+  uint8_t notRead[8];
+  TOleVariant InitValue;
+};
+
+// One value record of OnDataRead and OnDataWrite.
+struct TTagValue {
+  uint32_t TagID;
+  double TimeStamp;
+  uint32_t Quality;
+  uint8_t DataType;
+  uint8_t pad[3];
+  union {
+    double analog;
+    int32_t switchValue;
+    char* text;
+    uint8_t raw[8];
+  } Value;
+};
+
+// One address template of GetTagAddrList.
+struct TTagAddrTemplate {
+  uint8_t prefixLen;
+  char prefix[255];
+  uint8_t descriptionLen;
+  char description[255];
+  uint8_t tagType;
+  uint8_t access;
+  uint8_t pad[2];
+  double upperLimit;
+  double lowerLimit;
+  int32_t reserved;
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(TOleVariant) == 16);
+static_assert(sizeof(TTagInfo) == 136);
+static_assert(offsetof(TTagInfo, TagName) == 4);
+static_assert(offsetof(TTagInfo, TagAddr) == 40);
+static_assert(offsetof(TTagInfo, DataType) == 104);
+static_assert(offsetof(TTagInfo, ScanPeriod) == 108);
+static_assert(offsetof(TTagInfo, InitValue) == 120);
+static_assert(sizeof(TTagValue) == 28);
+static_assert(offsetof(TTagValue, TimeStamp) == 4);
+static_assert(offsetof(TTagValue, Quality) == 12);
+static_assert(offsetof(TTagValue, DataType) == 16);
+static_assert(offsetof(TTagValue, Value) == 20);
+static_assert(sizeof(TTagAddrTemplate) == 536);
+static_assert(offsetof(TTagAddrTemplate, tagType) == 512);
+static_assert(offsetof(TTagAddrTemplate, upperLimit) == 516);
+static_assert(offsetof(TTagAddrTemplate, reserved) == 532);
+
+// Tag value types of DataType.
+enum TagDataType : uint8_t { kAnalog = 0, kSwitch = 1, kString = 2 };
+
+}  // namespace vdinv

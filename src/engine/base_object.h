@@ -1,0 +1,176 @@
+// TBaseDLLObject: the device-independent driver engine. One instance serves one host thread:
+// it owns the copy of the device parameter block, the tag table, the command list, the write
+// queue, the run state, the statistics and the log. The protocol layers derive from it and
+// override its hooks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/command_item.h"
+#include "common/guard.h"
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "common/tag_item.h"
+#include "engine/driver_environment.h"
+#include "engine/log_file.h"
+
+namespace vdinv::engine {
+
+using CommandPtr = std::unique_ptr<TCommandItem>;
+using CommandList = std::vector<CommandPtr>;
+using TagInfoList = std::vector<const TTagInfo*>;
+
+class TBaseDLLObject : public ExceptionLog {
+ public:
+  TBaseDLLObject(const DriverEnvironment& env, bool firstInstance);
+  virtual ~TBaseDLLObject();
+  TBaseDLLObject(const TBaseDLLObject&) = delete;
+  TBaseDLLObject& operator=(const TBaseDLLObject&) = delete;
+
+  // Published properties.
+  const std::string& sErrEvent() const { return sErrEvent_; }
+  int32_t TagCount() const { return TagCount_; }
+  int32_t ScanTime() const { return ScanTime_; }
+  bool FirstInstance() const { return FirstInstance_; }
+  const std::string& DevMsg() const { return DevMsg_; }
+  bool EnLog() const { return EnLog_; }
+
+  // Life of the object.
+  virtual bool IniParm(const TDevParmBlock* block);
+  virtual void Refresh();
+  virtual void OptimizeCommParm();
+  virtual int32_t GetInterval();
+  virtual bool IniDLLObj(const TDevParmBlock* block, const TagInfoList& tags);
+  virtual void Stop();
+
+  // Tag table.
+  virtual bool IniTagList(const TagInfoList& tags);
+  virtual std::unique_ptr<TTagItem> CreatInternalTag(const TTagInfo& info);
+  // Keeps an ordinary tag or releases it (setting the reference to null) with its messages.
+  virtual void CheckAddrValid(std::unique_ptr<TTagItem>& tag);
+  // Fills the protocol-dependent fields of a new record: type, device, model, address parts
+  // and writability.
+  virtual void ParseTagAddress(TTagItem& tag);
+
+  // Command list.
+  virtual CommandPtr CreatCommand(TTagItem& tag, CommandList& list, bool isWrite);
+  virtual void FreeCommand(CommandPtr& command);
+  // True when a tag of this type is polled with read commands.
+  virtual bool TypeNeedsReadCommand(int32_t typeIndex) const;
+
+  // Execution: one step of the run-state machine per host poll, and write requests.
+  virtual bool ReadExecute();
+  virtual bool WriteExecute(uint32_t tagId, const TagValue& value);
+  virtual void GetRunEvent();
+  virtual void SwitchRunStatus();
+
+  // Messages and log.
+  virtual void LogFileMaintenance();
+  virtual void WriteCommEvent(const std::string& text);
+  virtual void WriteDevMsg(const std::string& text);
+  virtual void SetLogMsg(const std::string& text);
+  virtual void SetEnLog(bool value);
+  virtual void SetLinkOK(bool value);
+  virtual void SetCommEnabled(bool value);
+
+  // A log line: local date and time, the text, "\r\n".
+  void LogLine(const std::string& text);
+  // The date-time stamp of a log line.
+  std::string DateTimeText() const;
+  void LogException(const char* cls, const char* method) noexcept override;
+
+  // The tag behind a host identifier, or null when the identifier was not handed over at
+  // initialisation (or its tag was rejected).
+  TTagItem* TagById(uint32_t tagId);
+  const std::vector<std::unique_ptr<TTagItem>>& Tags() const { return TagList_; }
+  const TDevParmBlock& Parm() const { return *Parm_; }
+  bool Running() const { return Running_; }
+  bool Stopped() const { return Stopped_; }
+  bool ParmLoaded() const { return ParmLoaded_; }
+  bool LinkOK() const { return LinkOK_; }
+  bool CommEnabled() const { return CommEnabled_; }
+  bool LogReady() const { return LogReady_; }
+  int32_t DefaultDevID() const { return DefaultDevID_; }
+  int32_t FaultEvent() const { return FaultEvent_; }
+  void SetFaultEvent(int32_t handle) { FaultEvent_ = handle; }
+  const CommandList& Commands() const { return CommandList_; }
+  uint32_t Tick() const { return env_.clock->TickCount(); }
+  platform::LocalDateTime Now() const { return env_.clock->Now(); }
+  const TModuleInfo& HostModule() const { return *env_.hostModule; }
+  const TModuleInfo& DriverModule() const { return *env_.driverModule; }
+
+ protected:
+  // Runs the destruction steps once, with the most derived class's overrides; every class's
+  // destructor calls it.
+  void Destroying();
+  // Writes the start banner; true when every line was written.
+  bool WriteStartBanner();
+  // Writes the per-tag statistics, memory lines, run time and run summary.
+  void WriteRunReport(uint32_t runTime);
+  // The text of a link status code (Part of the status tags' values).
+  std::string StatusText(int32_t code) const;
+  // "<n>号变频器<ModelName>": the label of a device in status texts.
+  std::string DeviceLabel(int32_t devId) const;
+  bool ValidDevice(int32_t devId) const { return devId >= 0 && devId < kDeviceCount; }
+  bool ErrorLogOn() const { return Parm_->EnErrorLog != 0; }
+  bool DebugOn() const { return Parm_->EnDebug != 0; }
+  bool TraceOn() const { return Parm_->EnTraceLog != 0; }
+
+  DriverEnvironment env_;
+  LogFile log_;
+
+  // Fields in the design's order.
+  bool FirstInstance_;
+  int32_t ScanTime_ = 500;
+  int32_t TagCount_ = 0;
+  bool ParmLoaded_ = false;
+  std::string sErrEvent_;
+  bool LinkOK_ = false;
+  bool CommEnabled_ = true;
+  std::string LineEnd_;
+  uint32_t StartTick_ = 0;
+  uint32_t StopTick_ = 0;
+  uint8_t RunStatus_ = 0;
+  uint8_t RunSubStatus_ = 0;
+  uint8_t RunEvent_ = 0;
+  uint32_t WriteFailTotal_ = 0;
+  uint32_t ReadFailTotal_ = 0;
+  std::array<int8_t, kDeviceCount> DevLinkStatus_{};
+  std::array<int32_t, kDeviceCount> DevFailCount_{};
+  std::array<bool, kDeviceCount> DevEnabled_{};
+  int8_t CommStatus_ = 0;
+  uint32_t ReadCommCount_ = 0;
+  uint32_t WriteCommCount_ = 0;
+  double WriteTimeoutCount_ = 0;
+  double ReadTimeoutCount_ = 0;
+  double RunStartTime_ = 0;
+  uint32_t LastCommTick_ = 0;
+  std::string DevMsg_;
+  bool EnLog_ = true;
+  bool EnLogTag_ = false;
+  bool Running_ = false;
+  bool Stopped_ = false;
+  bool LogReady_ = false;
+  int32_t WriteLogBudget_ = 1000;
+  CommandList CommandList_;
+  std::vector<std::unique_ptr<TTagItem>> TagList_;
+  // Host identifier -> position in TagList_ (a map: identifiers may be sparse and large).
+  std::unordered_map<uint32_t, int32_t> TagMap_;
+  // The engine's own copy of the block (held on the heap: it is 26 KB).
+  std::unique_ptr<TDevParmBlock> Parm_;
+  int32_t DefaultDevID_ = 99;
+  int32_t FaultEvent_ = 0;
+  TCommandItem* CurCommand_ = nullptr;
+  TCommandItem* NextCommand_ = nullptr;
+  CommandList WriteQueue_;
+
+ private:
+  bool destroyed_ = false;
+};
+
+}  // namespace vdinv::engine

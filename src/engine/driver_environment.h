@@ -1,0 +1,19 @@
+// What a driver object takes from its surroundings: the module records, the log file and the
+// clock. The host interface hands in the process-wide ones; tests hand in their own.
+#pragma once
+
+#include <string>
+
+#include "common/module_info.h"
+#include "platform/clock.h"
+
+namespace vdinv::engine {
+
+struct DriverEnvironment {
+  const TModuleInfo* hostModule = nullptr;
+  const TModuleInfo* driverModule = nullptr;
+  std::string logPath;
+  platform::IClock* clock = nullptr;
+};
+
+}  // namespace vdinv::engine

@@ -1,0 +1,74 @@
+// The module's exported functions: C linkage, default visibility, nothing else visible.
+// Every export runs its body in the guard, so no exception ever reaches the host.
+#include <cstdint>
+
+#include "common/guard.h"
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "host/process.h"
+#include "host/runtime_api.h"
+
+#define VDINV_EXPORT extern "C" __attribute__((visibility("default")))
+
+using vdinv::Guarded;
+using vdinv::TTagInfo;
+using vdinv::TTagValue;
+
+namespace {
+
+constexpr const char* kUnit = "DLLMain";
+
+// Loading the library creates the process's state (thread slot, guard, module records, log
+// path); unloading destroys it together with the unloading thread's driver object.
+struct LibraryLifetime {
+  LibraryLifetime() {
+    Guarded(nullptr, kUnit, "DLL_PROCESS_ATTACH", [] { vdinv::host::Process::Instance(); });
+  }
+} g_library;
+
+}  // namespace
+
+VDINV_EXPORT bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
+  return Guarded(nullptr, kUnit, "IniDriver", false,
+                 [&] { return vdinv::host::IniDriver(count, tags, pdb, msg); });
+}
+
+VDINV_EXPORT bool IniDriverEx(int32_t faultEvent) {
+  return Guarded(nullptr, kUnit, "IniDriverEx", true,
+                 [&] { return vdinv::host::IniDriverEx(faultEvent); });
+}
+
+VDINV_EXPORT bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
+  return Guarded(nullptr, kUnit, "OnDataRead", true,
+                 [&] { return vdinv::host::OnDataRead(count, values, msg); });
+}
+
+VDINV_EXPORT bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
+  return Guarded(nullptr, kUnit, "OnDataWrite", false,
+                 [&] { return vdinv::host::OnDataWrite(count, values, msg); });
+}
+
+VDINV_EXPORT bool GetDeviceStatus(char** msg) {
+  return Guarded(nullptr, kUnit, "GetDeviceStatus", true,
+                 [&] { return vdinv::host::GetDeviceStatus(msg); });
+}
+
+VDINV_EXPORT void WriteLog(bool enable, char** msg) {
+  Guarded(nullptr, kUnit, "WriteLog", [&] { vdinv::host::WriteLog(enable, msg); });
+}
+
+VDINV_EXPORT uint16_t DetectScanTime(void) {
+  return Guarded(nullptr, kUnit, "DetectScanTime", vdinv::host::kDefaultScanTime,
+                 [] { return vdinv::host::DetectScanTime(); });
+}
+
+VDINV_EXPORT bool FreeDriver(void) {
+  return Guarded(nullptr, kUnit, "FreeDriver", true, [] { return vdinv::host::FreeDriver(); });
+}
+
+VDINV_EXPORT int32_t GetPDBLen(void) { return vdinv::kPdbLength; }
+
+VDINV_EXPORT void* FullPDB(void* pdb) {
+  return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
+                 [&] { return vdinv::FullPdb(pdb); });
+}

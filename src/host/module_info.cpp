@@ -1,0 +1,149 @@
+#include "host/module_info.h"
+
+#include <optional>
+#include <utility>
+
+#include "common/messages.h"
+#include "host/own_version_resource.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/version_resource.h"
+
+namespace vdinv::host {
+namespace {
+
+constexpr std::string_view kInstallKey = "Software\\KORVI";
+constexpr std::string_view kInstallValue = "PATH";
+constexpr std::string_view kHostSettingsFile = "Ovatrex.ini";
+constexpr std::string_view kFallbackDir = "../";
+
+// First byte of a GBK double-byte character.
+bool IsGbkLeadByte(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  // Blanks as the design's trim knows them: spaces and control characters.
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Module file names compare as the design's file system compares them: without regard to case.
+bool IsDriverModule(std::string_view moduleFileName) {
+  return EqualsIgnoringCase(moduleFileName, kDriverModule) ||
+         EqualsIgnoringCase(moduleFileName, platform::DriverModuleFileName());
+}
+
+// Version entries of indices 0 to 11, which stay empty when absent.
+constexpr std::pair<ModuleField, std::string_view> kPlainEntries[] = {
+    {kCompanyName, "CompanyName"},           {kFileDescription, "FileDescription"},
+    {kFileVersion, "FileVersion"},           {kInternalName, "InternalName"},
+    {kLegalCopyright, "LegalCopyright"},     {kLegalTrademarks, "LegalTrademarks"},
+    {kOriginalFileName, "OriginalFileName"}, {kProductName, "ProductName"},
+    {kProductVersion, "ProductVersion"},     {kSpecialBuild, "SpecialBuild"},
+    {kPrivateBuild, "PrivateBuild"},         {kComments, "Comments"},
+};
+
+struct DeviceWordEntry {
+  ModuleField field;
+  std::string_view name;
+  Msg fallback;
+};
+
+// The device words of indices 15 to 30, with the words used when a module does not name them.
+// The entry names are matched exactly as written, including "slotIDName".
+constexpr DeviceWordEntry kDeviceWordEntries[] = {
+    {kDeviceName, "DeviceName", Msg::DefaultDeviceName},
+    {kDevTypeName, "DevTypeName", Msg::DefaultDevTypeName},
+    {kDevIDName, "DevIDName", Msg::DefaultDevIDName},
+    {kChName, "ChName", Msg::DefaultChName},
+    {kChIDName, "ChIDName", Msg::DefaultChIDName},
+    {kSlotName, "SlotName", Msg::DefaultSlotName},
+    {kSlotIDName, "slotIDName", Msg::DefaultSlotIDName},
+    {kBitName, "BitName", Msg::DefaultBitName},
+    {kBitIDName, "BitIDName", Msg::DefaultBitIDName},
+    {kThirdSegName, "ThirdSegName", Msg::DefaultThirdSegName},
+    {kThirdSegIDName, "ThirdSegIDName", Msg::DefaultThirdSegIDName},
+    {kFourSegName, "FourSegName", Msg::DefaultFourSegName},
+    {kFourSegIDName, "FourSegIDName", Msg::DefaultFourSegIDName},
+    {kFiveSegName, "FiveSegName", Msg::DefaultFiveSegName},
+    {kFiveSegIDName, "FiveSegIDName", Msg::DefaultFiveSegIDName},
+};
+
+// The text of a version entry up to its terminating zero, or nothing when the entry is absent.
+std::optional<std::string> FindEntry(const platform::VersionResource& resource,
+                                     std::string_view name) {
+  auto it = resource.strings.find(std::string(name));
+  if (it == resource.strings.end()) return std::nullopt;
+  return it->second.substr(0, it->second.find('\0'));
+}
+
+}  // namespace
+
+std::string DirectoryPart(std::string_view path) {
+  size_t end = 0;  // one past the last separator seen
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (IsGbkLeadByte(c) && i + 1 < path.size()) {
+      ++i;  // the trail byte may look like "\" but is part of the character
+    } else if (c == '/' || c == '\\') {
+      end = i + 1;
+    }
+  }
+  return std::string(path.substr(0, end));
+}
+
+std::string HostInstallDir() {
+  const std::string path = platform::ReadRegistryString(kInstallKey, kInstallValue);
+  std::string dir(TrimBlanks(DirectoryPart(path)));
+  if (!platform::FileExists(dir + std::string(kHostSettingsFile))) dir = kFallbackDir;
+  return dir;
+}
+
+bool ReadModuleInfo(std::string_view moduleFileName, TModuleInfo& info) {
+  // Re-reading a record never keeps texts of an earlier read.
+  info = TModuleInfo{};
+  const std::string installDir = HostInstallDir();
+  info[kInstallDir] = installDir;
+
+  std::optional<platform::VersionResource> resource;
+  if (IsDriverModule(moduleFileName)) {
+    resource = OwnVersionResource();
+  } else {
+    resource = platform::ReadVersionResource(moduleFileName, installDir);
+  }
+  if (!resource) return false;
+
+  if (resource->hasFixedVersion) {
+    const unsigned* v = resource->fileVersion;
+    info[kNumericFileVersion] = std::to_string(v[0]) + "." + std::to_string(v[1]) + "." +
+                                std::to_string(v[2]) + "." + std::to_string(v[3]);
+  }
+  for (const auto& [field, name] : kPlainEntries) {
+    if (auto text = FindEntry(*resource, name)) info[field] = std::move(*text);
+  }
+  for (const auto& entry : kDeviceWordEntries) {
+    auto text = FindEntry(*resource, entry.name);
+    info[entry.field] = text ? std::move(*text) : Text(entry.fallback);
+  }
+  return true;
+}
+
+bool ReadProductInfo(std::string_view /*moduleFileName*/, TProductInfo& info) {
+  info = TProductInfo{};
+  return false;
+}
+
+}  // namespace vdinv::host

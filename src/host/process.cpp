@@ -1,0 +1,62 @@
+#include "host/process.h"
+
+#include "common/guard.h"
+#include "engine/log_file.h"
+#include "host/module_info.h"
+#include "platform/version_resource.h"
+
+namespace vdinv::host {
+
+Process& Process::Instance() {
+  static Process process;
+  return process;
+}
+
+Process::Process() : slot_(&Process::DestroyDriver) {
+  ReadModuleInfo(kHostExecutable, hostModule_);
+  ReadModuleInfo(platform::DriverModuleFileName(), driverModule_);
+  ReadProductInfo(platform::DriverModuleFileName(), productInfo_);
+  logPath_ = engine::ComputeLogPath();
+  initGuard_ = std::make_unique<platform::AutoResetEvent>(true);
+}
+
+Process::~Process() = default;
+
+void Process::DestroyDriver(void* driver) {
+  Guarded(nullptr, "DLLMain", "DLL_THREAD_DETACH",
+          [&] { delete static_cast<protocol::TDLLObject*>(driver); });
+}
+
+engine::DriverEnvironment Process::Environment() const {
+  engine::DriverEnvironment env;
+  env.hostModule = &hostModule_;
+  env.driverModule = &driverModule_;
+  std::lock_guard lock(overrideMutex_);
+  env.logPath = logPathOverride_.empty() ? logPath_ : logPathOverride_;
+  env.clock = clockOverride_ != nullptr ? clockOverride_ : &platform::SystemClock();
+  return env;
+}
+
+void Process::UseClock(platform::IClock* clock) {
+  std::lock_guard lock(overrideMutex_);
+  clockOverride_ = clock;
+}
+
+void Process::UseLogPath(const std::string& path) {
+  std::lock_guard lock(overrideMutex_);
+  logPathOverride_ = path;
+}
+
+protocol::TDLLObject* Process::ThreadDriver() const {
+  return slot_.Valid() ? static_cast<protocol::TDLLObject*>(slot_.Get()) : nullptr;
+}
+
+void Process::ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver) {
+  if (!slot_.Valid()) return;
+  auto* old = static_cast<protocol::TDLLObject*>(slot_.Get());
+  slot_.Set(nullptr);
+  delete old;
+  slot_.Set(driver.release());
+}
+
+}  // namespace vdinv::host

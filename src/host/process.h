@@ -1,0 +1,62 @@
+// What the loaded library keeps for the whole process: the thread slot holding each host
+// thread's driver object, the initialisation guard TLSEvent, the module records and the log
+// path. The records and the path are computed once, when the library is loaded, and never
+// rewritten while other threads read them.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "common/module_info.h"
+#include "engine/driver_environment.h"
+#include "platform/threading.h"
+#include "protocol/dll_object.h"
+
+namespace vdinv::host {
+
+class Process {
+ public:
+  // The process's instance, created on first use (the library's load).
+  static Process& Instance();
+
+  Process();
+  ~Process();  // the library's unload: destroys the calling thread's driver object
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // The guard that admits one IniDriver at a time; null when it could not be created.
+  platform::AutoResetEvent* InitGuard() { return initGuard_.get(); }
+
+  const TModuleInfo& HostModule() const { return hostModule_; }
+  const TModuleInfo& DriverModule() const { return driverModule_; }
+  const TProductInfo& ProductInfo() const { return productInfo_; }
+  const std::string& LogPath() const { return logPath_; }
+
+  // The surroundings handed to every new driver object.
+  engine::DriverEnvironment Environment() const;
+  // Replaces the clock and the log path of driver objects created afterwards (for programs
+  // and tests that embed the engine); null / empty restores the system's.
+  void UseClock(platform::IClock* clock);
+  void UseLogPath(const std::string& path);
+
+  // The calling thread's driver object, or null.
+  protocol::TDLLObject* ThreadDriver() const;
+  // Destroys the calling thread's object (stopping it first) and stores the new one.
+  void ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver);
+
+ private:
+  static void DestroyDriver(void* driver);
+
+  TModuleInfo hostModule_;
+  TModuleInfo driverModule_;
+  TProductInfo productInfo_;
+  std::string logPath_;
+  mutable std::mutex overrideMutex_;
+  std::string logPathOverride_;
+  platform::IClock* clockOverride_ = nullptr;
+  platform::ThreadSlot slot_;
+  std::unique_ptr<platform::AutoResetEvent> initGuard_;
+};
+
+}  // namespace vdinv::host

@@ -1,0 +1,182 @@
+#include "host/runtime_api.h"
+
+#include <algorithm>
+#include <string>
+
+#include "common/messages.h"
+#include "common/parameter_block.h"
+#include "host/process.h"
+#include "platform/datetime.h"
+#include "platform/text.h"
+
+namespace vdinv::host {
+namespace {
+
+void SetMessage(char** msg, const std::string& text) {
+  if (msg != nullptr) *msg = platform::AllocHostText(text);
+}
+
+// Hands the pending message over and clears it.
+void TakeMessage(protocol::TDLLObject& driver, char** msg) {
+  SetMessage(msg, driver.sErrEvent());
+  driver.WriteCommEvent(std::string());
+}
+
+void FillValue(const TTagItem& tag, double timeStamp, TTagValue& record) {
+  record.TagID = tag.TagID;
+  record.TimeStamp = timeStamp;
+  record.DataType = tag.DataType;
+  record.Quality = tag.Quality;
+  std::fill(std::begin(record.Value.raw), std::end(record.Value.raw), uint8_t{0});
+  switch (tag.DataType) {
+    case kAnalog:
+      record.Value.analog = tag.Value.ToDouble();
+      break;
+    case kSwitch:
+      record.Value.switchValue = tag.Value.ToBoolean() ? 1 : 0;
+      break;
+    case kString:
+      record.Value.text = platform::AllocHostText(tag.Value.ToText());
+      break;
+    default:
+      break;
+  }
+}
+
+TagValue ValueOf(const TTagValue& record) {
+  switch (record.DataType) {
+    case kAnalog:
+      return TagValue::Double(record.Value.analog);
+    case kSwitch:
+      return TagValue::Boolean(record.Value.switchValue != 0);
+    default:
+      return TagValue::String(record.Value.text != nullptr ? std::string(record.Value.text)
+                                                           : std::string());
+  }
+}
+
+}  // namespace
+
+bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
+  if (msg != nullptr) *msg = nullptr;
+  if (tags == nullptr) {
+    SetMessage(msg, Text(Msg::InvalidTagList));
+    return false;
+  }
+  if (pdb == nullptr) {
+    SetMessage(msg, Text(Msg::InvalidParameterBlock));
+    return false;
+  }
+  Process& process = Process::Instance();
+  platform::AutoResetEvent* guard = process.InitGuard();
+  if (guard == nullptr) {
+    SetMessage(msg, Text(Msg::GuardEventMissing));
+    return false;
+  }
+  if (!guard->Wait(kInitGuardWaitMs)) {
+    SetMessage(msg, Text(Msg::ConcurrentInit));
+    return false;
+  }
+  bool result = Guarded(nullptr, "DLLMain", "IniDriver", false, [&] {
+    // An object left on this thread by an earlier initialisation is stopped and released first,
+    // so that its serial line is free for the new one.
+    process.ReplaceThreadDriver(nullptr);
+    auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
+    protocol::TDLLObject& driver = *created;
+    process.ReplaceThreadDriver(std::move(created));
+    engine::TagInfoList list(tags, tags + std::max(count, 0));
+    CheckPdbModels(pdb);
+    TDevParmBlock block = LoadPdb(pdb);
+    bool ok = driver.IniDLLObj(&block, list);
+    TakeMessage(driver, msg);
+    return ok;
+  });
+  guard->Signal();
+  return result;
+}
+
+bool IniDriverEx(int32_t faultEvent) {
+  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
+    driver->SetFaultEvent(faultEvent);
+  }
+  return true;
+}
+
+bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
+  if (count != nullptr) *count = 0;
+  protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
+  if (driver == nullptr || values == nullptr || count == nullptr) {
+    SetMessage(msg, Text(Msg::DeviceNotInitialised));
+    return true;
+  }
+  driver->ReadExecute();
+  TakeMessage(*driver, msg);
+  uint32_t now = driver->Tick();
+  double timeStamp = platform::ToOleDate(driver->Now());
+  const auto& tags = driver->Tags();
+  size_t walk = std::min(tags.size(), static_cast<size_t>(std::max(driver->TagCount(), 0)));
+  int32_t reported = 0;
+  for (size_t i = 0; i < walk; ++i) {
+    TTagItem& tag = *tags[i];
+    if (tag.Value == tag.ReportedValue) continue;
+    tag.ReportedValue = tag.Value;
+    tag.LastReportTick = now;
+    tag.ReportedQuality = tag.Quality;
+    FillValue(tag, timeStamp, values[reported]);
+    ++reported;
+  }
+  *count = reported;
+  return true;
+}
+
+bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
+  protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
+  if (driver == nullptr || count <= 0 || values == nullptr) {
+    SetMessage(msg, Text(Msg::DeviceNotInitialised));
+    return false;
+  }
+  bool result = false;
+  for (int32_t i = 0; i < count; ++i) {
+    const TTagValue& record = values[i];
+    // Only identifiers handed over at initialisation reach a tag.
+    TTagItem* tag = driver->TagById(record.TagID);
+    if (tag == nullptr || tag->DataType != record.DataType) continue;
+    result = driver->WriteExecute(record.TagID, ValueOf(record));
+  }
+  TakeMessage(*driver, msg);
+  return result;
+}
+
+bool GetDeviceStatus(char** msg) {
+  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
+    TakeMessage(*driver, msg);
+  } else {
+    SetMessage(msg, Text(Msg::DeviceNotInitialised));
+  }
+  return true;
+}
+
+void WriteLog(bool enable, char** msg) {
+  if (msg != nullptr) *msg = nullptr;
+  protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
+  if (driver == nullptr) {
+    SetMessage(msg, Text(Msg::DeviceNotInitialised));
+    return;
+  }
+  if (driver->sErrEvent().empty()) return;
+  driver->SetEnLog(enable);
+  TakeMessage(*driver, msg);
+}
+
+uint16_t DetectScanTime() {
+  protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
+  if (driver == nullptr) return kDefaultScanTime;
+  return static_cast<uint16_t>(static_cast<uint32_t>(driver->ScanTime()) & 0xFFFFu);
+}
+
+bool FreeDriver() {
+  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) driver->Stop();
+  return true;
+}
+
+}  // namespace vdinv::host

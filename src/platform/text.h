@@ -1,0 +1,27 @@
+// Text conversions at the boundary and the allocator for texts handed to the host.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vdinv::platform {
+
+// UTF-8 to GBK (code page 936); characters without a GBK form become '?'.
+std::string Utf8ToGbk(std::string_view utf8);
+// GBK to UTF-8; invalid bytes become U+FFFD.
+std::string GbkToUtf8(std::string_view gbk);
+// UTF-16LE code units to GBK; unpaired surrogates and unmappable characters become '?'.
+std::string Utf16ToGbk(std::u16string_view utf16);
+// True when the bytes are valid UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
+// A copy of the text for the host: malloc'ed, zero-terminated, released by the host with free.
+// An empty text is handed over as a null pointer.
+char* AllocHostText(std::string_view text);
+// Releases a text handed over by AllocHostText (for the driver's own tools and tests).
+void FreeHostText(char* text);
+
+// Value of an environment variable, empty when unset.
+std::string GetEnvironment(const char* name);
+
+}  // namespace vdinv::platform

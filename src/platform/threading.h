@@ -1,0 +1,50 @@
+// The two cross-thread facilities of the design: a thread-local slot whose value is destroyed
+// when its thread ends, and an auto-reset event with a timed wait.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace vdinv::platform {
+
+// One pointer per thread. When a thread whose value is not null ends, the destructor is called
+// with that value. Destroying the slot calls the destructor for the calling thread's value only
+// (the thread that unloads the library); other threads' values are left alone.
+class ThreadSlot {
+ public:
+  using Destructor = void (*)(void*);
+  explicit ThreadSlot(Destructor destructor);
+  ~ThreadSlot();
+  ThreadSlot(const ThreadSlot&) = delete;
+  ThreadSlot& operator=(const ThreadSlot&) = delete;
+
+  bool Valid() const { return valid_; }
+  void* Get() const;
+  void Set(void* value);
+
+ private:
+  Destructor destructor_;
+  unsigned key_ = 0;
+  bool valid_ = false;
+};
+
+// Auto-reset event: Wait takes the signal (releasing exactly one waiter per Signal).
+class AutoResetEvent {
+ public:
+  explicit AutoResetEvent(bool signalled) : signalled_(signalled) {}
+  // True when the event was signalled within timeoutMs (the signal is then taken).
+  bool Wait(uint32_t timeoutMs);
+  void Signal();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool signalled_;
+};
+
+// The host's fault event: a file descriptor (eventfd or the write end of a pipe). Signalling
+// writes the 8-byte integer 1; 0 and invalid descriptors are ignored.
+void SignalFaultEvent(int32_t handle);
+
+}  // namespace vdinv::platform

@@ -1,0 +1,31 @@
+// Version resources of other modules. On Linux a module's resource is a sidecar INI file
+// "<dir>/<module file name>.version" (the driver's own entries are compiled into the driver).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vdinv::platform {
+
+struct VersionResource {
+  // String entries (GBK text) by their exact entry name, e.g. "FileDescription", "DeviceName".
+  std::map<std::string, std::string> strings;
+  // The four numbers of the fixed file version, most significant first.
+  unsigned fileVersion[4] = {0, 0, 0, 0};
+  bool hasFixedVersion = false;
+};
+
+// The module file name of this driver on this platform ("VD_Inv.so").
+std::string_view DriverModuleFileName();
+
+// The version resource of the named module, read from the sidecar file
+// searchDir + moduleFileName + ".version": its [StringFileInfo] section gives the string
+// entries (values taken as UTF-8 when valid, else as GBK bytes, and handed out in GBK) and the
+// key FileVersion of its [FixedFileInfo] section ("a.b.c.d") the fixed version. Nothing when
+// the file does not exist or has no [StringFileInfo] section.
+std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
+                                                   const std::string& searchDir);
+
+}  // namespace vdinv::platform

@@ -1,0 +1,168 @@
+#include "engine/log_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/files.h"
+#include "support/host_env.h"
+#include "support/temp_dir.h"
+
+namespace vdinv::engine {
+namespace {
+
+using platform::FileExists;
+using platform::FileSize;
+using platform::LocalDateTime;
+using test::ScopedCurrentDir;
+using test::ScopedRegistry;
+using test::TempDir;
+using test::WriteTestFile;
+
+const LocalDateTime kNow{2026, 12, 7, 7, 26, 50, 0};
+
+std::string ReadAll(const std::string& path) {
+  return platform::ReadWholeFile(path).value_or("");
+}
+
+TEST(LogFilePath, ProjectDirectoryDropsTheLastComponent) {
+  EXPECT_EQ(ProjectDirectoryOf("D:\\Work\\Demo"), "D:/Work/");
+  EXPECT_EQ(ProjectDirectoryOf("D:\\Work\\Demo\\"), "D:/Work/Demo/");
+  EXPECT_EQ(ProjectDirectoryOf("/srv/projects/demo"), "/srv/projects/");
+  EXPECT_EQ(ProjectDirectoryOf("..\\projects/demo"), "../projects/");
+  EXPECT_EQ(ProjectDirectoryOf(".\\"), "./");
+  EXPECT_EQ(ProjectDirectoryOf("Demo"), "");
+  // A GBK character whose second byte is 0x5C neither ends a component nor turns into "/".
+  EXPECT_EQ(ProjectDirectoryOf("/p/\x81\x5C/demo"), "/p/\x81\x5C/");
+}
+
+// A host installation in a temporary directory, the test working in a subdirectory of it.
+class LogFilePathInstalled : public ::testing::Test {
+ protected:
+  LogFilePathInstalled()
+      : registry_(root_.File("registry.ini")),
+        work_((std::filesystem::create_directory(root_.File("work")), root_.File("work"))) {}
+
+  void RegisterHost(const std::string& settings) {
+    WriteTestFile(root_.File("registry.ini"), "[Software\\KORVI]\nPATH=" + root_.Path() + "\n");
+    WriteTestFile(root_.File("Ovatrex.ini"), settings);
+  }
+
+  TempDir root_;
+  ScopedRegistry registry_;
+  ScopedCurrentDir work_;
+};
+
+TEST_F(LogFilePathInstalled, LogLivesBesideTheCurrentProject) {
+  RegisterHost("[working]\nDefaultPROJECT = D:\\Work\\Demo\n");
+  EXPECT_EQ(ComputeLogPath(), "D:/Work/Debug/VD_Inv.Log");
+
+  RegisterHost("[WORKING]\ndefaultproject=D:\\Work\\Demo\\\n");
+  EXPECT_EQ(ComputeLogPath(), "D:/Work/Demo/Debug/VD_Inv.Log");
+
+  RegisterHost("[WORKING]\nDefaultPROJECT=" + root_.Path() + "projects/demo\n");
+  EXPECT_EQ(ComputeLogPath(), root_.Path() + "projects/Debug/VD_Inv.Log");
+
+  RegisterHost("[WORKING]\n");  // no project: the default ".\"
+  EXPECT_EQ(ComputeLogPath(), "./Debug/VD_Inv.Log");
+}
+
+TEST_F(LogFilePathInstalled, WithoutInstallationTheParentDirectorySettingsCount) {
+  // Nothing registered: "Ovatrex.ini" is looked for in "../", here the temporary root.
+  WriteTestFile(root_.File("Ovatrex.ini"), "[WORKING]\nDefaultPROJECT=/srv/plant/line1\n");
+  EXPECT_EQ(ComputeLogPath(), "/srv/plant/Debug/VD_Inv.Log");
+
+  std::filesystem::remove(root_.File("Ovatrex.ini"));
+  EXPECT_EQ(ComputeLogPath(), "./Debug/VD_Inv.Log");
+}
+
+TEST(LogFileAppend, CreatesTheDirectoryAndAppendsBytesAsTheyAre) {
+  TempDir dir;
+  LogFile log(dir.File("project/Debug/VD_Inv.Log"));
+  log.Append(
+      "2026-12-07 07:26:50\xA3\xBA"
+      "first\r\n");
+  log.Append("second");
+  EXPECT_EQ(ReadAll(log.Path()),
+            "2026-12-07 07:26:50\xA3\xBA"
+            "first\r\nsecond");
+}
+
+TEST(LogFileAppend, UnwritablePathLosesTheTextQuietly) {
+  TempDir dir;
+  WriteTestFile(dir.File("blocker"), "x");  // a file where the directory should be
+  LogFile log(dir.File("blocker/Debug/VD_Inv.Log"));
+  log.Append("lost");
+  log.Maintain(kNow);
+  EXPECT_EQ(ReadAll(dir.File("blocker")), "x");
+}
+
+class LogFileMaintain : public ::testing::Test {
+ protected:
+  LogFileMaintain() : log_(dir_.File("VD_Inv.Log")) {}
+  std::string Archive(const std::string& stamp) const {
+    return dir_.File("VD_Inv" + stamp + ".LOG");
+  }
+
+  TempDir dir_;
+  LogFile log_;
+};
+
+TEST_F(LogFileMaintain, ArchiveNamesCarryTheDate) {
+  EXPECT_EQ(log_.DailyArchive({2026, 12, 6, 0, 0, 0, 0}), Archive("2026-12-06"));
+  EXPECT_EQ(LogFile("./Debug/VD_Inv.Log").DailyArchive({2027, 1, 2, 23, 59, 59, 0}),
+            "./Debug/VD_Inv2027-01-02.LOG");
+}
+
+TEST_F(LogFileMaintain, FirstRunOfADayArchivesYesterdaysLog) {
+  WriteTestFile(log_.Path(), "yesterday's lines");
+  log_.Maintain(kNow);
+  EXPECT_EQ(ReadAll(Archive("2026-12-06")), "yesterday's lines");
+
+  // Later runs of the same day leave the running log alone.
+  log_.Append("today");
+  log_.Maintain(kNow);
+  EXPECT_EQ(ReadAll(log_.Path()), "today");
+  EXPECT_EQ(ReadAll(Archive("2026-12-06")), "yesterday's lines");
+}
+
+TEST_F(LogFileMaintain, MissingLogStillLeavesAnArchiveForYesterday) {
+  log_.Maintain(kNow);
+  EXPECT_TRUE(FileExists(Archive("2026-12-06")));
+  EXPECT_EQ(FileSize(Archive("2026-12-06")), 0);
+}
+
+TEST_F(LogFileMaintain, OversizedLogMovesAsideUnderATimeStamp) {
+  WriteTestFile(Archive("2026-12-06"), "archived earlier");
+  WriteTestFile(log_.Path(), std::string(600000, 'x'));
+  log_.Maintain(kNow);
+  EXPECT_EQ(FileSize(Archive("2026-12-07-07-26-50")), 600000);
+  EXPECT_EQ(ReadAll(Archive("2026-12-06")), "archived earlier");
+  EXPECT_LE(FileSize(log_.Path()), 0);  // nothing of the old log is left in the running log
+
+  log_.Append("fresh");
+  EXPECT_EQ(ReadAll(log_.Path()), "fresh");
+}
+
+TEST_F(LogFileMaintain, LogOfExactlyTheLimitStays) {
+  WriteTestFile(Archive("2026-12-06"), "");
+  WriteTestFile(log_.Path(), std::string(500000, 'x'));
+  log_.Maintain(kNow);
+  EXPECT_EQ(FileSize(log_.Path()), 500000);
+  EXPECT_FALSE(FileExists(Archive("2026-12-07-07-26-50")));
+}
+
+TEST_F(LogFileMaintain, ArchivesOfThirtyToHundredDaysAreDeleted) {
+  const char* survivors[] = {"2026-11-08", "2026-08-28", "2026-12-01"};  // 29, 101 and 6 days
+  const char* expired[] = {"2026-11-07", "2026-10-01", "2026-08-29"};    // 30, 67 and 100 days
+  for (const char* d : survivors) WriteTestFile(Archive(d), d);
+  for (const char* d : expired) WriteTestFile(Archive(d), d);
+  WriteTestFile(log_.Path(), "running");
+
+  log_.Maintain(kNow);
+  for (const char* d : survivors) EXPECT_TRUE(FileExists(Archive(d))) << d;
+  for (const char* d : expired) EXPECT_FALSE(FileExists(Archive(d))) << d;
+}
+
+}  // namespace
+}  // namespace vdinv::engine

@@ -1,0 +1,18 @@
+// The commands of vdinv; each returns the tool's exit code.
+#pragma once
+
+#include <string>
+
+#include "vdinv/options.h"
+
+namespace vdinv::tool {
+
+// The module loaded when --module is not given: $VDINV_MODULE, else the built module.
+std::string DefaultModulePath();
+
+int RunInfo(const Invocation& inv);
+int RunPdbNew(const Invocation& inv);
+int RunPdbShow(const Invocation& inv);
+int RunRun(const Invocation& inv);
+
+}  // namespace vdinv::tool

@@ -1,0 +1,97 @@
+// The command line of vdinv: commands, options, their values and the help texts. Everything
+// here is pure (no module, no files) so that it can be tested on its own.
+#pragma once
+
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vdinv::tool {
+
+// Exit codes of the tool, as documented in its help.
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitFailed = 1,     // the driver said no, or the operation failed
+  kExitUsage = 2,      // bad command line
+  kExitModule = 3,     // module could not be loaded or lacks an export
+  kExitBlockFile = 4,  // block file missing, unreadable, unwritable, wrong size or already there
+};
+
+// A malformed command line; the text says what is wrong.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Command { kTool, kInfo, kPdb, kPdbNew, kPdbShow, kRun };
+
+// The baud rates of the block's baud rate index 0..14.
+inline constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                          19200, 38400, 56000, 57600, 115200, 128000, 256000};
+inline constexpr int kBaudRateCount = static_cast<int>(std::size(kBaudRates));
+
+struct DeviceSetting {
+  int number = 0;     // 0..99
+  uint8_t model = 0;  // model code: 0 G11S, 1 P11S, 2 no device
+};
+
+struct PdbNewOptions {
+  std::string file;
+  std::optional<uint8_t> comPort;    // stored code 0..15 (COM1..COM16)
+  std::optional<uint8_t> baudIndex;  // 0..14
+  std::optional<uint8_t> dataBits;   // stored code: 3 = 7 bits, 4 = 8 bits
+  std::optional<uint8_t> stopBits;   // stored code: 0 = 1, 1 = 1.5, 2 = 2
+  std::optional<uint8_t> parity;     // 0 none, 1 odd, 2 even
+  std::optional<uint16_t> outTime;   // ms, 10..60000
+  std::optional<uint8_t> wcount;
+  std::vector<DeviceSetting> devices;  // in command-line order, each number at most once
+  bool debug = false;
+  bool errorLog = false;
+  bool traceLog = false;
+  bool force = false;
+};
+
+// One tag of `run`: the address as typed (UTF-8) and its value type.
+struct TagSpec {
+  std::string address;
+  uint8_t dataType = 0;  // 0 analog, 1 switch, 2 string
+};
+
+struct RunOptions {
+  std::string file;
+  std::vector<TagSpec> tags;
+  std::optional<uint32_t> intervalMs;  // unset: ask the driver (DetectScanTime) before each poll
+  std::optional<uint64_t> count;       // unset: until interrupted
+  uint32_t scanPeriod = 1000;
+  bool names = false;
+};
+
+struct Invocation {
+  Command command = Command::kTool;
+  bool help = false;   // show the help of `command` and do nothing else
+  std::string module;  // --module; empty: the default module
+  PdbNewOptions pdbNew;
+  std::string showFile;
+  RunOptions run;
+};
+
+// Parses the arguments after the program name. Throws UsageError.
+Invocation ParseCommandLine(const std::vector<std::string>& args);
+
+// Single values; each throws UsageError naming what is wrong.
+uint8_t ParseBaud(std::string_view text);          // an index 0..14 or a rate of the table
+uint8_t ParseComPort(std::string_view text);       // "3" or "COM3" -> code 2
+uint8_t ParseDataBits(std::string_view text);      // "7"/"8" -> code 3/4
+uint8_t ParseStopBits(std::string_view text);      // "1"/"1.5"/"2" -> code 0/1/2
+uint8_t ParseParity(std::string_view text);        // none/odd/even -> 0/1/2
+DeviceSetting ParseDevice(std::string_view text);  // "N:MODEL", MODEL G11S, P11S or none
+TagSpec ParseTagSpec(std::string_view text);       // "ADDRESS[@analog|@switch|@string]"
+
+// The help texts (UTF-8). defaultModule is the module loaded without --module.
+std::string HelpText(Command command, const std::string& defaultModule);
+
+}  // namespace vdinv::tool

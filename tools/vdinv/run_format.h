@@ -1,0 +1,37 @@
+// The pure parts of `run`: building the host's tag records and formatting what the driver
+// reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/records.h"
+#include "platform/clock.h"
+#include "vdinv/options.h"
+
+namespace vdinv::tool {
+
+struct BuiltTag {
+  TTagInfo info;
+  std::string addressGbk;  // as stored in TagAddr
+  bool cut = false;        // the address was longer than 63 bytes in GBK
+  bool replaced = false;   // characters without a GBK form became '?'
+};
+
+// The host's record of tag `id`: name "Tag<id>", the address in GBK cut to 63 bytes on a
+// character boundary, the type, the scan period and an empty initial value.
+BuiltTag BuildTag(uint32_t id, const TagSpec& spec, uint32_t scanPeriod);
+
+// An OLE date (days since 1899-12-30, time of day as the fraction) as a calendar date and time,
+// rounded to the millisecond.
+platform::LocalDateTime OleDateToLocal(double oleDate);
+// "yyyy-mm-dd hh:nn:ss.zzz"
+std::string FormatTimestamp(const platform::LocalDateTime& t);
+
+const char* TypeName(uint8_t dataType);
+
+// The value of a record in readable form (UTF-8); a string value is read from its pointer but
+// not released here.
+std::string FormatValue(const TTagValue& value);
+
+}  // namespace vdinv::tool
