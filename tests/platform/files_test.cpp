@@ -42,8 +42,8 @@ TEST(PlatformFile, AppendCreatesAndAppendsInOrder) {
   ASSERT_TRUE(AppendToFile(path, std::string_view("t\0o\r\n", 5)));
   ASSERT_TRUE(AppendToFile(path, ""));
   ASSERT_TRUE(AppendToFile(path, "\xCD\xA8\xD1\xB6"));
-  EXPECT_EQ(ReadWholeFile(path), std::string("one\r\nt\0o\r\n\xCD\xA8\xD1\xB6", 13));
-  EXPECT_EQ(FileSize(path), 13);
+  EXPECT_EQ(ReadWholeFile(path), std::string("one\r\nt\0o\r\n\xCD\xA8\xD1\xB6", 14));
+  EXPECT_EQ(FileSize(path), 14);
 }
 
 TEST(PlatformFile, AppendDoesNotCreateDirectories) {

@@ -47,7 +47,8 @@ TEST(PlatformGbk, InvalidGbkBecomesReplacementCharacter) {
   EXPECT_EQ(GbkToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
   EXPECT_EQ(GbkToUtf8("ab\x81"), "ab\xEF\xBF\xBD");  // lead byte without trail at the end
   // A lead byte followed by ASCII: only the lead byte is lost.
-  EXPECT_EQ(GbkToUtf8("\x81" "A\xCD\xA8"), "\xEF\xBF\xBD" "A通");
+  EXPECT_EQ(GbkToUtf8("\x81" " \xCD\xA8"), "\xEF\xBF\xBD" " 通");
+  EXPECT_EQ(GbkToUtf8("\x81" "A"), "丄");  // 81 41 is a character
 }
 
 TEST(PlatformGbk, Utf16ToGbk) {

@@ -197,7 +197,9 @@ TEST(PlatformThreadFaultEvent, NeverBlocksOnAFullPipe) {
     }
     while (::write(pipe.fds[1], chunk, 1) > 0) {
     }
-    if (blocking) ASSERT_EQ(::fcntl(pipe.fds[1], F_SETFL, 0), 0);
+    if (blocking) {
+      ASSERT_EQ(::fcntl(pipe.fds[1], F_SETFL, 0), 0);
+    }
     const auto start = std::chrono::steady_clock::now();
     SignalFaultEvent(pipe.fds[1]);  // must return, the text is simply not written
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));

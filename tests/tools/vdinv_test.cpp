@@ -1,0 +1,440 @@
+// The vdinv tool: its pure parts directly, and the built program as a subprocess.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "common/parameter_block.h"
+#include "platform/text.h"
+#include "support/temp_dir.h"
+#include "vdinv/block_format.h"
+#include "vdinv/options.h"
+#include "vdinv/run_format.h"
+
+namespace vdinv::tool {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// ---------------------------------------------------------------- command line
+
+TEST(VdinvOptions, BaudAcceptsIndexOrRate) {
+  EXPECT_EQ(ParseBaud("6"), 6);
+  EXPECT_EQ(ParseBaud("9600"), 6);
+  EXPECT_EQ(ParseBaud("0"), 0);
+  EXPECT_EQ(ParseBaud("110"), 0);
+  EXPECT_EQ(ParseBaud("14"), 14);
+  EXPECT_EQ(ParseBaud("256000"), 14);
+  EXPECT_THROW(ParseBaud("15"), UsageError);
+  EXPECT_THROW(ParseBaud("9601"), UsageError);
+  EXPECT_THROW(ParseBaud("96oo"), UsageError);
+  EXPECT_THROW(ParseBaud(""), UsageError);
+  EXPECT_THROW(ParseBaud("99999999999999999999999"), UsageError);
+}
+
+TEST(VdinvOptions, SerialSettingsMapToStoredCodes) {
+  EXPECT_EQ(ParseComPort("1"), 0);
+  EXPECT_EQ(ParseComPort("COM16"), 15);
+  EXPECT_EQ(ParseComPort("com3"), 2);
+  EXPECT_THROW(ParseComPort("0"), UsageError);
+  EXPECT_THROW(ParseComPort("COM17"), UsageError);
+  EXPECT_THROW(ParseComPort("COM"), UsageError);
+  EXPECT_EQ(ParseDataBits("7"), 3);
+  EXPECT_EQ(ParseDataBits("8"), 4);
+  EXPECT_THROW(ParseDataBits("6"), UsageError);
+  EXPECT_EQ(ParseStopBits("1.5"), 1);
+  EXPECT_EQ(ParseStopBits("2"), 2);
+  EXPECT_EQ(ParseParity("Even"), 2);
+  EXPECT_THROW(ParseParity("mark"), UsageError);
+}
+
+TEST(VdinvOptions, DeviceNeedsStationAndKnownModel) {
+  DeviceSetting d = ParseDevice("99:p11s");
+  EXPECT_EQ(d.number, 99);
+  EXPECT_EQ(d.model, kModelP11S);
+  EXPECT_EQ(ParseDevice("0:G11S").model, kModelG11S);
+  EXPECT_EQ(ParseDevice("0:none").model, kModelNone);
+  EXPECT_THROW(ParseDevice("100:G11S"), UsageError);
+  EXPECT_THROW(ParseDevice("-1:G11S"), UsageError);
+  EXPECT_THROW(ParseDevice("1"), UsageError);
+  EXPECT_THROW(ParseDevice("1:G11"), UsageError);
+}
+
+TEST(VdinvOptions, TagSpecTypeSuffix) {
+  TagSpec plain = ParseTagSpec("F1:3");
+  EXPECT_EQ(plain.address, "F1:3");
+  EXPECT_EQ(plain.dataType, kAnalog);
+  EXPECT_EQ(ParseTagSpec("E1:2@switch").dataType, kSwitch);
+  TagSpec link = ParseTagSpec("COMMLINK@String");
+  EXPECT_EQ(link.address, "COMMLINK");
+  EXPECT_EQ(link.dataType, kString);
+  EXPECT_THROW(ParseTagSpec("F1:3@float"), UsageError);
+  EXPECT_THROW(ParseTagSpec("@switch"), UsageError);
+  EXPECT_THROW(ParseTagSpec("F1\xff"), UsageError);  // not UTF-8
+}
+
+TEST(VdinvOptions, CommandLines) {
+  Invocation inv = ParseCommandLine({"pdb", "new", "--baud=19200", "a.pdb", "--device", "2:P11S",
+                                     "--device", "0:none", "--timeout", "500", "--debug"});
+  EXPECT_EQ(inv.command, Command::kPdbNew);
+  EXPECT_EQ(inv.pdbNew.file, "a.pdb");
+  EXPECT_EQ(inv.pdbNew.baudIndex, 8);
+  ASSERT_EQ(inv.pdbNew.devices.size(), 2u);
+  EXPECT_EQ(inv.pdbNew.devices[0].number, 2);
+  EXPECT_EQ(inv.pdbNew.outTime, 500);
+  EXPECT_TRUE(inv.pdbNew.debug);
+  EXPECT_FALSE(inv.pdbNew.errorLog);
+
+  inv = ParseCommandLine(
+      {"--module", "/m.so", "run", "b.pdb", "F1:3", "E1:2@switch", "--count", "3", "--", "--odd"});
+  EXPECT_EQ(inv.command, Command::kRun);
+  EXPECT_EQ(inv.module, "/m.so");
+  ASSERT_EQ(inv.run.tags.size(), 3u);
+  EXPECT_EQ(inv.run.tags[2].address, "--odd");
+  EXPECT_EQ(inv.run.count, 3u);
+  EXPECT_FALSE(inv.run.intervalMs);
+
+  EXPECT_TRUE(ParseCommandLine({"help", "run"}).help);
+  EXPECT_EQ(ParseCommandLine({"help", "run"}).command, Command::kRun);
+  EXPECT_TRUE(ParseCommandLine({"pdb", "show", "--help"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+
+  EXPECT_THROW(ParseCommandLine({}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"frobnicate"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "new"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "new", "a", "b"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "new", "a", "--device", "1:G11S", "--device", "1:P11S"}),
+               UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "new", "a", "--timeout", "9"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "new", "a", "--debug=1"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"pdb", "show", "a", "--port", "1"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"run", "b.pdb"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval", "0"}), UsageError);
+}
+
+// ---------------------------------------------------------------- blocks
+
+// A block as the driver's defaults leave a zeroed one: device 0 a G11S without a name.
+TDevParmBlock DefaultedBlock() {
+  TDevParmBlock pdb;
+  std::memset(&pdb, 0, sizeof pdb);
+  pdb.OutTime = 1000;
+  pdb.WCount = 2;
+  pdb.BaudIndex = 6;
+  pdb.DataBits = 4;
+  for (int i = 0; i < kDeviceCount; ++i) {
+    pdb.Devices[i].DevNo = i;
+    pdb.Devices[i].Model = kModelNone;
+  }
+  pdb.Devices[0].Model = kModelG11S;
+  return pdb;
+}
+
+TEST(VdinvBlock, DefaultBlockGetsDeviceZerosName) {
+  TDevParmBlock pdb = DefaultedBlock();
+  ApplyNewOptions(PdbNewOptions{}, pdb);
+  EXPECT_EQ(pdb.Devices[0].ModelName.Get(), "G11S");
+  EXPECT_EQ(pdb.Devices[1].ModelName.Get(), "");
+  EXPECT_FALSE(CheckPdbModels(pdb));  // the driver's normalisation keeps device 0
+  EXPECT_EQ(pdb.LinkMode, 0);
+  EXPECT_EQ(pdb.CurDevice, 0);
+}
+
+TEST(VdinvBlock, OptionsSetDevicesAndSerialSettings) {
+  TDevParmBlock pdb = DefaultedBlock();
+  PdbNewOptions o;
+  o.devices = {{0, kModelNone}, {7, kModelP11S}};
+  o.comPort = 2;
+  o.parity = 2;
+  o.wcount = 5;
+  o.traceLog = true;
+  ApplyNewOptions(o, pdb);
+  EXPECT_EQ(pdb.Devices[0].Model, kModelNone);
+  EXPECT_EQ(pdb.Devices[7].Model, kModelP11S);
+  EXPECT_EQ(pdb.Devices[7].ModelName.Get(), "P11S");
+  EXPECT_EQ(pdb.ComPort, 2);
+  EXPECT_EQ(pdb.Parity, 2);
+  EXPECT_EQ(pdb.WCount, 5);
+  EXPECT_EQ(pdb.EnTraceLog, 1);
+  EXPECT_EQ(pdb.EnDebug, 0);
+  EXPECT_EQ(pdb.CurDevice, 7);  // the one device of an RS232 line
+  EXPECT_FALSE(CheckPdbModels(pdb));
+
+  o.devices = {{7, kModelP11S}};
+  ApplyNewOptions(o, pdb);
+  EXPECT_EQ(DevicesInUse(pdb), 1);
+  o.devices = {{3, kModelG11S}};
+  ApplyNewOptions(o, pdb);
+  EXPECT_EQ(DevicesInUse(pdb), 2);
+  EXPECT_EQ(pdb.LinkMode, 1);
+  EXPECT_EQ(pdb.CurDevice, 0);
+}
+
+TEST(VdinvBlock, FormatShowsSettingsAndFlagsDevicesTheDriverDrops) {
+  TDevParmBlock pdb = DefaultedBlock();
+  ApplyNewOptions(PdbNewOptions{}, pdb);
+  pdb.Devices[3].Model = kModelP11S;
+  pdb.Devices[3].ModelName.Set("G11S");
+  pdb.Devices[4].Model = 9;
+  pdb.InitStr.Set(platform::Utf8ToGbk("初始化"));
+  std::string text = FormatBlock(pdb);
+  EXPECT_THAT(text, HasSubstr("COM1"));
+  EXPECT_THAT(text, HasSubstr("9600 baud, 8 data bits, 1 stop bit, no parity"));
+  EXPECT_THAT(text, HasSubstr("\"初始化\""));
+  EXPECT_THAT(text, HasSubstr("Devices in use: 3"));
+  EXPECT_THAT(text, HasSubstr("  0    0      \"G11S\"\n"));
+  EXPECT_THAT(text, HasSubstr("  3    1      \"G11S\"  ! name does not match"));
+  EXPECT_THAT(text, HasSubstr("unknown model code"));
+
+  pdb.BaudIndex = 15;
+  pdb.DataBits = 3;
+  pdb.StopBits = 1;
+  pdb.Parity = 7;
+  pdb.ComPort = 16;
+  text = FormatBlock(pdb);
+  EXPECT_THAT(text, HasSubstr("index 15 (unknown baud rate)"));
+  EXPECT_THAT(text, HasSubstr("7 data bits, 1.5 stop bits, parity code 7 (unknown)"));
+  EXPECT_THAT(text, HasSubstr("code 16 (unknown port)"));
+}
+
+// ---------------------------------------------------------------- run records
+
+TEST(VdinvRun, TagRecordCutsAddressOnCharacterBoundary) {
+  BuiltTag t = BuildTag(7, {"F1：3", kSwitch}, 250);
+  EXPECT_EQ(t.info.TagID, 7u);
+  EXPECT_STREQ(t.info.TagName, "Tag7");
+  EXPECT_STREQ(t.info.TagAddr,
+               "F1\xA3\xBA"
+               "3");
+  EXPECT_EQ(t.info.DataType, kSwitch);
+  EXPECT_EQ(t.info.ScanPeriod, 250u);
+  EXPECT_EQ(t.info.InitValue.vt, 0);
+  EXPECT_FALSE(t.cut);
+
+  std::string longAddress = "ab";
+  for (int i = 0; i < 31; ++i) longAddress += "站";  // 2 + 62 bytes in GBK
+  t = BuildTag(1, {longAddress, kAnalog}, 1000);
+  EXPECT_TRUE(t.cut);
+  EXPECT_EQ(std::strlen(t.info.TagAddr), 62u);  // not 63: that would split a character
+  EXPECT_EQ(t.addressGbk.size(), 62u);
+
+  // Characters without a GBK form are replaced, and the tool says so.
+  EXPECT_TRUE(BuildTag(1, {"F1\xF0\x9F\x98\x80", kAnalog}, 1000).replaced);
+  EXPECT_FALSE(BuildTag(1,
+                        {"F1\xEF\xBC\x9A"
+                         "3",
+                         kAnalog},
+                        1000)
+                   .replaced);
+}
+
+TEST(VdinvRun, OleDates) {
+  EXPECT_EQ(FormatTimestamp(OleDateToLocal(0.0)), "1899-12-30 00:00:00.000");
+  EXPECT_EQ(FormatTimestamp(OleDateToLocal(45000.5)), "2023-03-15 12:00:00.000");
+  EXPECT_EQ(FormatTimestamp(OleDateToLocal(-1.25)), "1899-12-29 06:00:00.000");
+  EXPECT_EQ(FormatTimestamp(OleDateToLocal(2.0 - 1e-10)), "1900-01-01 00:00:00.000");
+  EXPECT_EQ(FormatTimestamp(OleDateToLocal(36526.0 + 1.5 / 86400)), "2000-01-01 00:00:01.500");
+}
+
+TEST(VdinvRun, ValueFormats) {
+  TTagValue v;
+  std::memset(&v, 0, sizeof v);
+  v.DataType = kAnalog;
+  v.Value.analog = 50.25;
+  EXPECT_EQ(FormatValue(v), "50.25");
+  v.DataType = kSwitch;
+  v.Value.raw[4] = 0xEE;  // only the first four bytes count
+  v.Value.switchValue = 1;
+  EXPECT_EQ(FormatValue(v), "1");
+  v.DataType = kString;
+  std::string gbk = platform::Utf8ToGbk("通讯正常!");
+  v.Value.text = gbk.data();
+  EXPECT_EQ(FormatValue(v), "\"通讯正常!\"");
+  v.Value.text = nullptr;
+  EXPECT_EQ(FormatValue(v), "\"\"");
+}
+
+// ---------------------------------------------------------------- the program
+
+struct ToolResult {
+  int exitCode = -1;
+  std::string output;  // stdout and stderr
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+ToolResult RunTool(const std::string& args, const std::string& env = "") {
+  std::string command = env + " " + Quote(VDINV_TOOL_PATH) + " " + args + " 2>&1";
+  ToolResult r;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, n);
+  int status = pclose(pipe);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(VdinvProgram, HelpAndUsageErrors) {
+  ToolResult help = RunTool("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_THAT(help.output, HasSubstr("Exit codes"));
+  EXPECT_THAT(help.output, HasSubstr("pdb new"));
+  EXPECT_EQ(RunTool("run --help").exitCode, 0);
+  EXPECT_THAT(RunTool("help pdb new").output, HasSubstr("--device N:MODEL"));
+
+  ToolResult unknown = RunTool("frobnicate");
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_THAT(unknown.output, HasSubstr("unknown command 'frobnicate'"));
+  EXPECT_EQ(RunTool("").exitCode, 2);
+  EXPECT_EQ(RunTool("pdb new x.pdb --baud 9601").exitCode, 2);
+}
+
+TEST(VdinvProgram, PdbShowRejectsMissingAndWrongSizedFiles) {
+  test::TempDir dir;
+  std::string small = dir.File("small.pdb");
+  std::ofstream(small) << "0123456789";
+  ToolResult r = RunTool("pdb show " + Quote(small));
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_THAT(r.output, HasSubstr("is not a device parameter block: it has 10 bytes"));
+  EXPECT_THAT(r.output, HasSubstr("26508"));
+
+  r = RunTool("pdb show " + Quote(dir.File("none.pdb")));
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_THAT(r.output, HasSubstr("does not exist"));
+}
+
+TEST(VdinvProgram, MissingModuleIsExitThree) {
+  test::TempDir dir;
+  ToolResult r = RunTool("--module " + Quote(dir.File("nothing.so")) + " info");
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_THAT(r.output, HasSubstr("cannot load the driver module"));
+  EXPECT_EQ(
+      RunTool("pdb new " + Quote(dir.File("a.pdb")), "VDINV_MODULE=" + dir.File("x.so")).exitCode,
+      3);
+}
+
+// The tests below need the built driver module.
+
+TEST(VdinvProgram, InfoShowsTheModule) {
+  ToolResult r = RunTool("info --module " + Quote(VDINV_MODULE_PATH));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("GetPDBLen:      26508"));
+  EXPECT_THAT(r.output, HasSubstr("DetectScanTime: 1000 ms"));
+  EXPECT_THAT(r.output, HasSubstr("IniDriver       present"));
+}
+
+TEST(VdinvProgram, PdbNewThenShowRoundTrip) {
+  test::TempDir dir;
+  std::string file = dir.File("line.pdb");
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  ToolResult made = RunTool("pdb new " + Quote(file) +
+                            " --device 5:P11S --device 12:g11s --port COM2 --parity odd" + module);
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  EXPECT_EQ(static_cast<long>(in.tellg()), 26508);
+
+  ToolResult shown = RunTool("pdb show " + Quote(file));
+  EXPECT_EQ(shown.exitCode, 0) << shown.output;
+  EXPECT_THAT(shown.output, HasSubstr("COM2"));
+  EXPECT_THAT(shown.output, HasSubstr("9600 baud, 8 data bits, 1 stop bit, odd parity"));
+  EXPECT_THAT(shown.output, HasSubstr("Devices in use: 3"));
+  EXPECT_THAT(shown.output, HasSubstr("  0    0      \"G11S\"\n"));
+  EXPECT_THAT(shown.output, HasSubstr("  5    1      \"P11S\"\n"));
+  EXPECT_THAT(shown.output, HasSubstr("  12   0      \"G11S\"\n"));
+  EXPECT_THAT(shown.output, HasSubstr("LinkMode:     1"));
+  EXPECT_THAT(shown.output, Not(HasSubstr("drops")));
+
+  // An existing block is only replaced on request.
+  ToolResult again = RunTool("pdb new " + Quote(file) + module);
+  EXPECT_EQ(again.exitCode, 4);
+  EXPECT_THAT(again.output, HasSubstr("--force"));
+  EXPECT_EQ(RunTool("pdb new " + Quote(file) + " --force" + module).exitCode, 0);
+  EXPECT_THAT(RunTool("pdb show " + Quote(file)).output, HasSubstr("Devices in use: 1"));
+}
+
+TEST(VdinvProgram, RunRejectsWrongSizedBlock) {
+  test::TempDir dir;
+  std::string small = dir.File("small.pdb");
+  std::ofstream(small) << "0123456789";
+  ToolResult r =
+      RunTool("run " + Quote(small) + " F1:3 --count 1 --module " + Quote(VDINV_MODULE_PATH));
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_THAT(r.output, HasSubstr("10 bytes"));
+}
+
+// A pseudo-terminal standing in for the line's serial port COM1; nothing ever answers on it.
+class SilentLine {
+ public:
+  SilentLine() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
+      slave_ = ptsname(master_);
+    }
+  }
+  ~SilentLine() {
+    if (master_ >= 0) close(master_);
+  }
+  bool Ok() const { return !slave_.empty(); }
+  // Environment and working directory for a run of the tool on this line.
+  std::string Env(const test::TempDir& dir) const {
+    return "cd " + Quote(dir.Path()) + " && VD_INV_COM1=" + Quote(slave_) +
+           " VD_INV_REGISTRY=" + Quote(dir.File("registry.ini"));
+  }
+
+ private:
+  int master_ = -1;
+  std::string slave_;
+};
+
+TEST(VdinvProgram, RunReportsStatusTagsAndStops) {
+  test::TempDir dir;
+  SilentLine line;
+  ASSERT_TRUE(line.Ok());
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  std::string file = dir.File("line.pdb");
+  ASSERT_EQ(RunTool("pdb new " + Quote(file) + module).exitCode, 0);
+
+  ToolResult r = RunTool("run " + Quote(file) + " COMMLINK@string ENCOMMLINK@switch --count 2" +
+                             " --interval 10 --names" + module,
+                         line.Env(dir));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("IniDriver: true"));
+  EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  string"));  // the tag list
+  EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  q=0x00000000  string  \"富士变频器通讯"));
+  EXPECT_THAT(r.output, HasSubstr("FreeDriver: stopped after 2 poll(s)"));
+}
+
+TEST(VdinvProgram, RunExitsOneWhenTheDriverRefuses) {
+  test::TempDir dir;
+  SilentLine line;
+  ASSERT_TRUE(line.Ok());
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  std::string file = dir.File("empty.pdb");
+  ToolResult made = RunTool("pdb new " + Quote(file) + " --device 0:none" + module);
+  ASSERT_EQ(made.exitCode, 0);
+  EXPECT_THAT(made.output, HasSubstr("no device in use"));
+
+  ToolResult r = RunTool("run " + Quote(file) + " F1:3 --count 1" + module, line.Env(dir));
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("IniDriver: false"));
+  EXPECT_THAT(r.output, HasSubstr("message: 驱动程序加载失败：无合法标签！"));
+}
+
+}  // namespace
+}  // namespace vdinv::tool
