@@ -18,9 +18,9 @@ class ExceptionLog {
 };
 
 template <class Body, class Result = std::invoke_result_t<Body>>
-  requires(!std::is_void_v<Result>)
-Result Guarded(ExceptionLog* log, const char* cls, const char* method, Result failure,
-               Body&& body) noexcept {
+requires(!std::is_void_v<Result>) Result
+    Guarded(ExceptionLog* log, const char* cls, const char* method, Result failure, Body&& body)
+noexcept {
   try {
     return std::forward<Body>(body)();
   } catch (...) {
@@ -30,7 +30,7 @@ Result Guarded(ExceptionLog* log, const char* cls, const char* method, Result fa
 }
 
 template <class Body>
-  requires std::is_void_v<std::invoke_result_t<Body>>
+requires std::is_void_v<std::invoke_result_t<Body>>
 void Guarded(ExceptionLog* log, const char* cls, const char* method, Body&& body) noexcept {
   try {
     std::forward<Body>(body)();

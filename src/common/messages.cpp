@@ -26,7 +26,11 @@ const std::array<std::string, kCount>& GbkTable() {
 
 }  // namespace
 
-const std::string& Text(Msg id) { return GbkTable()[static_cast<size_t>(id)]; }
-const char* Utf8Text(Msg id) { return kUtf8[static_cast<size_t>(id)]; }
+const std::string& Text(Msg id) {
+  return GbkTable()[static_cast<size_t>(id)];
+}
+const char* Utf8Text(Msg id) {
+  return kUtf8[static_cast<size_t>(id)];
+}
 
 }  // namespace vdinv

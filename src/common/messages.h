@@ -8,106 +8,106 @@
 namespace vdinv {
 
 // X(id, utf-8 text)
-#define VDINV_MESSAGES(X)                                                   \
-  /* host entry points */                                                   \
-  X(InvalidTagList, "无效的标签列表。")                                     \
-  X(InvalidParameterBlock, "无效的参数信息。")                              \
-  X(GuardEventMissing, "TLSEvent = 0")                                      \
-  X(ConcurrentInit, "设备不支持并发访问，共享冲突。")                       \
-  X(DeviceNotInitialised, "通讯设备初始化失败")                             \
-  /* models */                                                              \
-  X(ModelG11S, "G11S")                                                      \
-  X(ModelP11S, "P11S")                                                      \
-  X(ModelNone, "无效")                                                      \
-  /* module information defaults */                                        \
-  X(DefaultDeviceName, "无名设备")                                          \
-  X(DefaultDevTypeName, "其他设备")                                         \
-  X(DefaultDevIDName, "设备号")                                             \
-  X(DefaultChName, "通道")                                                  \
-  X(DefaultChIDName, "通道号")                                              \
-  X(DefaultSlotName, "槽")                                                  \
-  X(DefaultSlotIDName, "槽号")                                              \
-  X(DefaultBitName, "位")                                                   \
-  X(DefaultBitIDName, "位号")                                               \
-  X(DefaultThirdSegName, "第三段")                                          \
-  X(DefaultThirdSegIDName, "第三段")                                        \
-  X(DefaultFourSegName, "第四段地址")                                       \
-  X(DefaultFourSegIDName, "第四段地址")                                     \
-  X(DefaultFiveSegName, "第五段")                                           \
-  X(DefaultFiveSegIDName, "第五段地址")                                     \
-  /* the driver's own version entries */                                   \
-  X(OwnDeviceName, "富士变频器")                                            \
-  X(OwnDevTypeName, "变频器")                                               \
-  X(OwnDevIDName, "设备号")                                                 \
-  X(OwnChIDName, "通道地址")                                                \
-  X(OwnChName, "通道")                                                      \
-  X(OwnBitName, "位")                                                       \
-  X(OwnBitIDName, "位号")                                                   \
-  X(OwnFileDescription, "富士变频器通讯驱动程序")                           \
-  X(OwnProductName, "VD_Inv 富士变频器驱动")                                \
-  X(OwnLegalCopyright, "版权所有 (C) VD_Inv 开发组")                        \
-  X(OwnCompanyName, "VD_Inv 开发组")                                        \
-  /* log: general */                                                        \
-  X(FullColon, "：")                                                        \
-  X(ExceptionSuffix, "异常！")                                              \
-  X(DevicePresent, "：工程中存在")                                          \
-  X(NumberSuffix, "号")                                                     \
-  X(DeviceLoadFailed, "：设备加载失败！")                                   \
-  X(ValidTagCount, "：有效标签个数=")                                       \
-  X(MaxReplyTimeout, "：通讯最大允许超时时间=")                             \
-  X(NoValidTag, "驱动程序加载失败：无合法标签！")                           \
-  /* log: start banner */                                                  \
-  X(MemoryLoad, "：已使用内存 = ")                                          \
-  X(TotalPhysical, "：总物理内存 = ")                                       \
-  X(AvailablePhysical, "：可用物理内存 = ")                                 \
-  X(TotalVirtual, "：总虚拟内存 = ")                                        \
-  X(AvailableVirtual, "：可用虚拟内存 = ")                                  \
-  X(Starting, "：启动")                                                     \
-  X(FileVersionOpen, "[文件版本")                                           \
-  X(BannerEllipsis, "]  ...")                                               \
-  X(StartingDriver, "：启动驱动程序")                                       \
-  X(DriverVersion, "：驱动程序版本")                                        \
-  X(BannerOpen, "：[")                                                      \
-  X(BannerClose, "]")                                                       \
-  X(BannerOsClose, "] ")                                                    \
-  X(PercentSuffix, " %")                                                    \
-  X(MegabyteSuffix, " MB")                                                  \
-  X(StartEllipsis, "  ...")                                                 \
-  /* system information */                                                  \
-  X(OsBuildOpen, "(Build ")                                                 \
-  X(OsBuildClose, ")")                                                      \
-  /* log: run report */                                                     \
-  X(ReportTag, "：标签")                                                    \
-  X(ReportAddress, "，地址=")                                               \
-  X(ReportScanPeriod, "，读扫描周期(毫秒)=")                                \
-  X(ReportReadFailRate, "，读操作失败率= ")                                 \
-  X(ReportWriteTotal, "，写操作总次数=")                                    \
-  X(ReportWriteFailRate, "，写操作失败率= ")                                \
-  X(ReportRunTime, "：本次运行总时间（毫秒）=")                             \
-  X(ReportReadFailTotal, "：读操作失败总次数= ")                            \
-  X(ReportWriteFailTotal, "：写操作失败总次数= ")                           \
-  X(ReportWriteCommTotal, "：写通讯总次数= ")                               \
-  X(ReportWriteTimeouts, "：通讯写超时总次数= ")                            \
-  X(ReportWriteTimeoutRate, "：通讯写超时率= ")                             \
-  X(ReportReadCommTotal, "：读通讯总次数= ")                                \
-  X(ReportReadTimeouts, "：通讯读超时次数= ")                               \
-  X(ReportReadTimeoutRate, "：通讯读超时率= ")                              \
-  X(ReportDriverVersion, "驱动程序版本")                                    \
-  X(ReportExit, "退出运行！")                                               \
-  /* protocol layer log */                                                  \
-  X(MaxTagsPerFrame, "：最长通讯报包含的标签个数=")                         \
-  X(FrameTotal, "：包含的通讯报总计=")                                      \
-  X(ValidTagTotal, "：有效标签个数共计=")                                   \
-  X(CountUnit, "个")                                                        \
-  X(FrameUnit, "条")                                                        \
-  /* link status texts */                                                   \
-  X(StatusNeverAnswered, "通讯始终不成功!")                                 \
-  X(StatusNormal, "通讯正常!")                                              \
-  X(StatusInterference, "通讯出现干扰!")                                    \
-  X(StatusFault, "通讯出现故障!")                                           \
-  X(StatusBroken, "通讯线路断路!")                                          \
-  X(StatusPaused, "通讯暂停!")                                              \
-  X(LineOpened, "打开通信线路")                                             \
+#define VDINV_MESSAGES(X)                             \
+  /* host entry points */                             \
+  X(InvalidTagList, "无效的标签列表。")               \
+  X(InvalidParameterBlock, "无效的参数信息。")        \
+  X(GuardEventMissing, "TLSEvent = 0")                \
+  X(ConcurrentInit, "设备不支持并发访问，共享冲突。") \
+  X(DeviceNotInitialised, "通讯设备初始化失败")       \
+  /* models */                                        \
+  X(ModelG11S, "G11S")                                \
+  X(ModelP11S, "P11S")                                \
+  X(ModelNone, "无效")                                \
+  /* module information defaults */                   \
+  X(DefaultDeviceName, "无名设备")                    \
+  X(DefaultDevTypeName, "其他设备")                   \
+  X(DefaultDevIDName, "设备号")                       \
+  X(DefaultChName, "通道")                            \
+  X(DefaultChIDName, "通道号")                        \
+  X(DefaultSlotName, "槽")                            \
+  X(DefaultSlotIDName, "槽号")                        \
+  X(DefaultBitName, "位")                             \
+  X(DefaultBitIDName, "位号")                         \
+  X(DefaultThirdSegName, "第三段")                    \
+  X(DefaultThirdSegIDName, "第三段")                  \
+  X(DefaultFourSegName, "第四段地址")                 \
+  X(DefaultFourSegIDName, "第四段地址")               \
+  X(DefaultFiveSegName, "第五段")                     \
+  X(DefaultFiveSegIDName, "第五段地址")               \
+  /* the driver's own version entries */              \
+  X(OwnDeviceName, "富士变频器")                      \
+  X(OwnDevTypeName, "变频器")                         \
+  X(OwnDevIDName, "设备号")                           \
+  X(OwnChIDName, "通道地址")                          \
+  X(OwnChName, "通道")                                \
+  X(OwnBitName, "位")                                 \
+  X(OwnBitIDName, "位号")                             \
+  X(OwnFileDescription, "富士变频器通讯驱动程序")     \
+  X(OwnProductName, "VD_Inv 富士变频器驱动")          \
+  X(OwnLegalCopyright, "版权所有 (C) VD_Inv 开发组")  \
+  X(OwnCompanyName, "VD_Inv 开发组")                  \
+  /* log: general */                                  \
+  X(FullColon, "：")                                  \
+  X(ExceptionSuffix, "异常！")                        \
+  X(DevicePresent, "：工程中存在")                    \
+  X(NumberSuffix, "号")                               \
+  X(DeviceLoadFailed, "：设备加载失败！")             \
+  X(ValidTagCount, "：有效标签个数=")                 \
+  X(MaxReplyTimeout, "：通讯最大允许超时时间=")       \
+  X(NoValidTag, "驱动程序加载失败：无合法标签！")     \
+  /* log: start banner */                             \
+  X(MemoryLoad, "：已使用内存 = ")                    \
+  X(TotalPhysical, "：总物理内存 = ")                 \
+  X(AvailablePhysical, "：可用物理内存 = ")           \
+  X(TotalVirtual, "：总虚拟内存 = ")                  \
+  X(AvailableVirtual, "：可用虚拟内存 = ")            \
+  X(Starting, "：启动")                               \
+  X(FileVersionOpen, "[文件版本")                     \
+  X(BannerEllipsis, "]  ...")                         \
+  X(StartingDriver, "：启动驱动程序")                 \
+  X(DriverVersion, "：驱动程序版本")                  \
+  X(BannerOpen, "：[")                                \
+  X(BannerClose, "]")                                 \
+  X(BannerOsClose, "] ")                              \
+  X(PercentSuffix, " %")                              \
+  X(MegabyteSuffix, " MB")                            \
+  X(StartEllipsis, "  ...")                           \
+  /* system information */                            \
+  X(OsBuildOpen, "(Build ")                           \
+  X(OsBuildClose, ")")                                \
+  /* log: run report */                               \
+  X(ReportTag, "：标签")                              \
+  X(ReportAddress, "，地址=")                         \
+  X(ReportScanPeriod, "，读扫描周期(毫秒)=")          \
+  X(ReportReadFailRate, "，读操作失败率= ")           \
+  X(ReportWriteTotal, "，写操作总次数=")              \
+  X(ReportWriteFailRate, "，写操作失败率= ")          \
+  X(ReportRunTime, "：本次运行总时间（毫秒）=")       \
+  X(ReportReadFailTotal, "：读操作失败总次数= ")      \
+  X(ReportWriteFailTotal, "：写操作失败总次数= ")     \
+  X(ReportWriteCommTotal, "：写通讯总次数= ")         \
+  X(ReportWriteTimeouts, "：通讯写超时总次数= ")      \
+  X(ReportWriteTimeoutRate, "：通讯写超时率= ")       \
+  X(ReportReadCommTotal, "：读通讯总次数= ")          \
+  X(ReportReadTimeouts, "：通讯读超时次数= ")         \
+  X(ReportReadTimeoutRate, "：通讯读超时率= ")        \
+  X(ReportDriverVersion, "驱动程序版本")              \
+  X(ReportExit, "退出运行！")                         \
+  /* protocol layer log */                            \
+  X(MaxTagsPerFrame, "：最长通讯报包含的标签个数=")   \
+  X(FrameTotal, "：包含的通讯报总计=")                \
+  X(ValidTagTotal, "：有效标签个数共计=")             \
+  X(CountUnit, "个")                                  \
+  X(FrameUnit, "条")                                  \
+  /* link status texts */                             \
+  X(StatusNeverAnswered, "通讯始终不成功!")           \
+  X(StatusNormal, "通讯正常!")                        \
+  X(StatusInterference, "通讯出现干扰!")              \
+  X(StatusFault, "通讯出现故障!")                     \
+  X(StatusBroken, "通讯线路断路!")                    \
+  X(StatusPaused, "通讯暂停!")                        \
+  X(LineOpened, "打开通信线路")                       \
   X(LineClosed, "关闭通信线路")
 
 enum class Msg : uint16_t {

@@ -26,7 +26,9 @@ TDevParmBlock LoadPdb(const void* block) {
   return pdb;
 }
 
-void StorePdb(void* block, const TDevParmBlock& pdb) { std::memcpy(block, &pdb, sizeof pdb); }
+void StorePdb(void* block, const TDevParmBlock& pdb) {
+  std::memcpy(block, &pdb, sizeof pdb);
+}
 
 void FillDefaults(TDevParmBlock& pdb, uint32_t processOutTime, int32_t processWCount) {
   pdb.CurDevice = 0;

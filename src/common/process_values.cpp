@@ -8,10 +8,18 @@ std::atomic<uint32_t> g_outTime{kInitialOutTime};
 std::atomic<int32_t> g_wCount{kInitialWCount};
 }  // namespace
 
-uint32_t ProcessOutTime() { return g_outTime.load(); }
-void SetProcessOutTime(uint32_t ms) { g_outTime.store(ms); }
-int32_t ProcessWCount() { return g_wCount.load(); }
-void SetProcessWCount(int32_t count) { g_wCount.store(count); }
+uint32_t ProcessOutTime() {
+  return g_outTime.load();
+}
+void SetProcessOutTime(uint32_t ms) {
+  g_outTime.store(ms);
+}
+int32_t ProcessWCount() {
+  return g_wCount.load();
+}
+void SetProcessWCount(int32_t count) {
+  g_wCount.store(count);
+}
 
 bool ConsumeWriteBudget() {
   int32_t current = g_wCount.load();

@@ -7,7 +7,9 @@
 namespace vdinv {
 namespace {
 
-bool IsNumeric(const TagValue& v) { return v.IsNumber() || v.IsBoolean(); }
+bool IsNumeric(const TagValue& v) {
+  return v.IsNumber() || v.IsBoolean();
+}
 
 double NumericOf(const TagValue& v) {
   if (v.IsInteger()) return static_cast<double>(v.AsInteger());
@@ -44,7 +46,8 @@ std::string TagValue::ToText() const {
 
 bool operator==(const TagValue& a, const TagValue& b) {
   if (a.IsEmpty() || b.IsEmpty()) return a.IsEmpty() && b.IsEmpty();
-  if (a.IsString() || b.IsString()) return a.IsString() && b.IsString() && a.AsString() == b.AsString();
+  if (a.IsString() || b.IsString())
+    return a.IsString() && b.IsString() && a.AsString() == b.AsString();
   if (a.IsInteger() && b.IsInteger()) return a.AsInteger() == b.AsInteger();
   return NumericOf(a) == NumericOf(b);
 }

@@ -30,7 +30,9 @@ TBaseDLLObject::TBaseDLLObject(const DriverEnvironment& env, bool firstInstance)
   });
 }
 
-TBaseDLLObject::~TBaseDLLObject() { Destroying(); }
+TBaseDLLObject::~TBaseDLLObject() {
+  Destroying();
+}
 
 void TBaseDLLObject::Destroying() {
   if (destroyed_) return;
@@ -141,13 +143,17 @@ void TBaseDLLObject::Stop() {
   });
 }
 
-CommandPtr TBaseDLLObject::CreatCommand(TTagItem&, CommandList&, bool) { return nullptr; }
+CommandPtr TBaseDLLObject::CreatCommand(TTagItem&, CommandList&, bool) {
+  return nullptr;
+}
 
 void TBaseDLLObject::FreeCommand(CommandPtr& command) {
   Guarded(this, kClass, "FreeCommand", [&] { command.reset(); });
 }
 
-bool TBaseDLLObject::TypeNeedsReadCommand(int32_t) const { return false; }
+bool TBaseDLLObject::TypeNeedsReadCommand(int32_t) const {
+  return false;
+}
 
 bool TBaseDLLObject::ReadExecute() {
   return Guarded(this, kClass, "ReadExecute", false, [&] {
@@ -159,7 +165,9 @@ bool TBaseDLLObject::ReadExecute() {
   });
 }
 
-bool TBaseDLLObject::WriteExecute(uint32_t, const TagValue&) { return false; }
+bool TBaseDLLObject::WriteExecute(uint32_t, const TagValue&) {
+  return false;
+}
 void TBaseDLLObject::GetRunEvent() {}
 void TBaseDLLObject::SwitchRunStatus() {}
 

@@ -30,8 +30,9 @@ class LogFile {
 
   // Moves the running log aside: under yesterday's date ("VD_Inv2026-12-06.LOG") when no such
   // archive exists yet, or under a time stamp ("VD_Inv2026-12-07-07-26-50.LOG") when the log
-  // has grown beyond 500000 bytes; creates an empty log; deletes the archives of 30 to 100
-  // days ago. Failures are swallowed.
+  // has grown beyond 500000 bytes. A missing log is created empty first, so the first run of a
+  // day always leaves yesterday's archive, empty when nothing was logged; the next Append
+  // starts the fresh log. Deletes the archives of 30 to 100 days ago. Failures are swallowed.
   void Maintain(const platform::LocalDateTime& now) const noexcept;
 
   // The archive name of a date (path without extension + "yyyy-mm-dd" + ".LOG").

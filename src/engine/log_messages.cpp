@@ -28,14 +28,28 @@ std::string Rate(double count, double total) {
 
 }  // namespace
 
-void TBaseDLLObject::WriteCommEvent(const std::string& text) { sErrEvent_ = text; }
-void TBaseDLLObject::WriteDevMsg(const std::string& text) { DevMsg_ = text; }
-void TBaseDLLObject::SetLogMsg(const std::string& text) { log_.Append(text); }
-void TBaseDLLObject::SetEnLog(bool value) { EnLog_ = LogReady_ ? value : false; }
-void TBaseDLLObject::SetLinkOK(bool value) { LinkOK_ = value; }
-void TBaseDLLObject::SetCommEnabled(bool value) { CommEnabled_ = value; }
+void TBaseDLLObject::WriteCommEvent(const std::string& text) {
+  sErrEvent_ = text;
+}
+void TBaseDLLObject::WriteDevMsg(const std::string& text) {
+  DevMsg_ = text;
+}
+void TBaseDLLObject::SetLogMsg(const std::string& text) {
+  log_.Append(text);
+}
+void TBaseDLLObject::SetEnLog(bool value) {
+  EnLog_ = LogReady_ ? value : false;
+}
+void TBaseDLLObject::SetLinkOK(bool value) {
+  LinkOK_ = value;
+}
+void TBaseDLLObject::SetCommEnabled(bool value) {
+  CommEnabled_ = value;
+}
 
-std::string TBaseDLLObject::DateTimeText() const { return platform::FormatDateTime(Now()); }
+std::string TBaseDLLObject::DateTimeText() const {
+  return platform::FormatDateTime(Now());
+}
 
 void TBaseDLLObject::LogLine(const std::string& text) {
   SetLogMsg(DateTimeText() + text + "\r\n");
@@ -69,12 +83,11 @@ bool TBaseDLLObject::WriteStartBanner() {
 void TBaseDLLObject::WriteRunReport(uint32_t runTime) {
   SetLogMsg("\r\n");
   for (const auto& tag : TagList_) {
-    std::string line = Text(Msg::ReportTag) + tag->TagName + Text(Msg::ReportAddress) +
-                       tag->TagAddr + Text(Msg::ReportScanPeriod) +
-                       std::to_string(RoundedQuotient(runTime, tag->ReadCount)) +
-                       Text(Msg::ReportReadFailRate) +
-                       std::to_string(RoundedQuotient(tag->ReadFailCount * 100.0, tag->ReadCount)) +
-                       "%";
+    std::string line =
+        Text(Msg::ReportTag) + tag->TagName + Text(Msg::ReportAddress) + tag->TagAddr +
+        Text(Msg::ReportScanPeriod) + std::to_string(RoundedQuotient(runTime, tag->ReadCount)) +
+        Text(Msg::ReportReadFailRate) +
+        std::to_string(RoundedQuotient(tag->ReadFailCount * 100.0, tag->ReadCount)) + "%";
     if (tag->Writable) {
       line += Text(Msg::ReportWriteTotal) + std::to_string(tag->WriteCount) +
               Text(Msg::ReportWriteFailRate) +
@@ -121,7 +134,8 @@ std::string TBaseDLLObject::StatusText(int32_t code) const {
 }
 
 std::string TBaseDLLObject::DeviceLabel(int32_t devId) const {
-  std::string label = std::to_string(devId) + Text(Msg::NumberSuffix) + DriverModule()[kDevTypeName];
+  std::string label =
+      std::to_string(devId) + Text(Msg::NumberSuffix) + DriverModule()[kDevTypeName];
   if (ValidDevice(devId)) label += Parm_->Devices[devId].ModelName.Get();
   return label;
 }

@@ -66,7 +66,9 @@ VDINV_EXPORT bool FreeDriver(void) {
   return Guarded(nullptr, kUnit, "FreeDriver", true, [] { return vdinv::host::FreeDriver(); });
 }
 
-VDINV_EXPORT int32_t GetPDBLen(void) { return vdinv::kPdbLength; }
+VDINV_EXPORT int32_t GetPDBLen(void) {
+  return vdinv::kPdbLength;
+}
 
 VDINV_EXPORT void* FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),

@@ -6,9 +6,11 @@
 
 namespace vdinv::platform {
 
-// UTF-8 to GBK (code page 936); characters without a GBK form become '?'.
+// UTF-8 to GBK (code page 936); characters without a GBK form become '?', and so does each
+// byte that is not part of a valid UTF-8 sequence (a sequence cut at the end: one '?').
 std::string Utf8ToGbk(std::string_view utf8);
-// GBK to UTF-8; invalid bytes become U+FFFD.
+// GBK to UTF-8; invalid bytes become U+FFFD (one per byte; a lead byte with an invalid trail
+// byte loses only the lead byte). The conversions never throw and always end.
 std::string GbkToUtf8(std::string_view gbk);
 // UTF-16LE code units to GBK; unpaired surrogates and unmappable characters become '?'.
 std::string Utf16ToGbk(std::u16string_view utf16);

@@ -10,7 +10,9 @@ namespace vdinv::platform {
 
 // One pointer per thread. When a thread whose value is not null ends, the destructor is called
 // with that value. Destroying the slot calls the destructor for the calling thread's value only
-// (the thread that unloads the library); other threads' values are left alone.
+// (the thread that unloads the library); other threads' values are left alone and their
+// destructor is never called afterwards. On POSIX this is a pthread key (not a C++ thread_local
+// with a destructor, which would keep the module from being unloaded by dlclose).
 class ThreadSlot {
  public:
   using Destructor = void (*)(void*);
@@ -33,7 +35,8 @@ class ThreadSlot {
 class AutoResetEvent {
  public:
   explicit AutoResetEvent(bool signalled) : signalled_(signalled) {}
-  // True when the event was signalled within timeoutMs (the signal is then taken).
+  // True when the event was signalled within timeoutMs (the signal is then taken); a signal
+  // given while nobody waits stays until a Wait takes it. 0xFFFFFFFF (INFINITE) waits forever.
   bool Wait(uint32_t timeoutMs);
   void Signal();
 
@@ -44,7 +47,9 @@ class AutoResetEvent {
 };
 
 // The host's fault event: a file descriptor (eventfd or the write end of a pipe). Signalling
-// writes the 8-byte integer 1; 0 and invalid descriptors are ignored.
+// writes the 8-byte integer 1; 0, negative and invalid descriptors are ignored. It never
+// blocks: when the descriptor cannot take the 8 bytes at once (a full pipe or eventfd) or a
+// pipe has no reader, nothing is written (and no SIGPIPE is raised).
 void SignalFaultEvent(int32_t handle);
 
 }  // namespace vdinv::platform

@@ -21,10 +21,12 @@ struct VersionResource {
 std::string_view DriverModuleFileName();
 
 // The version resource of the named module, read from the sidecar file
-// searchDir + moduleFileName + ".version": its [StringFileInfo] section gives the string
-// entries (values taken as UTF-8 when valid, else as GBK bytes, and handed out in GBK) and the
-// key FileVersion of its [FixedFileInfo] section ("a.b.c.d") the fixed version. Nothing when
-// the file does not exist or has no [StringFileInfo] section.
+// searchDir + moduleFileName + ".version" ('/' put after a non-empty searchDir that lacks it):
+// its [StringFileInfo] section gives the string entries (a value that is valid UTF-8 and not
+// pure ASCII is converted to GBK, any other value taken as bytes; the first of equal names
+// counts) and the key FileVersion of its [FixedFileInfo] section ("a.b.c.d", 0..65535 each,
+// missing trailing numbers 0, ',' also separates) the fixed version. Nothing when the file does
+// not exist or has no [StringFileInfo] section.
 std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
                                                    const std::string& searchDir);
 

@@ -16,7 +16,9 @@ TCustomDLLObject::TCustomDLLObject(const engine::DriverEnvironment& env, bool fi
   EnLog_ = false;
 }
 
-TCustomDLLObject::~TCustomDLLObject() { Destroying(); }
+TCustomDLLObject::~TCustomDLLObject() {
+  Destroying();
+}
 
 bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {
   return Guarded(this, kClass, "IniParm", false, [&] {

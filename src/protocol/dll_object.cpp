@@ -8,7 +8,9 @@ constexpr const char* kClass = "TDLLObject";
 TDLLObject::TDLLObject(const engine::DriverEnvironment& env, bool firstInstance)
     : TCustomDLLObject(env, firstInstance) {}
 
-TDLLObject::~TDLLObject() { Destroying(); }
+TDLLObject::~TDLLObject() {
+  Destroying();
+}
 
 int32_t TDLLObject::GetInterval() {
   return Guarded(this, kClass, "GetInterval", int32_t{-1}, [&] {

@@ -143,8 +143,8 @@ TEST(ParameterBlockCopy, CopiesFieldsAndKeepsTheDestinationsUncopiedBytes) {
   StorePdb(srcBytes.data(), src);
 
   // Bytes never copied keep the destination's.
-  for (size_t at : {size_t{0x03}, size_t{0x0A}, size_t{0x0B}, size_t{0x6789}, size_t{0x678A},
-                    size_t{0x678B}}) {
+  for (size_t at :
+       {size_t{0x03}, size_t{0x0A}, size_t{0x0B}, size_t{0x6789}, size_t{0x678A}, size_t{0x678B}}) {
     EXPECT_EQ(out[at], dstBytes[at]) << at;
   }
   for (int d = 0; d < kDeviceCount; ++d) {

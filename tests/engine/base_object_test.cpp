@@ -80,10 +80,10 @@ TEST_F(BaseObjectTest, StatusTagsGetTheirInitialValues) {
   protocol::TDLLObject object(Environment(), true);
   TDevParmBlock block = Block({{7, kModelG11S}});
   std::vector<TTagInfo> tags = {
-      Tag(0, "line", "commlink", kString),       Tag(1, "on", "ENCOMMLINK", kSwitch),
-      Tag(2, "dev7", "DEVICELINK7", kString),    Tag(3, "dev7b", "DEVICELINK7:x", kAnalog),
+      Tag(0, "line", "commlink", kString),        Tag(1, "on", "ENCOMMLINK", kSwitch),
+      Tag(2, "dev7", "DEVICELINK7", kString),     Tag(3, "dev7b", "DEVICELINK7:x", kAnalog),
       Tag(4, "dev7c", "DEVICELINK7：x", kAnalog), Tag(5, "far", "DEVICELINK150", kAnalog),
-      Tag(6, "en12", "ENDEVICELINK12", kSwitch), Tag(1000, "text", "ENCOMMLINK", kString),
+      Tag(6, "en12", "ENDEVICELINK12", kSwitch),  Tag(1000, "text", "ENCOMMLINK", kString),
   };
   ASSERT_TRUE(Init(object, block, tags));
   ASSERT_EQ(object.TagCount(), 8);
@@ -135,7 +135,7 @@ TEST_F(BaseObjectTest, StopWritesTheRunReportOnce) {
     object.Stop();
     EXPECT_TRUE(object.Stopped());
     object.Stop();  // not running: nothing more
-  }  // destruction after Stop does not stop again
+  }                 // destruction after Stop does not stop again
   std::string log = LogText();
   EXPECT_THAT(log, HasSubstr("：标签Line，地址=COMMLINK，读扫描周期(毫秒)=500，读操作失败率= 20%"
                              "，写操作总次数=3，写操作失败率= 33%\r\n"));
@@ -160,8 +160,11 @@ TEST_F(BaseObjectTest, ReinitialisingARunningObjectStopsItFirst) {
 TEST_F(BaseObjectTest, TheProtocolLayerClampsTheProcessTimeOut) {
   protocol::TDLLObject object(Environment(), true);
   TDevParmBlock block = Block({{1, kModelG11S}});
-  for (auto [stored, expected] : {std::pair<uint16_t, uint32_t>{5, 10}, {65535, 60000},
-                                  {10, 10}, {60000, 60000}, {1000, 1000}}) {
+  for (auto [stored, expected] : {std::pair<uint16_t, uint32_t>{5, 10},
+                                  {65535, 60000},
+                                  {10, 10},
+                                  {60000, 60000},
+                                  {1000, 1000}}) {
     block.OutTime = stored;
     block.WCount = 7;
     ASSERT_TRUE(object.IniParm(&block));
@@ -190,8 +193,8 @@ TEST_F(BaseObjectTest, ExceptionsAreLoggedWhenTheErrorLogIsOn) {
   {
     FailingObject object(Environment(), true);
     // The failing tag is dropped, the ordinary one kept although its read hook fails.
-    ASSERT_TRUE(Init(object, block,
-                     {Tag(0, "bad", "BAD", kAnalog), Tag(1, "ok", "COMMLINK", kAnalog)}));
+    ASSERT_TRUE(
+        Init(object, block, {Tag(0, "bad", "BAD", kAnalog), Tag(1, "ok", "COMMLINK", kAnalog)}));
     EXPECT_EQ(object.TagCount(), 1);
   }
   std::string log = LogText();

@@ -90,14 +90,5 @@ TEST(BannerStart, NoProcessorKeyNoProcessorLine) {
   EXPECT_EQ(StartBannerTexts(std::nullopt, HostInfo(), DriverInfo(), CannedSystem()), expected);
 }
 
-TEST(BannerStart, MissingModuleTextsLeaveTheFrameOfTheLines) {
-  const Lines banner = StartBannerTexts(std::nullopt, TModuleInfo{}, TModuleInfo{},
-                                        sysinfo::TXSystemInformation({}, {}));
-  ASSERT_EQ(banner.size(), 9u);
-  EXPECT_EQ(banner[0], "\xA3\xBA[] ");
-  EXPECT_EQ(banner[6], "\xA3\xBA\xC6\xF4\xB6\xAF[\xCE\xC4\xBC\xFE\xB0\xE6\xB1\xBE]  ...");
-  EXPECT_EQ(banner[8], "\xA3\xBA\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xB0\xE6\xB1\xBE  ...");
-}
-
 }  // namespace
 }  // namespace vdinv::engine

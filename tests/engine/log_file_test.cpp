@@ -108,12 +108,6 @@ class LogFileMaintain : public ::testing::Test {
   LogFile log_;
 };
 
-TEST_F(LogFileMaintain, ArchiveNamesCarryTheDate) {
-  EXPECT_EQ(log_.DailyArchive({2026, 12, 6, 0, 0, 0, 0}), Archive("2026-12-06"));
-  EXPECT_EQ(LogFile("./Debug/VD_Inv.Log").DailyArchive({2027, 1, 2, 23, 59, 59, 0}),
-            "./Debug/VD_Inv2027-01-02.LOG");
-}
-
 TEST_F(LogFileMaintain, FirstRunOfADayArchivesYesterdaysLog) {
   WriteTestFile(log_.Path(), "yesterday's lines");
   log_.Maintain(kNow);

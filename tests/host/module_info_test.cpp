@@ -121,12 +121,6 @@ TEST_F(ModuleInfoInstalled, ModuleWithoutResourceLeavesEverythingButTheDirectory
   EXPECT_FALSE(ReadModuleInfo(kHostExecutable, info));
   for (int i = 0; i < kInstallDir; ++i) EXPECT_EQ(info.fields[i], "") << "field " << i;
   EXPECT_EQ(info[kInstallDir], dir_.Path());
-
-  TProductInfo product;
-  product.text1 = "stale";
-  EXPECT_FALSE(ReadProductInfo(kDriverModule, product));
-  EXPECT_FALSE(product.hasBitmap);
-  EXPECT_EQ(product.text1, "");
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace vdinv::test {
 
 class FakeClock : public platform::IClock {
  public:
-  explicit FakeClock(platform::LocalDateTime now = {2026, 12, 7, 7, 26, 50, 0}, uint32_t tick = 1000)
+  explicit FakeClock(platform::LocalDateTime now = {2026, 12, 7, 7, 26, 50, 0},
+                     uint32_t tick = 1000)
       : now_(now), tick_(tick) {}
 
   uint32_t TickCount() const override { return tick_; }

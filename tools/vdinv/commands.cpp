@@ -69,7 +69,7 @@ int CheckBlockLength(const DriverModule& module, int32_t& length) {
 // Reads a block file of exactly `length` bytes. Returns kExitOk or kExitBlockFile.
 int ReadBlockFile(const std::string& path, int32_t length, std::string& bytes) {
   if (!platform::FileExists(path)) {
-    Error("block file '" + path + "' does not exist");
+    Error("block file '" + path + "' does not exist or is not a regular file");
     return kExitBlockFile;
   }
   std::optional<std::string> read = platform::ReadWholeFile(path);

@@ -334,10 +334,12 @@ Invocation ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string HelpText(Command command, const std::string& defaultModule) {
-  const std::string moduleLine =
-      "  --module PATH   the driver module to load (default: $VDINV_MODULE if set, else\n"
-      "                  " +
-      defaultModule + ")\n";
+  auto moduleOption = [&](size_t column) {
+    std::string pad(column - 15, ' ');
+    return "  --module PATH" + pad + "the driver module to load (default: $VDINV_MODULE if set,\n" +
+           std::string(column, ' ') + "else " + defaultModule + ")\n";
+  };
+  const std::string moduleLine = moduleOption(20);
   switch (command) {
     case Command::kTool:
       return "vdinv - command-line host of the VD_Inv frequency inverter driver\n"
@@ -355,7 +357,7 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "\n"
              "Options:\n" +
              moduleLine +
-             "  -h, --help      show help\n"
+             "  -h, --help        show help\n"
              "\n"
              "Exit codes:\n"
              "  0  success\n"
@@ -413,7 +415,7 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "  --errorlog        switch on the error lines of the driver's log\n"
              "  --tracelog        switch on the trace lines (frames) of the driver's log\n"
              "  --force           overwrite FILE if it exists (otherwise exit code 4)\n" +
-             moduleLine +
+             moduleOption(20) +
              "\n"
              "Example: vdinv pdb new line1.pdb --port 2 --baud 19200 --device 1:G11S --device "
              "2:P11S\n";
@@ -439,10 +441,11 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "in GBK is cut, with a warning.\n"
              "\n"
              "Options:\n"
-             "  --interval MS   time between polls (default: the driver's DetectScanTime)\n"
-             "  --count N       stop after N polls (default: until Ctrl-C)\n"
-             "  --scan MS       scan period of every tag (default 1000)\n"
-             "  --names         list the tags before starting and show tag names in the output\n" +
+             "  --interval MS     time between polls (default: the driver's DetectScanTime)\n"
+             "  --count N         stop after N polls (default: until Ctrl-C)\n"
+             "  --scan MS         scan period of every tag (default 1000)\n"
+             "  --names           list the tags before starting and show tag names in the "
+             "output\n" +
              moduleLine +
              "\n"
              "Output lines: local date and time, TagID, [name,] address, quality word, type and\n"

@@ -3,6 +3,8 @@
 
 #include "platform/clock.h"
 
+#include <new>
+
 namespace vdinv::platform {
 namespace {
 
@@ -37,8 +39,10 @@ class PosixClock final : public IClock {
 }  // namespace
 
 IClock& SystemClock() {
-  // Never destroyed: other static objects may still ask for the time while the module unloads.
-  static PosixClock* const clock = new PosixClock();
+  // Built in static storage and never destroyed: other static objects may still ask for the
+  // time while the module unloads, and unloading must not leave a heap block behind.
+  alignas(PosixClock) static unsigned char storage[sizeof(PosixClock)];
+  static PosixClock* const clock = new (storage) PosixClock();
   return *clock;
 }
 

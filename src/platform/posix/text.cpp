@@ -56,7 +56,7 @@ std::string Convert(const char* to, const char* from, std::string_view in,
   try {
     out.reserve(in.size() * 3 / 2 + 8);
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (cd == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
       size_t pos = 0;
       while (pos < in.size()) {
         if (static_cast<unsigned char>(in[pos]) < 0x80) {

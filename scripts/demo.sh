@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets everything up, builds the driver and the command-line host, and runs the main job:
+# the module's identity, a default parameter block, and a line initialised with it whose
+# status tags are polled for a while.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDINV_TESTS=OFF
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+vdinv="$root/build/vdinv"
+echo "== the module"
+"$vdinv" info
+echo
+echo "== a default parameter block with two inverters"
+"$vdinv" pdb new line.pdb --device 1:G11S --device 2:P11S
+"$vdinv" pdb show line.pdb
+echo
+echo "== a line initialised with it, polled for a while"
+"$vdinv" run line.pdb COMMLINK@string COMMLINK@analog ENCOMMLINK@switch \
+  DEVICELINK1@string DEVICELINK2@string --count 20
+echo
+echo "== the driver's log ($work/Debug/VD_Inv.Log)"
+iconv -f GBK -t UTF-8 Debug/VD_Inv.Log | tail -n 25

@@ -1,0 +1,163 @@
+// Loads the built VD_Inv.so as a host does and talks to it only through its C exports.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "platform/dynamic_library.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "support/temp_dir.h"
+
+namespace vdinv {
+namespace {
+
+using ::testing::HasSubstr;
+
+using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
+using IniDriverExFn = bool (*)(int32_t);
+using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
+using OnDataWriteFn = bool (*)(int32_t, TTagValue*, char**);
+using GetDeviceStatusFn = bool (*)(char**);
+using WriteLogFn = void (*)(bool, char**);
+using DetectScanTimeFn = uint16_t (*)();
+using FreeDriverFn = bool (*)();
+using GetPDBLenFn = int32_t (*)();
+using FullPDBFn = void* (*)(void*);
+
+class ModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The host's installation lives in a temporary directory: the registry stand-in names it,
+    // its settings file names the project, and the log lands beside the project.
+    registry = dir.File("registry.ini");
+    ASSERT_TRUE(platform::WriteWholeFile(registry, "[Software\\KORVI]\nPATH=" + dir.Path() + "\n"));
+    ASSERT_TRUE(platform::WriteWholeFile(
+        dir.File("Ovatrex.ini"), "[WORKING]\nDefaultPROJECT=" + dir.Path() + "proj/demo\n"));
+    setenv("VD_INV_REGISTRY", registry.c_str(), 1);
+    std::string error;
+    ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, &error)) << error;
+    Resolve(iniDriver, "IniDriver");
+    Resolve(iniDriverEx, "IniDriverEx");
+    Resolve(onDataRead, "OnDataRead");
+    Resolve(onDataWrite, "OnDataWrite");
+    Resolve(getDeviceStatus, "GetDeviceStatus");
+    Resolve(writeLog, "WriteLog");
+    Resolve(detectScanTime, "DetectScanTime");
+    Resolve(freeDriver, "FreeDriver");
+    Resolve(getPdbLen, "GetPDBLen");
+    Resolve(fullPdb, "FullPDB");
+  }
+  void TearDown() override {
+    module.Close();
+    unsetenv("VD_INV_REGISTRY");
+  }
+  template <class Fn>
+  void Resolve(Fn& fn, const char* name) {
+    fn = reinterpret_cast<Fn>(module.Symbol(name));
+    ASSERT_NE(fn, nullptr) << name;
+  }
+  std::string LogText() const {
+    auto bytes = platform::ReadWholeFile(dir.Path() + "proj/Debug/VD_Inv.Log");
+    return bytes ? platform::GbkToUtf8(*bytes) : std::string();
+  }
+  static std::string Take(char* text) {
+    std::string utf8 = text ? platform::GbkToUtf8(text) : std::string("<null>");
+    std::free(text);
+    return utf8;
+  }
+  std::vector<uint8_t> DefaultBlock() {
+    std::vector<uint8_t> block(static_cast<size_t>(getPdbLen()), 0);
+    EXPECT_EQ(fullPdb(block.data()), block.data());
+    // The configuration wizard names entry 0's model; a stored block carries the name.
+    TDevParmBlock pdb = LoadPdb(block.data());
+    pdb.Devices[0].ModelName.Set("G11S");
+    StorePdb(block.data(), pdb);
+    return block;
+  }
+  static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
+    TTagInfo info{};
+    info.TagID = id;
+    std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
+    std::strncpy(info.TagAddr, address, sizeof info.TagAddr);
+    info.DataType = type;
+    info.ScanPeriod = 1000;
+    return info;
+  }
+
+  test::TempDir dir;
+  std::string registry;
+  platform::DynamicLibrary module;
+  IniDriverFn iniDriver = nullptr;
+  IniDriverExFn iniDriverEx = nullptr;
+  OnDataReadFn onDataRead = nullptr;
+  OnDataWriteFn onDataWrite = nullptr;
+  GetDeviceStatusFn getDeviceStatus = nullptr;
+  WriteLogFn writeLog = nullptr;
+  DetectScanTimeFn detectScanTime = nullptr;
+  FreeDriverFn freeDriver = nullptr;
+  GetPDBLenFn getPdbLen = nullptr;
+  FullPDBFn fullPdb = nullptr;
+};
+
+TEST_F(ModuleTest, BlockExportsAnswerAsStored) {
+  EXPECT_EQ(getPdbLen(), 26508);
+  EXPECT_EQ(fullPdb(nullptr), nullptr);
+  std::vector<uint8_t> block = DefaultBlock();
+  EXPECT_EQ(block[0x6731], 6);
+  EXPECT_EQ(block[0x6732], 4);
+  EXPECT_EQ(block[0x10 + 5 * 264 + 4], 2);
+}
+
+TEST_F(ModuleTest, ALineRunsThroughTheExportsAndReportsToItsLog) {
+  std::vector<uint8_t> block = DefaultBlock();
+  std::thread host([&] {
+    EXPECT_EQ(detectScanTime(), 1000);
+    TTagInfo tags[] = {Tag(1, "COMMLINK", kString), Tag(2, "DEVICELINK0", kString)};
+    TTagInfo* list[] = {&tags[0], &tags[1]};
+    char* msg = nullptr;
+    ASSERT_TRUE(iniDriver(2, list, block.data(), &msg));
+    EXPECT_EQ(Take(msg), "<null>");
+    EXPECT_TRUE(iniDriverEx(0));
+    EXPECT_EQ(detectScanTime(), 10);
+    TTagValue values[2];
+    int32_t count = 0;
+    EXPECT_TRUE(onDataRead(&count, values, &msg));
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(Take(values[0].Value.text), "富士变频器通讯始终不成功!");
+    EXPECT_EQ(Take(values[1].Value.text), "0号变频器G11S通讯始终不成功!");
+    EXPECT_TRUE(getDeviceStatus(&msg));
+    EXPECT_EQ(Take(msg), "<null>");
+    writeLog(true, nullptr);
+    EXPECT_TRUE(freeDriver());
+  });
+  host.join();
+  std::string log = LogText();
+  EXPECT_THAT(log, HasSubstr("：启动驱动程序富士变频器  ..."));
+  EXPECT_THAT(log, HasSubstr("：驱动程序版本4.7.1.1  ..."));
+  EXPECT_THAT(log, HasSubstr("：富士变频器驱动程序版本4.7.1.1退出运行！"));
+}
+
+TEST_F(ModuleTest, UnloadingDestroysTheUnloadingThreadsObject) {
+  std::vector<uint8_t> block = DefaultBlock();
+  TTagInfo tag = Tag(1, "COMMLINK", kAnalog);
+  TTagInfo* list[] = {&tag};
+  ASSERT_TRUE(iniDriver(1, list, block.data(), nullptr));
+  EXPECT_EQ(LogText().find("退出运行！"), std::string::npos);
+  ASSERT_TRUE(module.Close());
+  // Destroying the object stopped it, so its run report is in the log.
+  EXPECT_THAT(LogText(), HasSubstr("退出运行！"));
+}
+
+TEST_F(ModuleTest, OnlyTheExportsAreVisible) {
+  EXPECT_EQ(module.Symbol("_ZN5vdinv4host7Process8InstanceEv"), nullptr);
+  EXPECT_EQ(module.Symbol("CopyPdb"), nullptr);
+}
+
+}  // namespace
+}  // namespace vdinv
