@@ -86,8 +86,13 @@ void LogFile::Maintain(const platform::LocalDateTime& now) const noexcept {
                 std::string(kArchiveExtension);
     }
     // The log is created before the rename: on the first run of a day an empty log becomes
-    // yesterday's archive, which keeps the set of archives without gaps.
-    if (!platform::FileExists(path_)) platform::CreateEmptyFile(path_);
+    // yesterday's archive, which keeps the set of archives without gaps. Its directory is
+    // created first, so that a log started later that day is never taken for yesterday's.
+    if (!platform::FileExists(path_)) {
+      const std::string dir = host::DirectoryPart(path_);
+      if (!dir.empty()) platform::CreateDirectories(dir);
+      platform::CreateEmptyFile(path_);
+    }
     if (!platform::FileExists(archive)) platform::RenameFile(path_, archive);
 
     for (int days = kFirstExpiredDay; days <= kLastExpiredDay; ++days) {

@@ -11,9 +11,9 @@ namespace {
 int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   y -= m <= 2 ? 1 : 0;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;                                // [0, 399]
+  const int64_t yoe = y - era * 400;                                   // [0, 399]
   const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;  // [0, 365]
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;         // [0, 146096]
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
   return era * 146097 + doe - 719468;
 }
 
@@ -39,8 +39,8 @@ std::string Format(const char* format, int a, int b, int c) {
   char buffer[64];
   int n = std::snprintf(buffer, sizeof buffer, format, a, b, c);
   if (n < 0) return {};
-  return std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n)
-                                                                      : sizeof buffer - 1);
+  return std::string(
+      buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
 }
 
 }  // namespace
@@ -72,8 +72,8 @@ LocalDateTime AddDays(const LocalDateTime& t, int days) {
 
 double ToOleDate(const LocalDateTime& t) {
   const int64_t days = DaysFromCivil(t.year, t.month, t.day) - kOleEpochDays;
-  const int64_t ms = ((static_cast<int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 +
-                     t.millisecond;
+  const int64_t ms =
+      ((static_cast<int64_t>(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond;
   const double fraction = static_cast<double>(ms) / 86400000.0;
   // Before the epoch the OLE date counts the days backwards but the time of day forwards:
   // 1899-12-29 06:00 is -1.25.

@@ -126,6 +126,16 @@ TEST_F(LogFileMaintain, MissingLogStillLeavesAnArchiveForYesterday) {
   EXPECT_EQ(FileSize(Archive("2026-12-06")), 0);
 }
 
+TEST_F(LogFileMaintain, MissingDirectoryIsCreatedSoTodaysLinesStayToday) {
+  LogFile nested(dir_.File("Debug/VD_Inv.Log"));
+  nested.Maintain(kNow);
+  EXPECT_TRUE(FileExists(dir_.File("Debug/VD_Inv2026-12-06.LOG")));
+  // The day's lines, written after the first maintenance, survive the next one.
+  nested.Append("today");
+  nested.Maintain(kNow);
+  EXPECT_EQ(ReadAll(nested.Path()), "today");
+}
+
 TEST_F(LogFileMaintain, OversizedLogMovesAsideUnderATimeStamp) {
   WriteTestFile(Archive("2026-12-06"), "archived earlier");
   WriteTestFile(log_.Path(), std::string(600000, 'x'));

@@ -51,7 +51,7 @@ TEST(PlatformDate, AddDaysKnowsLeapYears) {
   EXPECT_EQ(AddDays(At(2024, 2, 29), 1), At(2024, 3, 1));
   EXPECT_EQ(AddDays(At(2024, 3, 1), -1), At(2024, 2, 29));
   EXPECT_EQ(AddDays(At(2023, 2, 28), 1), At(2023, 3, 1));
-  EXPECT_EQ(AddDays(At(1900, 2, 28), 1), At(1900, 3, 1));  // not a leap year
+  EXPECT_EQ(AddDays(At(1900, 2, 28), 1), At(1900, 3, 1));   // not a leap year
   EXPECT_EQ(AddDays(At(2000, 2, 28), 1), At(2000, 2, 29));  // a leap year
   EXPECT_EQ(AddDays(At(2100, 2, 28), 1), At(2100, 3, 1));
   EXPECT_EQ(AddDays(At(2024, 1, 1), 366), At(2025, 1, 1));

@@ -1,8 +1,7 @@
 #include "platform/files.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -77,7 +76,8 @@ TEST(PlatformFile, ConcurrentAppendsLoseNothing) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < kLines; ++i) {
-        const std::string line = "thread " + std::to_string(t) + " line " + std::to_string(i) + "\n";
+        const std::string line =
+            "thread " + std::to_string(t) + " line " + std::to_string(i) + "\n";
         if (!AppendToFile(path, line)) ++failures[t];
       }
     });
@@ -153,7 +153,7 @@ TEST(PlatformFile, CreateDirectoriesMakesEveryParent) {
   EXPECT_TRUE(AppendToFile(nested + "log.txt", "x"));
   EXPECT_FALSE(CreateDirectories(""));
   ASSERT_TRUE(WriteWholeFile(dir.File("plain"), "x"));
-  EXPECT_FALSE(CreateDirectories(dir.File("plain")));     // a file is in the way
+  EXPECT_FALSE(CreateDirectories(dir.File("plain")));      // a file is in the way
   EXPECT_FALSE(CreateDirectories(dir.File("plain/sub")));  // and no exception escapes
 }
 

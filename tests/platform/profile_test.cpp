@@ -1,7 +1,6 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <optional>
@@ -38,7 +37,8 @@ TEST_F(PlatformIni, BlanksAroundNamesAndValuesAreTrimmed) {
 
 TEST_F(PlatformIni, CommentsAreSkipped) {
   const std::string ini = Write(
-      "; leading comment\n[S]\n;Key=commented\n  ; Key=also commented\nKey=value ; not a comment\n");
+      "; leading comment\n[S]\n;Key=commented\n  ; Key=also commented\nKey=value ; not a "
+      "comment\n");
   EXPECT_EQ(ReadIniString(ini, "S", "Key", "x"), "value ; not a comment");
   EXPECT_EQ(ReadIniString(ini, "S", ";Key", "x"), "x");
 }

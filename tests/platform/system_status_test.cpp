@@ -44,8 +44,8 @@ TEST(PlatformSystemStatus, MemoryLoadRoundsDown) {
 }
 
 TEST(PlatformSystemStatus, OldKernelWithoutMemAvailable) {
-  const internal::MemInfo mem =
-      internal::ParseMemInfo("MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 250 kB\n");
+  const internal::MemInfo mem = internal::ParseMemInfo(
+      "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 250 kB\n");
   EXPECT_FALSE(mem.memAvailable.has_value());
   const MemoryStatus status = internal::ComputeMemoryStatus(mem, 1000, 2000);
   EXPECT_EQ(status.availablePhysical, 400U * 1024);
@@ -61,7 +61,8 @@ TEST(PlatformSystemStatus, EmptyMemInfoGivesZeros) {
 }
 
 TEST(PlatformSystemStatus, ParsesVmSize) {
-  EXPECT_EQ(internal::ParseVmSize("Name:\tx\nVmPeak:\t 9 kB\nVmSize:\t   12345 kB\n"), 12345ULL * 1024);
+  EXPECT_EQ(internal::ParseVmSize("Name:\tx\nVmPeak:\t 9 kB\nVmSize:\t   12345 kB\n"),
+            12345ULL * 1024);
   EXPECT_FALSE(internal::ParseVmSize("Name:\tx\n").has_value());
 }
 

@@ -1,7 +1,6 @@
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <cstring>
@@ -36,19 +35,27 @@ TEST(PlatformGbk, LongTextsAreConvertedWhole) {
 }
 
 TEST(PlatformGbk, UnmappableAndInvalidUtf8BecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");   // 😀 has no GBK form
-  EXPECT_EQ(Utf8ToGbk("a\xFF\xFEz"), "a??z");          // invalid bytes
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");      // 😀 has no GBK form
+  EXPECT_EQ(Utf8ToGbk("a\xFF\xFEz"), "a??z");             // invalid bytes
   EXPECT_EQ(Utf8ToGbk("\xE9\x80\x9A\xE9"), "\xCD\xA8?");  // cut sequence at the end
-  EXPECT_EQ(Utf8ToGbk("\xC0\xAF"), "??");              // overlong form
+  EXPECT_EQ(Utf8ToGbk("\xC0\xAF"), "??");                 // overlong form
   EXPECT_EQ(Utf8ToGbk(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }
 
 TEST(PlatformGbk, InvalidGbkBecomesReplacementCharacter) {
-  EXPECT_EQ(GbkToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(GbkToUtf8("a\xFF"
+                      "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(GbkToUtf8("ab\x81"), "ab\xEF\xBF\xBD");  // lead byte without trail at the end
   // A lead byte followed by ASCII: only the lead byte is lost.
-  EXPECT_EQ(GbkToUtf8("\x81" " \xCD\xA8"), "\xEF\xBF\xBD" " 通");
-  EXPECT_EQ(GbkToUtf8("\x81" "A"), "丄");  // 81 41 is a character
+  EXPECT_EQ(GbkToUtf8("\x81"
+                      " \xCD\xA8"),
+            "\xEF\xBF\xBD"
+            " 通");
+  EXPECT_EQ(GbkToUtf8("\x81"
+                      "A"),
+            "丄");  // 81 41 is a character
 }
 
 TEST(PlatformGbk, Utf16ToGbk) {

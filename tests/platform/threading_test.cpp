@@ -1,8 +1,7 @@
 #include "platform/threading.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 

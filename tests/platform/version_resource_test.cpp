@@ -8,7 +8,9 @@
 namespace vdinv::platform {
 namespace {
 
-TEST(PlatformVersion, DriverModuleFileName) { EXPECT_EQ(DriverModuleFileName(), "VD_Inv.so"); }
+TEST(PlatformVersion, DriverModuleFileName) {
+  EXPECT_EQ(DriverModuleFileName(), "VD_Inv.so");
+}
 
 TEST(PlatformVersion, ReadsTheSidecarFile) {
   test::TempDir dir;
@@ -46,20 +48,23 @@ TEST(PlatformVersion, DirectoryWithoutTrailingSlash) {
 TEST(PlatformVersion, NothingWithoutFileOrStringSection) {
   test::TempDir dir;
   EXPECT_FALSE(ReadVersionResource("Taxil.exe", dir.Path()).has_value());
-  ASSERT_TRUE(WriteWholeFile(dir.File("Taxil.exe.version"), "[FixedFileInfo]\nFileVersion=1.2.3.4\n"));
+  ASSERT_TRUE(
+      WriteWholeFile(dir.File("Taxil.exe.version"), "[FixedFileInfo]\nFileVersion=1.2.3.4\n"));
   EXPECT_FALSE(ReadVersionResource("Taxil.exe", dir.Path()).has_value());
 }
 
 TEST(PlatformVersion, BadFixedVersionIsIgnored) {
   test::TempDir dir;
   for (const char* bad : {"1.2.3.4.5", "a.b", "70000.1.1.1", "", "1..2"}) {
-    ASSERT_TRUE(WriteWholeFile(dir.File("m.version"),
-                               std::string("[StringFileInfo]\n[FixedFileInfo]\nFileVersion=") + bad + "\n"));
+    ASSERT_TRUE(WriteWholeFile(
+        dir.File("m.version"),
+        std::string("[StringFileInfo]\n[FixedFileInfo]\nFileVersion=") + bad + "\n"));
     const auto resource = ReadVersionResource("m", dir.Path());
     ASSERT_TRUE(resource.has_value());
     EXPECT_FALSE(resource->hasFixedVersion) << bad;
   }
-  ASSERT_TRUE(WriteWholeFile(dir.File("m.version"), "[StringFileInfo]\n[FixedFileInfo]\nfileversion=4.7\n"));
+  ASSERT_TRUE(WriteWholeFile(dir.File("m.version"),
+                             "[StringFileInfo]\n[FixedFileInfo]\nfileversion=4.7\n"));
   const auto resource = ReadVersionResource("m", dir.Path());
   ASSERT_TRUE(resource.has_value());
   ASSERT_TRUE(resource->hasFixedVersion);

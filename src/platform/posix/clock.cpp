@@ -1,7 +1,7 @@
 // The operating system's clock: CLOCK_MONOTONIC ticks and the local wall clock.
-#include <time.h>
-
 #include "platform/clock.h"
+
+#include <time.h>
 
 #include <new>
 
@@ -13,8 +13,8 @@ class PosixClock final : public IClock {
   uint32_t TickCount() const override {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000U +
-                        static_cast<uint64_t>(ts.tv_nsec) / 1000000U;
+    const uint64_t ms =
+        static_cast<uint64_t>(ts.tv_sec) * 1000U + static_cast<uint64_t>(ts.tv_nsec) / 1000000U;
     return static_cast<uint32_t>(ms);  // wraps like the Windows tick
   }
 

@@ -8,7 +8,8 @@
 namespace vdinv::platform::internal {
 
 // The registry path of the processor key, compared after key-path normalisation.
-inline constexpr std::string_view kProcessorKeyPath = "hardware\\description\\system\\centralprocessor\\0";
+inline constexpr std::string_view kProcessorKeyPath =
+    "hardware\\description\\system\\centralprocessor\\0";
 
 // The values of the first processor in /proc/cpuinfo (the first line of each name counts).
 struct CpuInfo {

@@ -1,11 +1,13 @@
 // Loading a module with dlopen, as a host does.
-#include <dlfcn.h>
-
 #include "platform/dynamic_library.h"
+
+#include <dlfcn.h>
 
 namespace vdinv::platform {
 
-DynamicLibrary::~DynamicLibrary() { Close(); }
+DynamicLibrary::~DynamicLibrary() {
+  Close();
+}
 
 bool DynamicLibrary::Open(const std::string& path, std::string* error) {
   Close();

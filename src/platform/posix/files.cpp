@@ -1,4 +1,6 @@
 // File-system operations on POSIX. Nothing here throws: every failure becomes the result.
+#include "platform/files.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -9,8 +11,6 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
-
-#include "platform/files.h"
 
 namespace vdinv::platform {
 namespace {
@@ -59,13 +59,13 @@ std::mutex& AppendMutex() {
 }  // namespace
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
   return !S_ISDIR(st.st_mode);
 }
 
 int64_t FileSize(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
   return static_cast<int64_t>(st.st_size);
 }
@@ -95,7 +95,7 @@ bool RenameFile(const std::string& from, const std::string& to) {
   }
   if (errno == EEXIST) return false;
   // The file system has no hard links (or the source is a directory): check, then rename.
-  struct stat st{};
+  struct stat st {};
   if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -40,7 +40,8 @@ std::optional<std::map<std::string, std::string>> ReadIniSection(const std::stri
     std::vector<std::string_view> seen;
     for (const auto& [key, value] : found->entries) {
       bool duplicate = false;
-      for (std::string_view earlier : seen) duplicate = duplicate || internal::NamesEqual(earlier, key);
+      for (std::string_view earlier : seen)
+        duplicate = duplicate || internal::NamesEqual(earlier, key);
       if (duplicate) continue;  // the first occurrence of a key counts
       seen.push_back(key);
       entries.emplace(key, value);

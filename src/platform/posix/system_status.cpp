@@ -1,12 +1,13 @@
 // Operating-system description (uname, /etc/os-release) and memory status (/proc/meminfo,
 // the address-space limit, /proc/self/status).
+#include "platform/system_status.h"
+
 #include <sys/resource.h>
 #include <sys/utsname.h>
 
 #include "platform/files.h"
 #include "platform/posix/ini_document.h"
 #include "platform/posix/system_status_parse.h"
-#include "platform/system_status.h"
 
 namespace vdinv::platform {
 namespace internal {
@@ -43,8 +44,12 @@ std::optional<uint64_t> ParseKilobytes(std::string_view value) {
   return number * 1024;
 }
 
-uint64_t SaturatingSub(uint64_t a, uint64_t b) { return a > b ? a - b : 0; }
-uint64_t SaturatingAdd(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+uint64_t SaturatingSub(uint64_t a, uint64_t b) {
+  return a > b ? a - b : 0;
+}
+uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
 
 }  // namespace
 
@@ -88,9 +93,9 @@ MemoryStatus ComputeMemoryStatus(const MemInfo& mem, uint64_t addressSpaceLimit,
   if (status.totalPhysical > 0) {
     const uint64_t used = status.totalPhysical - status.availablePhysical;
     // 100 * used / total, rounded down, without overflowing.
-    status.memoryLoad = static_cast<uint32_t>(used <= UINT64_MAX / 100
-                                                  ? used * 100 / status.totalPhysical
-                                                  : used / (status.totalPhysical / 100));
+    status.memoryLoad =
+        static_cast<uint32_t>(used <= UINT64_MAX / 100 ? used * 100 / status.totalPhysical
+                                                       : used / (status.totalPhysical / 100));
   }
   status.totalPageFile = SaturatingAdd(status.totalPhysical, mem.swapTotal.value_or(0));
   status.availablePageFile = SaturatingAdd(status.availablePhysical, mem.swapFree.value_or(0));

@@ -1,11 +1,11 @@
 // GBK (code page 936) conversions through iconv, texts for the host, the environment.
+#include "platform/text.h"
+
 #include <errno.h>
 #include <iconv.h>
 
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/text.h"
 
 namespace vdinv::platform {
 namespace {
@@ -139,9 +139,13 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, RefusedUtf8); }
+std::string Utf8ToGbk(std::string_view utf8) {
+  return Convert("GBK", "UTF-8", utf8, RefusedUtf8);
+}
 
-std::string GbkToUtf8(std::string_view gbk) { return Convert("UTF-8", "GBK", gbk, RefusedGbk); }
+std::string GbkToUtf8(std::string_view gbk) {
+  return Convert("UTF-8", "GBK", gbk, RefusedGbk);
+}
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
   // Through UTF-8: unpaired surrogates become '?' here, unmappable characters in Utf8ToGbk.
@@ -186,7 +190,9 @@ char* AllocHostText(std::string_view text) {
   return copy;
 }
 
-void FreeHostText(char* text) { std::free(text); }
+void FreeHostText(char* text) {
+  std::free(text);
+}
 
 std::string GetEnvironment(const char* name) {
   if (name == nullptr) return {};

@@ -1,6 +1,8 @@
 // Thread-local slot on a pthread key (its destructor does not pin the module the way a C++
 // thread_local with a destructor would, so the library can still be unloaded with dlclose),
 // the auto-reset event, and the host's fault event.
+#include "platform/threading.h"
+
 #include <errno.h>
 #include <poll.h>
 #include <pthread.h>
@@ -10,8 +12,6 @@
 
 #include <chrono>
 #include <limits>
-
-#include "platform/threading.h"
 
 namespace vdinv::platform {
 

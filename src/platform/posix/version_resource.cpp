@@ -1,7 +1,6 @@
 // Version resources of other modules on Linux: the sidecar INI file "<module>.version".
 #include "platform/version_resource.h"
 
-
 #include "platform/posix/ini_document.h"
 #include "platform/text.h"
 
@@ -43,7 +42,9 @@ bool ParseFixedVersion(std::string_view text, unsigned (&numbers)[4]) {
 
 }  // namespace
 
-std::string_view DriverModuleFileName() { return "VD_Inv.so"; }
+std::string_view DriverModuleFileName() {
+  return "VD_Inv.so";
+}
 
 std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
                                                    const std::string& searchDir) {
