@@ -1,4 +1,4 @@
-// The two values the design shares between all driver objects of the process: the reply
+// The two values shared by all driver objects of the process: the reply
 // time-out and the write repetition count (which is also the write repetition budget).
 #pragma once
 

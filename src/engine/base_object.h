@@ -124,7 +124,7 @@ class TBaseDLLObject : public ExceptionLog {
   DriverEnvironment env_;
   LogFile log_;
 
-  // Fields in the design's order.
+  // Fields, in their long-standing order.
   bool FirstInstance_;
   int32_t ScanTime_ = 500;
   int32_t TagCount_ = 0;

@@ -23,7 +23,7 @@ bool IsGbkLeadByte(unsigned char c) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  // Blanks as the design's trim knows them: spaces and control characters.
+  // Blanks are spaces and control characters.
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
   return s;
@@ -40,7 +40,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Module file names compare as the design's file system compares them: without regard to case.
+// Module file names compare as the Windows file system compares them: without regard to case.
 bool IsDriverModule(std::string_view moduleFileName) {
   return EqualsIgnoringCase(moduleFileName, kDriverModule) ||
          EqualsIgnoringCase(moduleFileName, platform::DriverModuleFileName());

@@ -8,7 +8,7 @@
 
 namespace vdinv::host {
 
-// The design's module names.
+// The module names of the Windows build, under which the records are read.
 constexpr std::string_view kHostExecutable = "Taxil.exe";
 constexpr std::string_view kDriverModule = "VD_Inv.dll";
 

@@ -1,4 +1,4 @@
-// The two cross-thread facilities of the design: a thread-local slot whose value is destroyed
+// The two cross-thread facilities of the driver: a thread-local slot whose value is destroyed
 // when its thread ends, and an auto-reset event with a timed wait.
 #pragma once
 

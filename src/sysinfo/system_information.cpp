@@ -12,7 +12,7 @@ std::string ToGbk(const std::string& text) {
 }
 
 // "<distribution> <kernel> <release>(Build N)": the readable name of the running system in the
-// form of the design's Windows names, which end in the build number.
+// form of the Windows build's names, which end in the build number.
 std::string PlatformText(const platform::OsVersion& os) {
   std::string name;
   for (const std::string* part : {&os.prettyName, &os.kernelName, &os.release}) {

@@ -69,16 +69,16 @@ TEST(VdinvOptions, DeviceNeedsStationAndKnownModel) {
 }
 
 TEST(VdinvOptions, TagSpecTypeSuffix) {
-  TagSpec plain = ParseTagSpec("F1:3");
+  TagArgument plain = ParseTagArgument("F1:3");
   EXPECT_EQ(plain.address, "F1:3");
   EXPECT_EQ(plain.dataType, kAnalog);
-  EXPECT_EQ(ParseTagSpec("E1:2@switch").dataType, kSwitch);
-  TagSpec link = ParseTagSpec("COMMLINK@String");
+  EXPECT_EQ(ParseTagArgument("E1:2@switch").dataType, kSwitch);
+  TagArgument link = ParseTagArgument("COMMLINK@String");
   EXPECT_EQ(link.address, "COMMLINK");
   EXPECT_EQ(link.dataType, kString);
-  EXPECT_THROW(ParseTagSpec("F1:3@float"), UsageError);
-  EXPECT_THROW(ParseTagSpec("@switch"), UsageError);
-  EXPECT_THROW(ParseTagSpec("F1\xff"), UsageError);  // not UTF-8
+  EXPECT_THROW(ParseTagArgument("F1:3@float"), UsageError);
+  EXPECT_THROW(ParseTagArgument("@switch"), UsageError);
+  EXPECT_THROW(ParseTagArgument("F1\xff"), UsageError);  // not UTF-8
 }
 
 TEST(VdinvOptions, CommandLines) {

@@ -155,7 +155,7 @@ void ParseRun(const Scanned& s, Invocation& inv) {
   }
   o.file = s.positionals[0];
   for (size_t i = 1; i < s.positionals.size(); ++i)
-    o.tags.push_back(ParseTagSpec(s.positionals[i]));
+    o.tags.push_back(ParseTagArgument(s.positionals[i]));
 }
 
 }  // namespace
@@ -220,17 +220,17 @@ DeviceSetting ParseDevice(std::string_view text) {
                    "' (models: G11S, P11S, or none to free the slot)");
 }
 
-TagSpec ParseTagSpec(std::string_view text) {
-  TagSpec spec;
+TagArgument ParseTagArgument(std::string_view text) {
+  TagArgument argument;
   std::string_view address = text;
   if (size_t at = text.rfind('@'); at != std::string_view::npos) {
     std::string type = Lower(text.substr(at + 1));
     if (type == "analog") {
-      spec.dataType = 0;
+      argument.dataType = 0;
     } else if (type == "switch") {
-      spec.dataType = 1;
+      argument.dataType = 1;
     } else if (type == "string") {
-      spec.dataType = 2;
+      argument.dataType = 2;
     } else {
       throw UsageError("tag '" + std::string(text) + "': unknown type '" +
                        std::string(text.substr(at + 1)) + "' (analog, switch or string)");
@@ -241,8 +241,8 @@ TagSpec ParseTagSpec(std::string_view text) {
   if (!platform::IsValidUtf8(address)) {
     throw UsageError("tag address is not valid UTF-8 (set a UTF-8 locale in the terminal)");
   }
-  spec.address = std::string(address);
-  return spec;
+  argument.address = std::string(address);
+  return argument;
 }
 
 Invocation ParseCommandLine(const std::vector<std::string>& args) {

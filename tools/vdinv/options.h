@@ -56,14 +56,14 @@ struct PdbNewOptions {
 };
 
 // One tag of `run`: the address as typed (UTF-8) and its value type.
-struct TagSpec {
+struct TagArgument {
   std::string address;
   uint8_t dataType = 0;  // 0 analog, 1 switch, 2 string
 };
 
 struct RunOptions {
   std::string file;
-  std::vector<TagSpec> tags;
+  std::vector<TagArgument> tags;
   std::optional<uint32_t> intervalMs;  // unset: ask the driver (DetectScanTime) before each poll
   std::optional<uint64_t> count;       // unset: until interrupted
   uint32_t scanPeriod = 1000;
@@ -83,13 +83,13 @@ struct Invocation {
 Invocation ParseCommandLine(const std::vector<std::string>& args);
 
 // Single values; each throws UsageError naming what is wrong.
-uint8_t ParseBaud(std::string_view text);          // an index 0..14 or a rate of the table
-uint8_t ParseComPort(std::string_view text);       // "3" or "COM3" -> code 2
-uint8_t ParseDataBits(std::string_view text);      // "7"/"8" -> code 3/4
-uint8_t ParseStopBits(std::string_view text);      // "1"/"1.5"/"2" -> code 0/1/2
-uint8_t ParseParity(std::string_view text);        // none/odd/even -> 0/1/2
-DeviceSetting ParseDevice(std::string_view text);  // "N:MODEL", MODEL G11S, P11S or none
-TagSpec ParseTagSpec(std::string_view text);       // "ADDRESS[@analog|@switch|@string]"
+uint8_t ParseBaud(std::string_view text);             // an index 0..14 or a rate of the table
+uint8_t ParseComPort(std::string_view text);          // "3" or "COM3" -> code 2
+uint8_t ParseDataBits(std::string_view text);         // "7"/"8" -> code 3/4
+uint8_t ParseStopBits(std::string_view text);         // "1"/"1.5"/"2" -> code 0/1/2
+uint8_t ParseParity(std::string_view text);           // none/odd/even -> 0/1/2
+DeviceSetting ParseDevice(std::string_view text);     // "N:MODEL", MODEL G11S, P11S or none
+TagArgument ParseTagArgument(std::string_view text);  // "ADDRESS[@analog|@switch|@string]"
 
 // The help texts (UTF-8). defaultModule is the module loaded without --module.
 std::string HelpText(Command command, const std::string& defaultModule);

@@ -29,21 +29,21 @@ constexpr int64_t kMsPerDay = 86400000;
 
 }  // namespace
 
-BuiltTag BuildTag(uint32_t id, const TagSpec& spec, uint32_t scanPeriod) {
+BuiltTag BuildTag(uint32_t id, const TagArgument& argument, uint32_t scanPeriod) {
   BuiltTag tag;
   std::memset(&tag.info, 0, sizeof tag.info);
   tag.info.TagID = id;
   std::string name = "Tag" + std::to_string(id);
   std::memcpy(tag.info.TagName, name.data(), std::min(name.size(), sizeof tag.info.TagName - 1));
 
-  std::string gbk = platform::Utf8ToGbk(spec.address);
-  tag.replaced = platform::GbkToUtf8(gbk) != spec.address;
+  std::string gbk = platform::Utf8ToGbk(argument.address);
+  tag.replaced = platform::GbkToUtf8(gbk) != argument.address;
   std::string_view cut = GbkPrefix(gbk, sizeof tag.info.TagAddr - 1);
   tag.cut = cut.size() < gbk.size();
   tag.addressGbk = std::string(cut);
   std::memcpy(tag.info.TagAddr, cut.data(), cut.size());
 
-  tag.info.DataType = spec.dataType;
+  tag.info.DataType = argument.dataType;
   tag.info.ScanPeriod = scanPeriod;
   tag.info.InitValue.vt = 0;  // empty: no initial value
   return tag;

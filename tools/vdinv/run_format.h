@@ -20,7 +20,7 @@ struct BuiltTag {
 
 // The host's record of tag `id`: name "Tag<id>", the address in GBK cut to 63 bytes on a
 // character boundary, the type, the scan period and an empty initial value.
-BuiltTag BuildTag(uint32_t id, const TagSpec& spec, uint32_t scanPeriod);
+BuiltTag BuildTag(uint32_t id, const TagArgument& argument, uint32_t scanPeriod);
 
 // An OLE date (days since 1899-12-30, time of day as the fraction) as a calendar date and time,
 // rounded to the millisecond.

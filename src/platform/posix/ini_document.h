@@ -17,6 +17,21 @@ bool NamesEqual(std::string_view a, std::string_view b);
 // Blanks (space, tab, CR, LF, VT, FF) removed at both ends.
 std::string_view TrimBlanks(std::string_view text);
 
+// Calls visit(name, value) for every "name: value" line.
+template <typename Visit>
+void ForEachColonLine(std::string_view text, Visit visit) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    visit(TrimBlanks(line.substr(0, colon)), TrimBlanks(line.substr(colon + 1)));
+  }
+}
+
 struct IniSection {
   std::string name;                                          // trimmed, as written
   std::vector<std::pair<std::string, std::string>> entries;  // trimmed key, trimmed value

@@ -58,19 +58,10 @@ CpuInfo ParseCpuInfo(std::string_view text) {
   CpuInfo cpu;
   bool haveModelName = false, haveVendor = false, haveFamily = false, haveModel = false,
        haveStepping = false;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    const size_t colon = line.find(':');
-    if (colon == std::string_view::npos) continue;
-    const std::string_view name = TrimBlanks(line.substr(0, colon));
-    const std::string value(TrimBlanks(line.substr(colon + 1)));
+  ForEachColonLine(text, [&](std::string_view name, std::string_view value) {
     auto take = [&](std::string_view wanted, bool& have, std::string& into) {
       if (!have && name == wanted) {
-        into = value;
+        into = std::string(value);
         have = true;
       }
     };
@@ -79,7 +70,7 @@ CpuInfo ParseCpuInfo(std::string_view text) {
     take("cpu family", haveFamily, cpu.cpuFamily);
     take("model", haveModel, cpu.model);
     take("stepping", haveStepping, cpu.stepping);
-  }
+  });
   return cpu;
 }
 

@@ -13,21 +13,6 @@ namespace vdinv::platform {
 namespace internal {
 namespace {
 
-// Calls visit(name, value) for every "name: value" line.
-template <typename Visit>
-void ForEachColonLine(std::string_view text, Visit visit) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    const size_t colon = line.find(':');
-    if (colon == std::string_view::npos) continue;
-    visit(TrimBlanks(line.substr(0, colon)), TrimBlanks(line.substr(colon + 1)));
-  }
-}
-
 // "12345 kB" in bytes (a value without unit taken as bytes); nothing when not a number.
 std::optional<uint64_t> ParseKilobytes(std::string_view value) {
   uint64_t number = 0;
