@@ -50,16 +50,46 @@ class TBaseDLLObject : public ExceptionLog {
 
   // Tag table.
   virtual bool IniTagList(const TagInfoList& tags);
+  // A second table builder: appends to a running table; results gets 0 (accepted) or 1
+  // (dropped) per host tag; the result is 1 when any tag was dropped.
+  virtual int32_t AddTagLists(const TagInfoList& tags, std::vector<int32_t>& results);
   virtual std::unique_ptr<TTagItem> CreatInternalTag(const TTagInfo& info);
+  // Fills the address fields of a new record from its address (type text and index, device,
+  // model, channel, bit, segments) and its writability.
+  virtual void ParseTagAddress(TTagItem& tag);
+  // Rewrites an address typed in the configuration side into its normal form; true when its
+  // type prefix is known.
+  virtual bool CheckTagAddr(const TDevParmBlock* block, std::string& address);
+  virtual bool ValidTagValFrm(int32_t first, int32_t second);
+
+  // Tag addresses (GBK texts). The parsers write their hints and errors to the log.
+  int32_t GetTagTypeIndex(const std::string& name, const std::string& address);
+  virtual void GetTagTypeStr(const std::string& name, const std::string& address,
+                             std::string& text);
+  // The device number; the default device without a colon; -1 on an unknown type or an
+  // illegal number.
+  int32_t GetDevID(const std::string& name, const std::string& address);
+  virtual int32_t GetChID(const std::string& name, const std::string& address, uint8_t model);
+  virtual int32_t GetBitID(const std::string& name, const std::string& address, uint8_t model);
+  virtual int32_t GetThirdSegID(const std::string& name, const std::string& address,
+                                uint8_t model);
+  virtual int32_t GetFourSegID(const std::string& name, const std::string& address,
+                               uint8_t model);
+  virtual int32_t GetFiveSegID(const std::string& name, const std::string& address,
+                               uint8_t model);
   // Keeps an ordinary tag or releases it (setting the reference to null) with its messages.
   virtual void CheckAddrValid(std::unique_ptr<TTagItem>& tag);
-  // Fills the protocol-dependent fields of a new record: type, device, model, address parts
-  // and writability.
-  virtual void ParseTagAddress(TTagItem& tag);
+  // The model code of a device number in a block: 2 (no device) outside 0..99.
+  static uint8_t ModelOf(const TDevParmBlock& block, int32_t devId);
 
   // Command list.
   virtual CommandPtr CreatCommand(TTagItem& tag, CommandList& list, bool isWrite);
+  virtual bool NeedCreatCommand(CommandList& list, TTagItem& tag, bool isWrite);
   virtual void FreeCommand(CommandPtr& command);
+  // The request frame and the expected reply head of a command for a tag (empty here; the
+  // protocol layer builds them).
+  virtual std::string GetAskStr(TCommandItem& command, TTagItem& tag, bool isWrite);
+  virtual std::string GetAnswerMainStr(TCommandItem& command, TTagItem& tag, bool isWrite);
   // True when a tag of this type is polled with read commands.
   virtual bool TypeNeedsReadCommand(int32_t typeIndex) const;
 
