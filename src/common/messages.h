@@ -100,6 +100,43 @@ namespace vdinv {
   X(ValidTagTotal, "：有效标签个数共计=")             \
   X(CountUnit, "个")                                  \
   X(FrameUnit, "条")                                  \
+  /* log: command list */                             \
+  X(WriteNotDone, "：标签写入请求未执行：")           \
+  X(DuplicateWrite, "重复写入,")                      \
+  X(LogAddress, " 地址=")                             \
+  X(LogTagValue, ", 标签值=")                         \
+  X(LogModelIs, "类型=")                              \
+  X(LogComma, "，")                                   \
+  X(LogWriteValue, "写入值=")                         \
+  X(WriteFrameBuilt, "]生成写标签命令串=")            \
+  X(ReadCommandBuilt, "]生成读标签命令=")             \
+  X(ReadFrameBuilt, "]生成读标签命令串=")             \
+  /* tag addresses */                                 \
+  X(AddrTag, "：标签")                                \
+  X(AddrHint, "提示：地址=")                          \
+  X(AddrMissing, "中缺少")                            \
+  X(AddrDefault, "，系统采用缺省值")                  \
+  X(AddrError, "错误：标签地址")                      \
+  X(AddrIn, "中")                                     \
+  X(AddrOf, "的")                                     \
+  X(AddrIllegal, "非法。")                            \
+  X(AddrNoType, "指定不存在的标签类型。")             \
+  X(AddrDevice, "所指定的")                           \
+  X(AddrNoDevice, "不存在。")                         \
+  X(AddrAddDevice, "请在设备向导中添加该")            \
+  X(AddrDeviceEnd, "！")                              \
+  X(AddrWrong, "错误，")                              \
+  X(AddrNoSuchTag, "不存在此标签。")                  \
+  X(AddrBitWrong, "位号错误，")                       \
+  X(AddrExceeds, "超出")                              \
+  X(AddrBitExceeds, "的位号超出")                     \
+  X(AddrBitBelowMin, "的位号超出最小范围")            \
+  X(AddrMaxRange, "的最大范围")                       \
+  X(AddrMinRange, "的最小范围")                       \
+  X(AddrReport, "错误报告：")                         \
+  X(AddrDropReason, "由于出现错误，")                 \
+  X(AddrDropped, "系统在通讯时丢弃该标签！")          \
+  X(FullDot, "。")                                    \
   /* link status texts */                             \
   X(StatusNeverAnswered, "通讯始终不成功!")           \
   X(StatusNormal, "通讯正常!")                        \
@@ -108,6 +145,17 @@ namespace vdinv {
   X(StatusBroken, "通讯线路断路!")                    \
   X(StatusPaused, "通讯暂停!")                        \
   X(LineOpened, "打开通信线路")                       \
+  /* address templates of the tag editor */                             \
+  X(TemplateF, "基本功能")                                              \
+  X(TemplateE, "端子功能")                                              \
+  X(TemplateC, "控制功能")                                              \
+  X(TemplateP, "电动机1")                                               \
+  X(TemplateH, "高级功能")                                              \
+  X(TemplateA, "电动机2")                                               \
+  X(TemplateO, "选件功能")                                              \
+  X(TemplateS, "设定数据")                                              \
+  X(TemplateM, "监测数据")                                              \
+  X(TemplateCommErr, "通讯错误")                                        \
   X(LineClosed, "关闭通信线路")
 
 enum class Msg : uint16_t {

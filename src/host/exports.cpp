@@ -5,6 +5,7 @@
 #include "common/guard.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
+#include "host/config_api.h"
 #include "host/process.h"
 #include "host/runtime_api.h"
 
@@ -73,4 +74,14 @@ VDINV_EXPORT int32_t GetPDBLen(void) {
 VDINV_EXPORT void* FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
                  [&] { return vdinv::FullPdb(pdb); });
+}
+
+VDINV_EXPORT int32_t TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {
+  return Guarded(nullptr, kUnit, "TagEdAddr", int32_t{0},
+                 [&] { return vdinv::host::TagEdAddr(pdb, addr, skipCheck, msg); });
+}
+
+VDINV_EXPORT void GetTagAddrList(int32_t reserved, int32_t* count, vdinv::TTagAddrTemplate* list) {
+  Guarded(nullptr, kUnit, "GetTagAddrList",
+          [&] { vdinv::host::GetTagAddrList(reserved, count, list); });
 }

@@ -29,6 +29,8 @@ using DetectScanTimeFn = uint16_t (*)();
 using FreeDriverFn = bool (*)();
 using GetPDBLenFn = int32_t (*)();
 using FullPDBFn = void* (*)(void*);
+using TagEdAddrFn = int32_t (*)(void*, char**, uint8_t, char**);
+using GetTagAddrListFn = void (*)(int32_t, int32_t*, TTagAddrTemplate*);
 
 class ModuleTest : public ::testing::Test {
  protected:
@@ -52,6 +54,8 @@ class ModuleTest : public ::testing::Test {
     Resolve(freeDriver, "FreeDriver");
     Resolve(getPdbLen, "GetPDBLen");
     Resolve(fullPdb, "FullPDB");
+    Resolve(tagEdAddr, "TagEdAddr");
+    Resolve(getTagAddrList, "GetTagAddrList");
   }
   void TearDown() override {
     module.Close();
@@ -103,6 +107,8 @@ class ModuleTest : public ::testing::Test {
   FreeDriverFn freeDriver = nullptr;
   GetPDBLenFn getPdbLen = nullptr;
   FullPDBFn fullPdb = nullptr;
+  TagEdAddrFn tagEdAddr = nullptr;
+  GetTagAddrListFn getTagAddrList = nullptr;
 };
 
 TEST_F(ModuleTest, BlockExportsAnswerAsStored) {
@@ -152,6 +158,24 @@ TEST_F(ModuleTest, UnloadingDestroysTheUnloadingThreadsObject) {
   ASSERT_TRUE(module.Close());
   // Destroying the object stopped it, so its run report is in the log.
   EXPECT_THAT(LogText(), HasSubstr("退出运行！"));
+}
+
+TEST_F(ModuleTest, TheTagEditorChecksAddressesAndListsTemplates) {
+  int32_t count = 0;
+  getTagAddrList(0, &count, nullptr);
+  ASSERT_EQ(count, 10);
+  std::vector<TTagAddrTemplate> templates(static_cast<size_t>(count));
+  getTagAddrList(0, &count, templates.data());
+  EXPECT_EQ(std::string(templates[9].prefix, templates[9].prefixLen), "CommErr");
+
+  std::vector<uint8_t> block = DefaultBlock();
+  char typed[] = "h0:10";
+  char* address = typed;
+  char* msg = nullptr;
+  EXPECT_EQ(tagEdAddr(block.data(), &address, 0, &msg), 1);
+  EXPECT_EQ(Take(address), "H0:10.-1");
+  EXPECT_EQ(Take(msg), "<null>");
+  EXPECT_STREQ(typed, "h0:10");  // the host's own text stays as it was
 }
 
 TEST_F(ModuleTest, OnlyTheExportsAreVisible) {
