@@ -40,6 +40,9 @@ struct TCommandItem {
   uint32_t QueueTick = 0;
   std::vector<TagValue> WriteValues;
   int32_t FailCount = 0;
+  // Identity of the record for the protocol layer's grouping index: 0 until the index first
+  // sees the record, then a number no other record of the process ever gets.
+  uint64_t GroupSerial = 0;
 
   // Releases the chain of follow-on frames from its end, so that a long chain never recurses.
   ~TCommandItem();

@@ -108,16 +108,6 @@ void TBaseDLLObject::Refresh() {
   });
 }
 
-void TBaseDLLObject::OptimizeCommParm() {
-  Guarded(this, kClass, "OptimizeCommParm", [&] {
-    for (CommandPtr& command : CommandList_) {
-      for (TCommandItem* c = command.get(); c != nullptr; c = c->Next.get()) {
-        if ((c->Command & kCommandServesTags) != 0 && !c->Active) c->Active = true;
-      }
-    }
-  });
-}
-
 int32_t TBaseDLLObject::GetInterval() {
   return Guarded(this, kClass, "GetInterval", int32_t{-1}, [&] {
     LogLine(Text(Msg::ValidTagCount) + std::to_string(TagList_.size()));
@@ -141,18 +131,6 @@ void TBaseDLLObject::Stop() {
     Stopped_ = true;
     Running_ = false;
   });
-}
-
-CommandPtr TBaseDLLObject::CreatCommand(TTagItem&, CommandList&, bool) {
-  return nullptr;
-}
-
-void TBaseDLLObject::FreeCommand(CommandPtr& command) {
-  Guarded(this, kClass, "FreeCommand", [&] { command.reset(); });
-}
-
-bool TBaseDLLObject::TypeNeedsReadCommand(int32_t) const {
-  return false;
 }
 
 bool TBaseDLLObject::ReadExecute() {

@@ -71,16 +71,15 @@ class TBaseDLLObject : public ExceptionLog {
   int32_t GetDevID(const std::string& name, const std::string& address);
   virtual int32_t GetChID(const std::string& name, const std::string& address, uint8_t model);
   virtual int32_t GetBitID(const std::string& name, const std::string& address, uint8_t model);
-  virtual int32_t GetThirdSegID(const std::string& name, const std::string& address,
-                                uint8_t model);
-  virtual int32_t GetFourSegID(const std::string& name, const std::string& address,
-                               uint8_t model);
-  virtual int32_t GetFiveSegID(const std::string& name, const std::string& address,
-                               uint8_t model);
+  virtual int32_t GetThirdSegID(const std::string& name, const std::string& address, uint8_t model);
+  virtual int32_t GetFourSegID(const std::string& name, const std::string& address, uint8_t model);
+  virtual int32_t GetFiveSegID(const std::string& name, const std::string& address, uint8_t model);
   // Keeps an ordinary tag or releases it (setting the reference to null) with its messages.
   virtual void CheckAddrValid(std::unique_ptr<TTagItem>& tag);
   // The model code of a device number in a block: 2 (no device) outside 0..99.
   static uint8_t ModelOf(const TDevParmBlock& block, int32_t devId);
+  // A whole text read as a decimal number with an optional sign; false when it is not one.
+  static bool AddressNumber(const std::string& text, int32_t& value);
 
   // Command list.
   virtual CommandPtr CreatCommand(TTagItem& tag, CommandList& list, bool isWrite);
@@ -92,7 +91,36 @@ class TBaseDLLObject : public ExceptionLog {
   virtual std::string GetAnswerMainStr(TCommandItem& command, TTagItem& tag, bool isWrite);
   // True when a tag of this type is polled with read commands.
   virtual bool TypeNeedsReadCommand(int32_t typeIndex) const;
+  int32_t WriteLogBudget() const { return WriteLogBudget_; }
 
+ protected:
+  // True (with the refusal's log line when the error log is on) when WriteQueue_ already holds
+  // a write of the tag's current value.
+  bool WriteAlreadyQueued(const TTagItem& tag);
+  // The numeric image of the value to write: analog the number, switch and string the previous
+  // word with the tag's bit set or cleared. Throws on a value that is no number.
+  static void PrepareWriteNumber(TTagItem& tag);
+  // A tag's value in the log: analog as a number, switch "True"/"False", string as is (or
+  // nothing when stringAsIs is false).
+  static std::string ValueLogText(const TTagItem& tag, bool stringAsIs);
+  // The log text of a command: device, its tags (with their values for a write) and frame.
+  std::string CommandLogText(const TCommandItem& command, int32_t devId, bool withValues,
+                             const std::string& closing) const;
+  // The detailed log line of a new write command, while the debug log is on and the budget
+  // lasts.
+  void LogNewWriteCommand(const TCommandItem& command, const TTagItem& tag);
+  // The tag behind a TagIndexes entry, or null.
+  TTagItem* TagAt(int32_t listIndex) const;
+  // A new command record for a tag: its tag, type, device, value, word and period, as a read
+  // command without frames. A write of a value that no data word can carry throws.
+  static CommandPtr NewCommandRecord(TTagItem& tag, bool isWrite);
+  // The scheduling fields of a new command: a write is due first (its Interval the more
+  // negative the longer the list), a read at once.
+  void ScheduleNewCommand(TCommandItem& command, const CommandList& list, bool isWrite) const;
+  // Lowers a read command's interval to a tag's scan period when that is smaller.
+  static void LowerInterval(TCommandItem& command, uint32_t scanPeriod);
+
+ public:
   // Execution: one step of the run-state machine per host poll, and write requests.
   virtual bool ReadExecute();
   virtual bool WriteExecute(uint32_t tagId, const TagValue& value);

@@ -1,12 +1,13 @@
 // Building the tag table from the host's tags, and the internal status tags.
-#include <charconv>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/messages.h"
 #include "common/ole_variant.h"
 #include "common/short_string.h"
 #include "engine/base_object.h"
+#include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
@@ -16,23 +17,16 @@ constexpr std::string_view kCommLink = "COMMLINK";
 constexpr std::string_view kEnCommLink = "ENCOMMLINK";
 constexpr std::string_view kDeviceLink = "DEVICELINK";
 constexpr std::string_view kEnDeviceLink = "ENDEVICELINK";
+constexpr std::string_view kEnLog = "ENLOG";
 
 constexpr size_t kTagNameBytes = 32;
 constexpr size_t kTagAddrBytes = 64;
 
-// A whole text read as a decimal number with an optional sign, or nothing.
-std::optional<int32_t> ParseDecimal(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int32_t value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
-
 // The device number of a status tag address: 0 when it is not a number or outside 0..99.
 int32_t StatusDevice(std::string_view digits) {
-  std::optional<int32_t> n = ParseDecimal(digits);
-  return (n && *n >= 0 && *n < kDeviceCount) ? *n : 0;
+  int32_t n = 0;
+  bool number = TBaseDLLObject::AddressNumber(std::string(digits), n);
+  return (number && n >= 0 && n < kDeviceCount) ? n : 0;
 }
 
 }  // namespace
@@ -68,20 +62,20 @@ std::unique_ptr<TTagItem> TBaseDLLObject::CreatInternalTag(const TTagInfo& info)
   });
 }
 
+// A step of CreatInternalTag: a failure here drops the record there. Each parser guards
+// itself, so one illegal part leaves the others parsed.
 void TBaseDLLObject::ParseTagAddress(TTagItem& tag) {
-  tag.TypeText.clear();
-  tag.TypeIndex = -1;
-  tag.DevID = -1;
-  tag.Model = kModelNone;
-  tag.ChID = -1;
-  tag.BitID = -1;
-  tag.ThirdSegID = tag.FourSegID = tag.FiveSegID = 0;
-  tag.Writable = false;
-}
-
-void TBaseDLLObject::CheckAddrValid(std::unique_ptr<TTagItem>& tag) {
-  // Without a device protocol no address can be served.
-  if (tag) tag.reset();
+  GetTagTypeStr(tag.TagName, tag.TagAddr, tag.TypeText);
+  tag.TypeIndex = GetTagTypeIndex(tag.TagName, tag.TagAddr);
+  tag.DevID = GetDevID(tag.TagName, tag.TagAddr);
+  tag.Model = tag.DevID == -1 ? uint8_t{kModelNone} : ModelOf(*Parm_, tag.DevID);
+  tag.ChID = GetChID(tag.TagName, tag.TagAddr, tag.Model);
+  tag.BitID = GetBitID(tag.TagName, tag.TagAddr, tag.Model);
+  tag.ThirdSegID = GetThirdSegID(tag.TagName, tag.TagAddr, tag.Model);
+  tag.FourSegID = GetFourSegID(tag.TagName, tag.TagAddr, tag.Model);
+  tag.FiveSegID = GetFiveSegID(tag.TagName, tag.TagAddr, tag.Model);
+  tag.ReadCount = tag.ReadFailCount = tag.WriteCount = tag.WriteFailCount = 0;
+  tag.Writable = protocol::TypeWritable(tag.TypeIndex);
 }
 
 bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
@@ -177,6 +171,98 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
   Stop();
   TagCount_ = static_cast<int32_t>(TagList_.size());
   return false;
+}
+
+int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t>& results) {
+  std::optional<int32_t> dropped =
+      Guarded(this, kClass, "AddTagLists", std::optional<int32_t>(), [&] {
+        if (!Running_) {
+          CommandList_.clear();
+          TagList_.clear();
+          WriteQueue_.clear();
+          TagMap_.clear();
+          Running_ = true;
+          Stopped_ = false;
+          EnLog_ = true;
+          LinkOK_ = false;
+          CommEnabled_ = true;
+        }
+        TagMap_.reserve(TagMap_.size() + tags.size() + 1);
+        results.assign(tags.size(), 1);
+        int32_t any = 0;
+        auto counter = static_cast<int32_t>(TagList_.size());
+        for (size_t i = 0; i < tags.size(); ++i) {
+          std::unique_ptr<TTagItem> tag = tags[i] ? CreatInternalTag(*tags[i]) : nullptr;
+          if (tag) {
+            const std::string address = GbkUpper(tag->TagAddr);
+            std::string_view upper(address);
+            if (upper.starts_with(kEnLog)) {
+              EnLog_ = true;
+              EnLogTag_ = true;
+              tag->IsInternal = true;
+            }
+            if (upper.starts_with(kCommLink)) {
+              LinkOK_ = false;
+              tag->IsInternal = true;
+            }
+            if (upper.starts_with(kEnCommLink)) {
+              CommEnabled_ = true;
+              tag->IsInternal = true;
+            }
+            if (tag->IsInternal) {
+              tag->TypeText = address;
+            } else {
+              CheckAddrValid(tag);
+            }
+          }
+          if (!tag) {
+            any = 1;
+            continue;
+          }
+          TagMap_[tag->TagID] = counter;
+          tag->ListIndex = counter;
+          TagList_.push_back(std::move(tag));
+          results[i] = 0;
+          ++counter;
+        }
+        if (!TagList_.empty()) {
+          Refresh();
+        } else {
+          Stop();
+        }
+        TagCount_ = static_cast<int32_t>(TagList_.size());
+        return any;
+      });
+  if (dropped) return *dropped;
+  Stop();
+  TagCount_ = static_cast<int32_t>(TagList_.size());
+  return -1;
+}
+
+bool TBaseDLLObject::CheckTagAddr(const TDevParmBlock* block, std::string& address) {
+  return Guarded(this, kClass, "CheckTagAddr", false, [&] {
+    if (block == nullptr) return false;
+    const std::string name;
+    const bool found = GetTagTypeIndex(name, address) != -1;
+    std::string typeText;
+    GetTagTypeStr(name, address, typeText);
+    const int32_t device = GetDevID(name, address);
+    const uint8_t model = ModelOf(*block, device);
+    const int32_t channel = GetChID(name, address, model);
+    const int32_t bit = GetBitID(name, address, model);
+    if (!found) typeText = std::string(protocol::kTypePrefix[0]);
+    address = typeText + std::to_string(device) + ":" + std::to_string(channel) + "." +
+              std::to_string(bit);
+    return found;
+  });
+}
+
+bool TBaseDLLObject::ValidTagValFrm(int32_t first, int32_t second) {
+  return Guarded(this, kClass, "ValidTagValFrm", false, [&] {
+    if (second == 0) return first == 2;
+    if (second == 1 || second == 2) return first >= 0 && first <= 2;
+    return false;
+  });
 }
 
 }  // namespace vdinv::engine

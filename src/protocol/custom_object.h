@@ -1,9 +1,12 @@
 // TCustomDLLObject: the generic, table-driven frame layer above the engine. It owns the serial
 // line of the driver object, takes the line's time-out and write repetitions from the
-// parameter block, and adds the frame statistics to the log.
+// parameter block, turns tags into commands with their address ranges and frames, groups the
+// tags that share a request frame into one read command, and adds the frame statistics to the
+// log.
 #pragma once
 
 #include "engine/base_object.h"
+#include "protocol/command_index.h"
 
 namespace vdinv::protocol {
 
@@ -13,8 +16,28 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   ~TCustomDLLObject() override;
 
   bool IniParm(const TDevParmBlock* block) override;
+  void OptimizeCommParm() override;
   int32_t GetInterval() override;
   void Stop() override;
+
+  // Commands: a write command for every writable tag, a read command for every distinct
+  // request frame of a device (the tags that share it join the first such command).
+  engine::CommandPtr CreatCommand(TTagItem& tag, engine::CommandList& list, bool isWrite) override;
+  bool NeedCreatCommand(engine::CommandList& list, TTagItem& tag, bool isWrite) override;
+  std::string GetAnswerMainStr(TCommandItem& command, TTagItem& tag, bool isWrite) override;
+
+  // The data text of a tag's value in a frame (empty here; the device's layer renders it).
+  virtual std::string CreateValueStr(TTagItem& tag, bool isWrite);
+  // The function-code range of a command for a tag: while the command is not active, the
+  // block of the type's length that holds the tag's code; once active, its recorded range.
+  virtual int32_t GetCommandStartAddr(TCommandItem& command, TTagItem& tag);
+  virtual int32_t GetCommandEndAddr(TCommandItem& command, TTagItem& tag);
+  virtual int32_t GetCommandAddrLength(TCommandItem& command, TTagItem& tag);
+  // A received text without its check code.
+  virtual std::string GetCrcSourceStr(const std::string& text);
+  // The text with its check code appended (the text itself here; the device's layer adds its
+  // code).
+  virtual std::string CheckCRC(const std::string& text);
 
   bool CommCreated() const { return CommCreated_; }
 
@@ -25,6 +48,8 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   size_t LongestCommand() const;
 
   bool CommCreated_ = false;
+  // Finds the read command a tag joins without walking the whole list.
+  CommandIndex readIndex_;
 };
 
 }  // namespace vdinv::protocol

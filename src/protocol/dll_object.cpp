@@ -1,8 +1,26 @@
 #include "protocol/dll_object.h"
 
+#include <stdexcept>
+
+#include "protocol/protocol_table.h"
+#include "protocol/value_word.h"
+
 namespace vdinv::protocol {
 namespace {
+
 constexpr const char* kClass = "TDLLObject";
+constexpr size_t kMaxFrame = 255;
+constexpr int kValueWidth = 4;
+constexpr int kCheckDigits = 2;
+// The data field of a read request.
+constexpr std::string_view kReadData = "0000";
+// The group letter that stands for "CommErr" in a request.
+constexpr std::string_view kCommErrLetter = "M";
+
+std::string NumberText(int32_t value, int width, bool hex) {
+  return hex ? HexText(static_cast<uint32_t>(value), width) : DecimalText(value, width);
+}
+
 }  // namespace
 
 TDLLObject::TDLLObject(const engine::DriverEnvironment& env, bool firstInstance)
@@ -16,6 +34,71 @@ int32_t TDLLObject::GetInterval() {
   return Guarded(this, kClass, "GetInterval", int32_t{-1}, [&] {
     TCustomDLLObject::GetInterval();
     return int32_t{10};
+  });
+}
+
+engine::CommandPtr TDLLObject::CreatCommand(TTagItem& tag, engine::CommandList& list,
+                                            bool isWrite) {
+  return Guarded(this, kClass, "CreatCommand", engine::CommandPtr(), [&] {
+    engine::CommandPtr command = TCustomDLLObject::CreatCommand(tag, list, isWrite);
+    if (command && isWrite && tag.Value.IsDouble()) {
+      tag.Value = TagValue::Integer(RoundToInt32(tag.Value.AsDouble()).value());
+    }
+    return command;
+  });
+}
+
+std::string TDLLObject::GetAskStr(TCommandItem& command, TTagItem& tag, bool isWrite) {
+  return Guarded(this, kClass, "GetAskStr", std::string(), [&] {
+    if (tag.TypeIndex == -1) return std::string();
+    const auto type = static_cast<size_t>(tag.TypeIndex);
+    const std::string_view group = kTypePrefix.at(type);
+    const int addrWidth = kTypeAddrWidth.at(type);
+    const std::string value = CreateValueStr(tag, isWrite);
+    const std::string station = NumberText(tag.DevID, kDevIDWidth, kDevIDHexFlag);
+    // The command's range is worked out as for any layout; this one shows the function code
+    // alone.
+    (void)GetCommandStartAddr(command, tag);
+    (void)GetCommandEndAddr(command, tag);
+    (void)GetCommandAddrLength(command, tag);
+    const std::string code = NumberText(tag.ChID, addrWidth, kAddrTextHexFlag);
+
+    std::string body = station;
+    body += kENQ;
+    body += isWrite ? kWriteCode : kReadCode;
+    body += tag.TypeIndex == kTypeCommErr ? kCommErrLetter : group;
+    body += code;
+    body += ' ';
+    body += isWrite ? std::string_view(value) : kReadData;
+    body += kEndCode;
+    std::string frame(1, kSOH);
+    frame += CheckCRC(body);
+    if (frame.size() > kMaxFrame) frame.resize(kMaxFrame);
+    return frame;
+  });
+}
+
+std::string TDLLObject::CreateValueStr(TTagItem& tag, bool isWrite) {
+  return Guarded(this, kClass, "CreateValueStr", std::string(), [&] {
+    if (tag.TypeIndex == -1) return std::string();
+    const auto type = static_cast<size_t>(tag.TypeIndex);
+    const uint8_t code = isWrite ? kTypeWriteCode.at(type) : kTypeReadCode.at(type);
+    if (code != kValueCodeWord) return std::string();
+    if (tag.DataType == kAnalog) {
+      std::optional<int32_t> word = ValueWord(tag.Value);
+      if (!word) throw std::range_error("no data word for the value");
+      return HexText(static_cast<uint32_t>(*word), kValueWidth);
+    }
+    if (tag.DataType == kSwitch) return NumberText(0, kTypeDataWidth.at(type), kDataHexFlag);
+    return std::string();
+  });
+}
+
+std::string TDLLObject::CheckCRC(const std::string& text) {
+  return Guarded(this, kClass, "CheckCRC", std::string(), [&] {
+    uint32_t sum = 0;
+    for (unsigned char byte : text) sum += byte;
+    return text + HexText(sum % 256, kCheckDigits);
   });
 }
 

@@ -31,8 +31,8 @@ TEST(ConfigApiTemplates, CountThenRecordsInTableOrder) {
   EXPECT_EQ(Short(list[0].descriptionLen, list[0].description), "基本功能");
   EXPECT_EQ(list[0].tagType, 0);
   EXPECT_EQ(list[0].access, 2);
-  EXPECT_EQ(list[0].upperLimit, 65535);
-  EXPECT_EQ(list[0].lowerLimit, -65535);
+  EXPECT_EQ(double{list[0].upperLimit}, 65535);
+  EXPECT_EQ(double{list[0].lowerLimit}, -65535);
   EXPECT_EQ(Short(list[1].prefixLen, list[1].prefix), "E");
   EXPECT_EQ(list[1].tagType, 1);
   EXPECT_EQ(Short(list[2].prefixLen, list[2].prefix), "C");
@@ -41,8 +41,8 @@ TEST(ConfigApiTemplates, CountThenRecordsInTableOrder) {
   count = 10;
   GetTagAddrList(0, &count, list.data());
   EXPECT_EQ(Short(list[6].prefixLen, list[6].prefix), "O");
-  EXPECT_EQ(list[6].upperLimit, 256);
-  EXPECT_EQ(list[6].lowerLimit, 0);
+  EXPECT_EQ(double{list[6].upperLimit}, 256);
+  EXPECT_EQ(double{list[6].lowerLimit}, 0);
   EXPECT_EQ(Short(list[8].descriptionLen, list[8].description), "监测数据");
   EXPECT_EQ(list[8].access, 0);
   EXPECT_EQ(Short(list[9].prefixLen, list[9].prefix), "CommErr");

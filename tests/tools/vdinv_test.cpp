@@ -9,7 +9,9 @@
 
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "common/parameter_block.h"
 #include "platform/text.h"
@@ -120,6 +122,33 @@ TEST(VdinvOptions, CommandLines) {
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval", "0"}), UsageError);
+}
+
+TEST(VdinvOptions, AddrCommandLines) {
+  Invocation inv = ParseCommandLine({"addr", "list", "--module", "/m.so"});
+  EXPECT_EQ(inv.command, Command::kAddrList);
+  EXPECT_EQ(inv.module, "/m.so");
+
+  inv = ParseCommandLine({"addr", "check", "b.pdb", "f1：5", "--skip", "", "--", "-3"});
+  EXPECT_EQ(inv.command, Command::kAddrCheck);
+  EXPECT_EQ(inv.addrCheck.file, "b.pdb");
+  EXPECT_TRUE(inv.addrCheck.skip);
+  // An empty address goes to the driver as it is; "--" lets an address begin with '-'.
+  EXPECT_EQ(inv.addrCheck.addresses, (std::vector<std::string>{"f1：5", "", "-3"}));
+  EXPECT_FALSE(ParseCommandLine({"addr", "check", "b.pdb", "F1:5"}).addrCheck.skip);
+
+  EXPECT_TRUE(ParseCommandLine({"help", "addr", "check"}).help);
+  EXPECT_EQ(ParseCommandLine({"addr", "--help"}).command, Command::kAddr);
+  EXPECT_EQ(ParseCommandLine({"addr", "list", "-h"}).command, Command::kAddrList);
+
+  EXPECT_THROW(ParseCommandLine({"addr"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "show"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "list", "extra"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "list", "--skip"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "check"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "check", "b.pdb"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "check", "b.pdb", "F1\xff"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"addr", "check", "b.pdb", "F1:5", "--skip=1"}), UsageError);
 }
 
 // ---------------------------------------------------------------- blocks
@@ -264,6 +293,65 @@ TEST(VdinvRun, ValueFormats) {
   EXPECT_EQ(FormatValue(v), "\"\"");
 }
 
+// ---------------------------------------------------------------- addr output
+
+TTagAddrTemplate Template(const std::string& prefix, const std::string& descriptionUtf8,
+                          uint8_t type, uint8_t access, double lower, double upper) {
+  TTagAddrTemplate t;
+  std::memset(&t, 0, sizeof t);
+  std::string description = platform::Utf8ToGbk(descriptionUtf8);
+  t.prefixLen = static_cast<uint8_t>(prefix.size());
+  std::memcpy(t.prefix, prefix.data(), prefix.size());
+  t.descriptionLen = static_cast<uint8_t>(description.size());
+  std::memcpy(t.description, description.data(), description.size());
+  t.tagType = type;
+  t.access = access;
+  t.lowerLimit = lower;
+  t.upperLimit = upper;
+  return t;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+TEST(VdinvAddr, TemplateTableAlignsWideTextAndShowsUnknownCodes) {
+  std::vector<TTagAddrTemplate> list = {Template("F", "基本功能", 0, 2, -65535, 65535),
+                                        Template("CommErr", "x", 1, 0, 0, 1)};
+  std::vector<std::string> lines = Lines(FormatAddrTemplates(list));
+  ASSERT_EQ(lines.size(), 3u);
+  // Wide characters take two columns: the columns line up on the terminal.
+  EXPECT_EQ(lines[0], "Prefix   Description  Type    Access      Lower   Upper");
+  EXPECT_EQ(lines[1], "F        基本功能     analog  read-write  -65535  65535");
+  EXPECT_EQ(lines[2], "CommErr  x            switch  read-only   0       1");
+
+  TTagAddrTemplate odd = Template("Q", "", 7, 1, 0.5, 1e20);
+  odd.prefixLen = 255;  // a length byte that lies still stays within the record's 255 bytes
+  std::string text = FormatAddrTemplates({odd});
+  EXPECT_THAT(text, HasSubstr("type 7 (unknown)  code 1 (unknown)  0.5    1e+20"));
+}
+
+TEST(VdinvAddr, CheckAnswerShowsEveryPart) {
+  std::string text = FormatAddrCheck({"f1：5", 1, "F1:5.-1", ""});
+  EXPECT_THAT(text, HasSubstr("Address:     f1：5\n"));
+  EXPECT_THAT(text, HasSubstr("Result:      1 (accepted)\n"));
+  EXPECT_THAT(text, HasSubstr("Normal form: F1:5.-1\n"));
+  EXPECT_THAT(text, HasSubstr("Message:     (none)\n"));
+
+  text = FormatAddrCheck({"", 0, "", "first\r\nsecond\r\n"});
+  EXPECT_THAT(text, HasSubstr("Address:     (empty)\n"));
+  EXPECT_THAT(text, HasSubstr("Result:      0 (not a known type prefix)\n"));
+  EXPECT_THAT(text, HasSubstr("Normal form: (none)\n"));
+  EXPECT_THAT(text, HasSubstr("Message:     first\n             second\n"));
+  EXPECT_THAT(FormatAddrCheck({"F1", 7, "F1", ""}), HasSubstr("7 (unexpected result)"));
+}
+
 // ---------------------------------------------------------------- the program
 
 struct ToolResult {
@@ -297,6 +385,9 @@ TEST(VdinvProgram, HelpAndUsageErrors) {
   EXPECT_THAT(help.output, HasSubstr("pdb new"));
   EXPECT_EQ(RunTool("run --help").exitCode, 0);
   EXPECT_THAT(RunTool("help pdb new").output, HasSubstr("--device N:MODEL"));
+  EXPECT_THAT(help.output, HasSubstr("addr check FILE ADDRESS..."));
+  EXPECT_THAT(RunTool("addr check --help").output, HasSubstr("--skip"));
+  EXPECT_THAT(RunTool("help run").output, HasSubstr("--device 1:G11S"));
 
   ToolResult unknown = RunTool("frobnicate");
   EXPECT_EQ(unknown.exitCode, 2);
@@ -376,6 +467,59 @@ TEST(VdinvProgram, RunRejectsWrongSizedBlock) {
       RunTool("run " + Quote(small) + " F1:3 --count 1 --module " + Quote(VDINV_MODULE_PATH));
   EXPECT_EQ(r.exitCode, 4);
   EXPECT_THAT(r.output, HasSubstr("10 bytes"));
+}
+
+// The words of each line, split at blanks.
+std::vector<std::vector<std::string>> Words(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : Lines(text)) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) words.push_back(w);
+    rows.push_back(words);
+  }
+  return rows;
+}
+
+TEST(VdinvProgram, AddrListShowsTheDriversTemplates) {
+  ToolResult r = RunTool("addr list --module " + Quote(VDINV_MODULE_PATH));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  auto rows = Words(r.output);
+  ASSERT_EQ(rows.size(), 12u) << r.output;  // count line, column heads, ten templates
+  EXPECT_THAT(rows[0], ::testing::ElementsAre("GetTagAddrList:", "10", "template(s)"));
+  using V = std::vector<std::string>;
+  EXPECT_EQ(rows[2], (V{"F", "基本功能", "analog", "read-write", "-65535", "65535"}));
+  EXPECT_EQ(rows[8], (V{"O", "选件功能", "analog", "read-write", "0", "256"}));
+  EXPECT_EQ(rows[10], (V{"M", "监测数据", "analog", "read-only", "-65535", "65535"}));
+  EXPECT_EQ(rows[11], (V{"CommErr", "通讯错误", "switch", "read-only", "0", "1"}));
+}
+
+TEST(VdinvProgram, AddrCheckNormalisesRefusesAndSkips) {
+  test::TempDir dir;
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  std::string file = Quote(dir.File("line.pdb"));
+  ASSERT_EQ(RunTool("pdb new " + file + " --device 1:G11S" + module).exitCode, 0);
+
+  ToolResult r = RunTool("addr check " + file + " 'f1：5'" + module);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("Address:     f1：5\nResult:      1 (accepted)\n"
+                                  "Normal form: F1:5.-1\n"));
+
+  r = RunTool("addr check " + file + " F1:5 X1:2" + module);
+  EXPECT_EQ(r.exitCode, 1) << r.output;  // one refusal is enough
+  EXPECT_THAT(r.output, HasSubstr("Address:     X1:2\nResult:      0 (not a known type prefix)"));
+
+  // Skipped, the check accepts anything and hands the address back as it was.
+  r = RunTool("addr check --skip " + file + " X1:2 'f1：5'" + module);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("Address:     X1:2\nResult:      1 (accepted)\n"
+                                  "Normal form: X1:2\nMessage:     (none)\n"));
+  EXPECT_THAT(r.output, HasSubstr("Normal form: f1：5\n"));
+
+  std::string small = dir.File("small.pdb");
+  std::ofstream(small) << "0123456789";
+  EXPECT_EQ(RunTool("addr check " + Quote(small) + " F1:5" + module).exitCode, 4);
+  EXPECT_EQ(RunTool("addr check " + Quote(dir.File("none.pdb")) + " F1:5" + module).exitCode, 4);
 }
 
 // A pseudo-terminal standing in for the line's serial port COM1; nothing ever answers on it.

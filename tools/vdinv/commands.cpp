@@ -289,4 +289,79 @@ int RunRun(const Invocation& inv) {
   return rc;
 }
 
+int RunAddrList(const Invocation& inv) {
+  DriverModule module;
+  if (int rc = LoadModule(inv, module, {"GetTagAddrList"}); rc != kExitOk) return rc;
+  int32_t count = 0;
+  module.getTagAddrList(0, &count, nullptr);
+  // A template table is a handful of rows; a count beyond any sensible table is a fault of the
+  // module, not a request to allocate gigabytes.
+  constexpr int32_t kMostTemplates = 10000;
+  if (count < 0 || count > kMostTemplates) {
+    Error("GetTagAddrList reported " + std::to_string(count) + " templates; stopping");
+    return kExitFailed;
+  }
+  // One record more than asked for, filled with a pattern: the driver must leave it alone.
+  std::vector<TTagAddrTemplate> list(static_cast<size_t>(count) + 1);
+  std::memset(list.data(), 0, list.size() * sizeof(TTagAddrTemplate));
+  std::memset(&list.back(), 0xA5, sizeof(TTagAddrTemplate));
+  const TTagAddrTemplate guard = list.back();
+  int32_t asked = count;
+  module.getTagAddrList(0, &asked, list.data());
+  bool overrun = std::memcmp(&list.back(), &guard, sizeof guard) != 0;
+  list.pop_back();
+  std::cout << "GetTagAddrList: " << count << " template(s)\n" << FormatAddrTemplates(list);
+  int rc = kExitOk;
+  if (asked != count) {
+    Error("GetTagAddrList changed the count from " + std::to_string(count) + " to " +
+          std::to_string(asked));
+    rc = kExitFailed;
+  }
+  if (overrun) {
+    Error("GetTagAddrList wrote beyond the " + std::to_string(count) + " record(s) asked for");
+    rc = kExitFailed;
+  }
+  return rc;
+}
+
+int RunAddrCheck(const Invocation& inv) {
+  const AddrCheckOptions& o = inv.addrCheck;
+  DriverModule module;
+  if (int rc = LoadModule(inv, module, {"TagEdAddr", "GetPDBLen"}); rc != kExitOk) return rc;
+  int32_t length = 0;
+  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
+  std::string block;
+  if (int rc = ReadBlockFile(o.file, length, block); rc != kExitOk) return rc;
+
+  int rc = kExitOk;
+  for (size_t i = 0; i < o.addresses.size(); ++i) {
+    const std::string& typed = o.addresses[i];
+    std::string gbk = platform::Utf8ToGbk(typed);
+    if (platform::GbkToUtf8(gbk) != typed) {
+      std::cerr << "vdinv: warning: '" << typed << "': characters without a GBK form became '?'\n";
+    }
+    // The tool's own buffer: the driver replaces the pointer with a text of its own and never
+    // frees what the host passes in, so this buffer stays the tool's to release.
+    std::vector<char> own(gbk.begin(), gbk.end());
+    own.push_back('\0');
+    char* address = own.data();
+    char* message = nullptr;
+    AddrCheckAnswer answer;
+    answer.typed = typed;
+    answer.result = module.tagEdAddr(block.data(), &address, o.skip ? 1 : 0, &message);
+    if (address == own.data()) {
+      // Not a text of the driver's: reading it is fine, releasing it is not.
+      std::cerr << "vdinv: warning: TagEdAddr handed the host's own address buffer back\n";
+      answer.normal = platform::GbkToUtf8(own.data());
+    } else {
+      answer.normal = TakeDriverText(address);
+    }
+    answer.message = TakeDriverText(message);
+    if (i > 0) std::cout << "\n";
+    std::cout << FormatAddrCheck(answer) << std::flush;
+    if (answer.result != 1) rc = kExitFailed;
+  }
+  return rc;
+}
+
 }  // namespace vdinv::tool

@@ -14,5 +14,7 @@ int RunInfo(const Invocation& inv);
 int RunPdbNew(const Invocation& inv);
 int RunPdbShow(const Invocation& inv);
 int RunRun(const Invocation& inv);
+int RunAddrList(const Invocation& inv);
+int RunAddrCheck(const Invocation& inv);
 
 }  // namespace vdinv::tool

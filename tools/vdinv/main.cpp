@@ -31,8 +31,13 @@ int main(int argc, char** argv) {
         return RunPdbShow(inv);
       case Command::kRun:
         return RunRun(inv);
+      case Command::kAddrList:
+        return RunAddrList(inv);
+      case Command::kAddrCheck:
+        return RunAddrCheck(inv);
       case Command::kTool:
       case Command::kPdb:
+      case Command::kAddr:
         break;
     }
   } catch (const std::exception& e) {

@@ -98,6 +98,8 @@ const OptionSet kNewOptions = {{"module", true},   {"port", true},      {"baud",
                                {"force", false}};
 const OptionSet kRunOptions = {
     {"module", true}, {"interval", true}, {"count", true}, {"scan", true}, {"names", false}};
+const OptionSet kAddrListOptions = {{"module", true}};
+const OptionSet kAddrCheckOptions = {{"module", true}, {"skip", false}};
 
 void ParsePdbNew(const Scanned& s, Invocation& inv) {
   PdbNewOptions& o = inv.pdbNew;
@@ -156,6 +158,20 @@ void ParseRun(const Scanned& s, Invocation& inv) {
   o.file = s.positionals[0];
   for (size_t i = 1; i < s.positionals.size(); ++i)
     o.tags.push_back(ParseTagArgument(s.positionals[i]));
+}
+
+void ParseAddrCheck(const Scanned& s, Invocation& inv) {
+  AddrCheckOptions& o = inv.addrCheck;
+  for (const auto& [name, value] : s.options) {
+    if (name == "module") {
+      inv.module = value;
+    } else if (name == "skip") {
+      o.skip = true;
+    }
+  }
+  o.file = s.positionals[0];
+  for (size_t i = 1; i < s.positionals.size(); ++i)
+    o.addresses.push_back(ParseAddress(s.positionals[i]));
 }
 
 }  // namespace
@@ -245,6 +261,14 @@ TagArgument ParseTagArgument(std::string_view text) {
   return argument;
 }
 
+std::string ParseAddress(std::string_view text) {
+  // An empty address is passed on as it is: the driver's answer to it is worth seeing.
+  if (!platform::IsValidUtf8(text)) {
+    throw UsageError("address is not valid UTF-8 (set a UTF-8 locale in the terminal)");
+  }
+  return std::string(text);
+}
+
 Invocation ParseCommandLine(const std::vector<std::string>& args) {
   Invocation inv;
   // Options before the command: --module and --help.
@@ -330,6 +354,37 @@ Invocation ParseCommandLine(const std::vector<std::string>& args) {
     ParseRun(s, inv);
     return inv;
   }
+  if (command == "addr") {
+    inv.command = Command::kAddr;
+    if (i >= args.size() || args[i] == "-h" || args[i] == "--help") {
+      if (i >= args.size() && !inv.help) {
+        throw UsageError("addr: missing subcommand (list or check)");
+      }
+      inv.help = true;
+      return inv;
+    }
+    std::string sub = args[i++];
+    if (sub == "list") {
+      inv.command = Command::kAddrList;
+      Scanned s = Scan(args, i, kAddrListOptions, "addr list");
+      inv.help = inv.help || s.help;
+      if (inv.help) return inv;
+      ExpectPositionals(s, 0, 0, "addr list", "");
+      for (const auto& [name, value] : s.options) inv.module = value;
+      return inv;
+    }
+    if (sub == "check") {
+      inv.command = Command::kAddrCheck;
+      Scanned s = Scan(args, i, kAddrCheckOptions, "addr check");
+      inv.help = inv.help || s.help;
+      if (inv.help) return inv;
+      ExpectPositionals(s, 1, SIZE_MAX, "addr check", "block FILE");
+      if (s.positionals.size() < 2) throw UsageError("addr check: at least one ADDRESS is needed");
+      ParseAddrCheck(s, inv);
+      return inv;
+    }
+    throw UsageError("addr: unknown subcommand '" + sub + "' (list or check)");
+  }
   throw UsageError("unknown command '" + command + "'");
 }
 
@@ -354,6 +409,9 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "  pdb new FILE ...   create a device parameter block file\n"
              "  pdb show FILE      print a device parameter block file in readable form\n"
              "  run FILE TAG...    start the driver on a line and print what it reports\n"
+             "  addr list          list the address templates the driver offers (GetTagAddrList)\n"
+             "  addr check FILE ADDRESS...\n"
+             "                     check tag addresses against a block (TagEdAddr)\n"
              "\n"
              "Options:\n" +
              moduleLine +
@@ -449,7 +507,49 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              moduleLine +
              "\n"
              "Output lines: local date and time, TagID, [name,] address, quality word, type and\n"
-             "value. Exit code 1 when IniDriver answers false.\n";
+             "value. Exit code 1 when IniDriver answers false.\n"
+             "\n"
+             "Device tags such as F1:3 are accepted once the block has an inverter at that\n"
+             "station (for F1:3 station 1, e.g. 'vdinv pdb new line.pdb --device 1:G11S'; the\n"
+             "default block has station 0 only); 'vdinv addr check' shows how the driver reads an\n"
+             "address. This build does not speak the inverters' serial protocol yet, so device\n"
+             "tags are not read from the line: only the status tags (COMMLINK, ENCOMMLINK,\n"
+             "DEVICELINK1, ...) change.\n";
+    case Command::kAddr:
+      return "Usage: vdinv addr list\n"
+             "       vdinv addr check FILE ADDRESS... [--skip]\n"
+             "\n"
+             "The tag editor's side of the driver: the address templates it offers and its check\n"
+             "of a typed address. See 'vdinv addr list --help' and 'vdinv addr check --help'.\n";
+    case Command::kAddrList:
+      return "Usage: vdinv addr list [--module PATH]\n"
+             "\n"
+             "Asks the driver for its address templates (GetTagAddrList: first the count, then\n"
+             "the records) and prints one row per template: the address prefix, its description,\n"
+             "the tag type (analog or switch), the access (read-write or read-only) and the lower\n"
+             "and upper limit of the value.\n"
+             "\n"
+             "Options:\n" +
+             moduleLine;
+    case Command::kAddrCheck:
+      return "Usage: vdinv addr check FILE ADDRESS... [--skip] [OPTIONS]\n"
+             "\n"
+             "Hands each ADDRESS to the driver's address check (TagEdAddr) together with block\n"
+             "FILE, as the host's tag editor does, and prints for each: the address as typed, the\n"
+             "result (1 = the address begins with one of the driver's type prefixes, 0 = not), "
+             "the\n"
+             "normal form the driver hands back (e.g. F1:5.-1 for f1：5) and the driver's "
+             "message.\n"
+             "The check looks at the type prefix only; 'vdinv run' shows whether the driver\n"
+             "serves the tag on the line. The block file must hold exactly 26508 bytes (exit\n"
+             "code 4 otherwise). An address that begins with '-' goes after '--'.\n"
+             "\n"
+             "Options:\n"
+             "  --skip            ask the driver to skip the check: every address is accepted\n"
+             "                    and handed back unchanged\n" +
+             moduleLine +
+             "\n"
+             "Exit code 0 when the driver accepted every address, 1 when it refused one.\n";
   }
   return {};
 }

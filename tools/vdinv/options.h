@@ -27,7 +27,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Command { kTool, kInfo, kPdb, kPdbNew, kPdbShow, kRun };
+enum class Command { kTool, kInfo, kPdb, kPdbNew, kPdbShow, kRun, kAddr, kAddrList, kAddrCheck };
 
 // The baud rates of the block's baud rate index 0..14.
 inline constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
@@ -70,6 +70,12 @@ struct RunOptions {
   bool names = false;
 };
 
+struct AddrCheckOptions {
+  std::string file;
+  std::vector<std::string> addresses;  // as typed (UTF-8), in command-line order
+  bool skip = false;                   // hand TagEdAddr a non-zero skip-check byte
+};
+
 struct Invocation {
   Command command = Command::kTool;
   bool help = false;   // show the help of `command` and do nothing else
@@ -77,6 +83,7 @@ struct Invocation {
   PdbNewOptions pdbNew;
   std::string showFile;
   RunOptions run;
+  AddrCheckOptions addrCheck;
 };
 
 // Parses the arguments after the program name. Throws UsageError.
@@ -90,6 +97,7 @@ uint8_t ParseStopBits(std::string_view text);         // "1"/"1.5"/"2" -> code 0
 uint8_t ParseParity(std::string_view text);           // none/odd/even -> 0/1/2
 DeviceSetting ParseDevice(std::string_view text);     // "N:MODEL", MODEL G11S, P11S or none
 TagArgument ParseTagArgument(std::string_view text);  // "ADDRESS[@analog|@switch|@string]"
+std::string ParseAddress(std::string_view text);      // an address of `addr check`: UTF-8
 
 // The help texts (UTF-8). defaultModule is the module loaded without --module.
 std::string HelpText(Command command, const std::string& defaultModule);

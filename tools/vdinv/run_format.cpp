@@ -24,6 +24,38 @@ void CivilFromDays(int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// Columns on a terminal: East Asian wide characters (from U+1100 on, near enough) take two.
+size_t DisplayWidth(std::string_view utf8) {
+  size_t width = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+      code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+    }
+    width += code >= 0x1100 ? 2 : 1;
+    i += length;
+  }
+  return width;
+}
+
+std::string Pad(const std::string& text, size_t width) {
+  size_t shown = DisplayWidth(text);
+  return text + std::string(width > shown ? width - shown : 0, ' ');
+}
+
+std::string ShortStringText(uint8_t length, const char* bytes) {
+  // The length byte can never reach past the 255 bytes that follow it.
+  return platform::GbkToUtf8(std::string_view(bytes, length));
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
+
 constexpr int64_t kDaysFrom1899To1970 = 25569;
 constexpr int64_t kMsPerDay = 86400000;
 
@@ -106,6 +138,58 @@ std::string FormatValue(const TTagValue& value) {
     hex += buf;
   }
   return hex;
+}
+
+std::string FormatAddrTemplates(const std::vector<TTagAddrTemplate>& templates) {
+  std::vector<std::vector<std::string>> rows = {
+      {"Prefix", "Description", "Type", "Access", "Lower", "Upper"}};
+  for (const TTagAddrTemplate& t : templates) {
+    std::string type = t.tagType == 0   ? "analog"
+                       : t.tagType == 1 ? "switch"
+                                        : "type " + std::to_string(t.tagType) + " (unknown)";
+    std::string access = t.access == 2   ? "read-write"
+                         : t.access == 0 ? "read-only"
+                                         : "code " + std::to_string(t.access) + " (unknown)";
+    rows.push_back({ShortStringText(t.prefixLen, t.prefix),
+                    ShortStringText(t.descriptionLen, t.description), type, access,
+                    Number(t.lowerLimit), Number(t.upperLimit)});
+  }
+  std::vector<size_t> widths(rows[0].size(), 0);
+  for (const auto& row : rows) {
+    for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t c = 0; c < row.size(); ++c) {
+      bool last = c + 1 == row.size();
+      line += last ? row[c] : Pad(row[c], widths[c] + 2);
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
+std::string FormatAddrCheck(const AddrCheckAnswer& answer) {
+  std::string out =
+      "Address:     " + (answer.typed.empty() ? std::string("(empty)") : answer.typed) + "\n";
+  out += "Result:      " + std::to_string(answer.result);
+  out += answer.result == 1   ? " (accepted)\n"
+         : answer.result == 0 ? " (not a known type prefix)\n"
+                              : " (unexpected result)\n";
+  out += "Normal form: " + (answer.normal.empty() ? std::string("(none)") : answer.normal) + "\n";
+  std::string message;
+  for (char c : answer.message) {
+    if (c != '\r') message += c;
+  }
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  out += "Message:     ";
+  if (message.empty()) out += "(none)";
+  for (char c : message) {
+    out += c;
+    if (c == '\n') out += "             ";
+  }
+  return out + "\n";
 }
 
 }  // namespace vdinv::tool

@@ -1,9 +1,11 @@
-// The pure parts of `run`: building the host's tag records and formatting what the driver
-// reports.
+// The pure parts of `run` and `addr`: building the host's tag records and formatting what the
+// driver reports.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/records.h"
 #include "platform/clock.h"
@@ -33,5 +35,20 @@ const char* TypeName(uint8_t dataType);
 // The value of a record in readable form (UTF-8); a string value is read from its pointer but
 // not released here.
 std::string FormatValue(const TTagValue& value);
+
+// Address templates (GetTagAddrList) as a table (UTF-8), one row per record: prefix,
+// description, tag type, access, lower and upper limit. Codes the tool does not know are shown
+// as numbers.
+std::string FormatAddrTemplates(const std::vector<TTagAddrTemplate>& templates);
+
+// One answer of TagEdAddr: the address as typed (UTF-8), the result and the texts the driver
+// handed back (already UTF-8; the normal form is empty when the driver handed back none).
+struct AddrCheckAnswer {
+  std::string typed;
+  int32_t result = 0;
+  std::string normal;
+  std::string message;
+};
+std::string FormatAddrCheck(const AddrCheckAnswer& answer);
 
 }  // namespace vdinv::tool

@@ -1,0 +1,152 @@
+// Initialisation of a full line: 100 stations, every tag's address parsed, the tag table built,
+// the tags grouped into read commands and every frame built, with logging off. The driver
+// object's construction (log maintenance, start banner) and its destruction (run report) lie
+// outside the measurement.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/module_info.h"
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "engine/driver_environment.h"
+#include "platform/clock.h"
+#include "protocol/dll_object.h"
+
+namespace {
+
+using vdinv::TTagInfo;
+
+struct Group {
+  const char* letter;
+  int first;
+  int last;
+};
+// The readable groups and their function codes: 228 codes per station.
+constexpr Group kGroups[] = {{"F", 0, 42}, {"E", 1, 47}, {"C", 1, 33}, {"P", 1, 9},
+                             {"H", 3, 39}, {"A", 1, 18}, {"O", 1, 29}, {"S", 1, 12}};
+constexpr int kStations = 100;
+
+std::vector<std::string> ReadableCodes() {
+  std::vector<std::string> codes;
+  for (const Group& group : kGroups) {
+    for (int code = group.first; code <= group.last; ++code) {
+      codes.push_back(std::string(group.letter) + "%d:" + std::to_string(code));
+    }
+  }
+  return codes;
+}
+
+// The host's tags: codesPerStation distinct codes on each of the 100 stations (a different
+// selection per station), each code named by tagsPerCode tags; the tags of one code lie far
+// apart in the list.
+std::vector<TTagInfo> Workload(int codesPerStation, int tagsPerCode) {
+  const std::vector<std::string> codes = ReadableCodes();
+  std::vector<TTagInfo> tags;
+  uint32_t id = 1;
+  for (int copy = 0; copy < tagsPerCode; ++copy) {
+    for (int station = 0; station < kStations; ++station) {
+      for (int k = 0; k < codesPerStation; ++k) {
+        const std::string& pattern = codes[(station * 37 + k) % codes.size()];
+        char address[64];
+        std::snprintf(address, sizeof address, pattern.c_str(), station);
+        TTagInfo info{};
+        info.TagID = id++;
+        std::snprintf(info.TagName, sizeof info.TagName, "T%u", info.TagID);
+        std::memcpy(info.TagAddr, address, std::strlen(address));
+        info.DataType = vdinv::kAnalog;
+        info.ScanPeriod = 500 + 250 * static_cast<uint32_t>(copy % 3);
+        tags.push_back(info);
+      }
+    }
+  }
+  return tags;
+}
+
+vdinv::TDevParmBlock Line() {
+  vdinv::TDevParmBlock block{};
+  vdinv::FillDefaults(block, 1000, 2);
+  for (int i = 0; i < kStations; ++i) {
+    block.Devices[i].DevNo = i;
+    block.Devices[i].Model = vdinv::kModelG11S;
+    block.Devices[i].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
+  }
+  block.EnDebug = 0;
+  block.EnErrorLog = 0;
+  block.EnTraceLog = 0;
+  return block;
+}
+
+void Initialise(benchmark::State& state) {
+  const int codesPerStation = static_cast<int>(state.range(0));
+  const int tagsPerCode = static_cast<int>(state.range(1));
+  const std::vector<TTagInfo> tags = Workload(codesPerStation, tagsPerCode);
+  vdinv::engine::TagInfoList list;
+  for (const TTagInfo& info : tags) list.push_back(&info);
+  const vdinv::TDevParmBlock block = Line();
+
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vdinv_bench";
+  std::filesystem::remove_all(dir);
+  vdinv::TModuleInfo host;
+  vdinv::TModuleInfo driver;
+  vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
+                                       &vdinv::platform::SystemClock()};
+  const size_t commands = static_cast<size_t>(kStations) * codesPerStation;
+
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto object = std::make_unique<vdinv::protocol::TDLLObject>(env, true);
+    state.ResumeTiming();
+    bool ok = object->IniDLLObj(&block, list);
+    state.PauseTiming();
+    if (!ok || object->TagCount() != static_cast<int32_t>(tags.size()) ||
+        object->Commands().size() != commands) {
+      state.SkipWithError("initialisation gave another table or command list");
+    }
+    object.reset();
+    state.ResumeTiming();
+  }
+  state.counters["tags"] = static_cast<double>(tags.size());
+  state.counters["commands"] = static_cast<double>(commands);
+  std::filesystem::remove_all(dir);
+}
+
+// The grouping and frame part alone: the table stays, the read commands are built again.
+void Regroup(benchmark::State& state) {
+  const std::vector<TTagInfo> tags =
+      Workload(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  vdinv::engine::TagInfoList list;
+  for (const TTagInfo& info : tags) list.push_back(&info);
+  const vdinv::TDevParmBlock block = Line();
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vdinv_bench";
+  std::filesystem::remove_all(dir);
+  vdinv::TModuleInfo host;
+  vdinv::TModuleInfo driver;
+  vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
+                                       &vdinv::platform::SystemClock()};
+  {
+    vdinv::protocol::TDLLObject object(env, true);
+    if (!object.IniDLLObj(&block, list)) state.SkipWithError("initialisation failed");
+    for (auto _ : state) object.Refresh();
+    state.counters["commands"] = static_cast<double>(object.Commands().size());
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+// 20,000 tags: 100 codes per station, two tags each.
+BENCHMARK(Initialise)->Args({100, 2})->Unit(benchmark::kMillisecond)->Iterations(10);
+// 40,000 tags: 200 codes per station, two tags each (twice the commands) ...
+BENCHMARK(Initialise)->Args({200, 2})->Unit(benchmark::kMillisecond)->Iterations(10);
+// ... and 100 codes per station, four tags each (twice the tags per command).
+BENCHMARK(Initialise)->Args({100, 4})->Unit(benchmark::kMillisecond)->Iterations(10);
+
+BENCHMARK(Regroup)->Args({100, 2})->Args({200, 2})->Args({100, 4})->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
