@@ -163,6 +163,8 @@ class TBaseDLLObject : public ExceptionLog {
   const TModuleInfo& DriverModule() const { return *env_.driverModule; }
 
  protected:
+  // Empties the tables and marks the engine running, as a table build starts.
+  void StartTables();
   // Runs the destruction steps once, with the most derived class's overrides; every class's
   // destructor calls it.
   void Destroying();

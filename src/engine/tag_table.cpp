@@ -78,18 +78,22 @@ void TBaseDLLObject::ParseTagAddress(TTagItem& tag) {
   tag.Writable = protocol::TypeWritable(tag.TypeIndex);
 }
 
+void TBaseDLLObject::StartTables() {
+  CommandList_.clear();
+  TagList_.clear();
+  WriteQueue_.clear();
+  TagMap_.clear();
+  Running_ = true;
+  Stopped_ = false;
+  EnLog_ = true;
+  LinkOK_ = false;
+  CommEnabled_ = true;
+}
+
 bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
   std::optional<bool> built = Guarded(this, kClass, "IniTagList", std::optional<bool>(), [&] {
     if (Running_) Stop();
-    CommandList_.clear();
-    TagList_.clear();
-    WriteQueue_.clear();
-    Running_ = true;
-    Stopped_ = false;
-    EnLog_ = true;
-    LinkOK_ = false;
-    CommEnabled_ = true;
-    TagMap_.clear();
+    StartTables();
     TagMap_.reserve(tags.size() + 1);
 
     int32_t counter = 0;
@@ -176,17 +180,7 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
 int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t>& results) {
   std::optional<int32_t> dropped =
       Guarded(this, kClass, "AddTagLists", std::optional<int32_t>(), [&] {
-        if (!Running_) {
-          CommandList_.clear();
-          TagList_.clear();
-          WriteQueue_.clear();
-          TagMap_.clear();
-          Running_ = true;
-          Stopped_ = false;
-          EnLog_ = true;
-          LinkOK_ = false;
-          CommEnabled_ = true;
-        }
+        if (!Running_) StartTables();
         TagMap_.reserve(TagMap_.size() + tags.size() + 1);
         results.assign(tags.size(), 1);
         int32_t any = 0;
