@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds the driver and the command-line host, and runs the main job:
-# the module's identity, a default parameter block, and a line initialised with it whose
-# status tags are polled for a while.
+# the module's identity, a default parameter block, the tag editor's address checks, and a
+# line initialised with it whose tags are polled for a while.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -18,9 +18,13 @@ echo "== a default parameter block with two inverters"
 "$vdinv" pdb new line.pdb --device 1:G11S --device 2:P11S
 "$vdinv" pdb show line.pdb
 echo
+echo "== the tag editor's address templates and checks"
+"$vdinv" addr list
+"$vdinv" addr check line.pdb 'f1：3' H2:10 M1:8 F7:5 || true
+echo
 echo "== a line initialised with it, polled for a while"
 "$vdinv" run line.pdb COMMLINK@string COMMLINK@analog ENCOMMLINK@switch \
-  DEVICELINK1@string DEVICELINK2@string --count 20
+  DEVICELINK1@string DEVICELINK2@string F1:3 M1:8 E2:1@switch F7:5 --count 20
 echo
 echo "== the driver's log ($work/Debug/VD_Inv.Log)"
 iconv -f GBK -t UTF-8 Debug/VD_Inv.Log | tail -n 25
