@@ -123,9 +123,81 @@ class TBaseDLLObject : public ExceptionLog {
  public:
   // Execution: one step of the run-state machine per host poll, and write requests.
   virtual bool ReadExecute();
+  virtual bool ReadExecuteEx();
   virtual bool WriteExecute(uint32_t tagId, const TagValue& value);
+  // Puts a command's frame on the line (the engine part empties its reply and stamps the send).
+  virtual void RealComm(TCommandItem* command);
+  // True when a valid reply for CurCommand has arrived and been taken (false here).
+  virtual bool GetResult();
+  virtual void SyncTagValue(TCommandItem* command);
+
+  // Run-state machine.
   virtual void GetRunEvent();
   virtual void SwitchRunStatus();
+  virtual void UpdateLinkStatus();
+  virtual void opSystemError_Exec();
+  virtual void opInit_Exec();
+  virtual void opInitACK_Exec();
+  virtual void opInitNAK_Exec();
+  virtual void opClrInitError_Exec();
+  virtual void opStop_Exec();
+  virtual void opStopACK_Exec();
+  virtual void opStopNAK_Exec();
+  virtual void opClrStopError_Exec();
+  virtual void opLink_Exec();
+  virtual void opLinkACK_Exec();
+  virtual void opLinkNAK_Exec();
+  virtual void opClrLinkError_Exec();
+  virtual void opUnLink_Exec();
+  virtual void opUnLinkACK_Exec();
+  virtual void opUnLinkNAK_Exec();
+  virtual void opClrUnLinkError_Exec();
+  virtual void opReadCmd_Exec();
+  virtual void opReadACK_Exec();
+  virtual void opReadNAK_Exec();
+  virtual void opClrReadError_Exec();
+  virtual void opWriteCmd_Exec();
+  virtual void opWriteACK_Exec();
+  virtual void opWriteNAK_Exec();
+  virtual void opClrWriteError_Exec();
+  virtual void opParmCmd_Exec();
+  virtual void opParmACK_Exec();
+  virtual void opParmNAK_Exec();
+  virtual void opClrParmError_Exec();
+  virtual void opRailCmd_Exec();
+  virtual void opRailACK_Exec();
+  virtual void opRailNAK_Exec();
+  virtual void opClrRailError_Exec();
+  virtual void opResvLink1_Exec();
+  virtual void opResvLink1ACK_Exec();
+  virtual void opResvLink1NAK_Exec();
+  virtual void opClrResvLink1Error_Exec();
+  virtual void opResvLink2_Exec();
+  virtual void opResvLink2ACK_Exec();
+  virtual void opResvLink2NAK_Exec();
+  virtual void opClrResvLink2Error_Exec();
+  virtual void opResvLink3_Exec();
+  virtual void opResvLink3ACK_Exec();
+  virtual void opResvLink3NAK_Exec();
+  virtual void opClrResvLink3Error_Exec();
+  virtual void opClrSystemError_Exec();
+  // Scheduling.
+  virtual void GetNextCommand();
+  virtual void GetCommandNext();
+
+  // Run state, for the host interface and tests.
+  uint8_t RunStatus() const { return RunStatus_; }
+  uint8_t RunEvent() const { return RunEvent_; }
+  int8_t CommStatus() const { return CommStatus_; }
+  int8_t DevLinkStatus(int32_t devId) const {
+    return ValidDevice(devId) ? DevLinkStatus_[static_cast<size_t>(devId)] : int8_t{0};
+  }
+  const TCommandItem* CurCommand() const { return CurCommand_; }
+  const CommandList& WriteQueue() const { return WriteQueue_; }
+
+  // Reporting: every change of a tag's Value or Quality is followed by TouchTag(tag), so that
+  // the host poll need look only at tags that may have changed.
+  void TouchTag(TTagItem& tag);
 
   // Messages and log.
   virtual void LogFileMaintenance();
