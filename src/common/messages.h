@@ -111,6 +111,17 @@ namespace vdinv {
   X(WriteFrameBuilt, "]生成写标签命令串=")            \
   X(ReadCommandBuilt, "]生成读标签命令=")             \
   X(ReadFrameBuilt, "]生成读标签命令串=")             \
+  /* log: write requests */                           \
+  X(WriteTagMissing, "：写标签错误,标签不存在!")      \
+  X(WriteTag, "：标签")                               \
+  X(WriteNotWritable, "不可写!")                      \
+  X(WriteWrongType, "写错误,")                        \
+  X(WriteNotAnalog, "标签不是模拟量类型!")            \
+  X(WriteNotSwitch, "标签不是开关量类型!")            \
+  X(WriteNotString, "标签不是字符串类型!")            \
+  X(WriteSameValue, "写入值与当前值相同,")            \
+  X(WriteInProgress, "正在执行写入操作,")             \
+  X(WriteOverride, "：标签执行覆盖写入操作：")        \
   /* tag addresses */                                 \
   X(AddrTag, "：标签")                                \
   X(AddrHint, "提示：地址=")                          \
@@ -145,6 +156,23 @@ namespace vdinv {
   X(StatusBroken, "通讯线路断路!")                    \
   X(StatusPaused, "通讯暂停!")                        \
   X(LineOpened, "打开通信线路")                       \
+  /* log: run-state machine */                        \
+  X(RunReadSent, "：发送读标签命令= ")                \
+  X(RunReplyReceived, "：接收到应答信息= ")           \
+  X(RunReplyChecked, "：应答信息通过校验检查。")      \
+  X(RunWriteSent, "：发送写标签命令= ")               \
+  X(RunReadTimeoutOp, "：通讯读超时错，执行操作=")    \
+  X(RunReadTimeoutHead, "：通讯读超时错，期待应答=")  \
+  X(RunReadFailOp, "：通讯读失败，执行操作=")         \
+  X(RunReadFailHead, "：通讯读失败，期待应答=")       \
+  X(RunWriteTimeoutOp, "：通讯写超时错，执行操作=")   \
+  X(RunWriteTimeoutHead, "：通讯写超时错，期待应答=") \
+  X(RunWriteFailOp, "：通讯写失败，执行操作=")        \
+  X(RunWriteFailHead, "：通讯写失败，期待应答=")      \
+  X(RunNoReply, "：没有接收到应答信息！")             \
+  X(RunReplyRejected, "：应答信息没有通过校验检查。") \
+  X(RunTimeoutWaiting, "通讯超时错，期待设备应答")    \
+  X(RunSevereFault, "严重故障：连续通讯失败，请检查线路和设备") \
   /* address templates of the tag editor */                             \
   X(TemplateF, "基本功能")                                              \
   X(TemplateE, "端子功能")                                              \

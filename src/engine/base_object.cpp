@@ -100,7 +100,9 @@ void TBaseDLLObject::Refresh() {
     RunStartTime_ = platform::ToOleDate(Now());
     CurCommand_ = nullptr;
     NextCommand_ = nullptr;
+    ExecutingWrite_.reset();
     WriteQueue_.clear();
+    ResetCommErrTags();
     OptimizeCommParm();
     ScanTime_ = GetInterval();
     EnLog_ = EnLogTag_;
@@ -128,26 +130,12 @@ void TBaseDLLObject::Stop() {
     WriteQueue_.clear();
     CurCommand_ = nullptr;
     NextCommand_ = nullptr;
+    ExecutingWrite_.reset();
+    ForgetTouchedTags();
     Stopped_ = true;
     Running_ = false;
   });
 }
-
-bool TBaseDLLObject::ReadExecute() {
-  return Guarded(this, kClass, "ReadExecute", false, [&] {
-    if (!Stopped_ && CommEnabled_) {
-      GetRunEvent();
-      SwitchRunStatus();
-    }
-    return true;
-  });
-}
-
-bool TBaseDLLObject::WriteExecute(uint32_t, const TagValue&) {
-  return false;
-}
-void TBaseDLLObject::GetRunEvent() {}
-void TBaseDLLObject::SwitchRunStatus() {}
 
 TTagItem* TBaseDLLObject::TagById(uint32_t tagId) {
   auto it = TagMap_.find(tagId);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -13,6 +14,7 @@
 
 #include "common/command_item.h"
 #include "common/guard.h"
+#include "common/messages.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "common/tag_item.h"
@@ -131,6 +133,22 @@ class TBaseDLLObject : public ExceptionLog {
   virtual bool GetResult();
   virtual void SyncTagValue(TCommandItem* command);
 
+ private:
+  // The write request's steps after its checks: the command, the override of queued writes of
+  // the tag, the queue's bound and the expiry of old writes.
+  bool QueueWrite(TTagItem& tag, const TagValue& value);
+  // Writes to the internal switches ENLOG and ENCOMMLINK.
+  bool WriteLogSwitch(TTagItem& tag, const TagValue& value);
+  bool WriteCommSwitch(TTagItem& tag, const TagValue& value);
+  // A log line of the write path, written only while the error log is on.
+  void WriteErrorLine(const std::string& text);
+  // "：标签写入请求未执行：<name><reason> 地址=<address>, 标签值=<value>".
+  std::string WriteNotDoneText(const TTagItem& tag, Msg reason) const;
+  // Machine steps run within the current host poll, and the nesting of ReadExecute calls.
+  int32_t PollSteps_ = 0;
+  int32_t PollDepth_ = 0;
+
+ public:
   // Run-state machine.
   virtual void GetRunEvent();
   virtual void SwitchRunStatus();
@@ -185,6 +203,32 @@ class TBaseDLLObject : public ExceptionLog {
   virtual void GetNextCommand();
   virtual void GetCommandNext();
 
+ protected:
+  // Run-state machine and scheduling helpers.
+  // A handler of an extension family: clears the event, sets the state (-1 keeps it) and runs
+  // the next step.
+  void SimpleStep(const char* method, int32_t newState);
+  // Sets the state to "fault while linked" with the link request pending, as the handlers do
+  // when they find no command in execution.
+  void NoCommandFault();
+  // The severe-fault step of a time-out: message, fault event, log switch.
+  void CheckSevereFault();
+  // The log block of a failed exchange: the frame after the operation text, the expected
+  // reply head after the expected text, and what arrived.
+  void LogFailedExchange(const std::string& operation, const std::string& expected);
+  // Releases the chain in execution (the write taken from the queue, or a one-shot read).
+  void ReleaseExecutingChain();
+  // Sets a status tag's value and marks the tag for the next report.
+  void SetStatusValue(TTagItem& tag, const TagValue& value);
+  // The "CommErr" tags of a device follow its link status (true while fault or line broken).
+  void UpdateCommErrTags(int32_t devId);
+  // At table build every "CommErr" tag starts false.
+  void ResetCommErrTags();
+
+  // The write command taken from WriteQueue_ while it executes; NextCommand_ points into it.
+  CommandPtr ExecutingWrite_;
+
+ public:
   // Run state, for the host interface and tests.
   uint8_t RunStatus() const { return RunStatus_; }
   uint8_t RunEvent() const { return RunEvent_; }
@@ -198,7 +242,21 @@ class TBaseDLLObject : public ExceptionLog {
   // Reporting: every change of a tag's Value or Quality is followed by TouchTag(tag), so that
   // the host poll need look only at tags that may have changed.
   void TouchTag(TTagItem& tag);
+  // Hands report every tag among the first `limit` of the table whose Value or Quality differs
+  // from what was last reported, in table order, after taking both as reported and stamping
+  // LastReportTick with now. It gives exactly what a walk of the whole table would give, but
+  // looks only at the tags touched since the last walk.
+  void ReportChangedTags(size_t limit, uint32_t now,
+                         const std::function<void(const TTagItem&)>& report);
 
+ private:
+  // Forgets every touched tag (the table is being built anew or emptied).
+  void ForgetTouchedTags();
+  // Positions of the tags touched since the last walk, and a flag per position.
+  std::vector<int32_t> TouchedTags_;
+  std::vector<uint8_t> TouchedFlags_;
+
+ public:
   // Messages and log.
   virtual void LogFileMaintenance();
   virtual void WriteCommEvent(const std::string& text);

@@ -83,6 +83,7 @@ void TBaseDLLObject::StartTables() {
   TagList_.clear();
   WriteQueue_.clear();
   TagMap_.clear();
+  ForgetTouchedTags();
   Running_ = true;
   Stopped_ = false;
   EnLog_ = true;
@@ -157,6 +158,7 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
       TagMap_[tag->TagID] = counter;
       tag->ListIndex = counter;
       TagList_.push_back(std::move(tag));
+      TouchTag(*TagList_.back());
       ++counter;
     }
 
@@ -216,6 +218,7 @@ int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t
           TagMap_[tag->TagID] = counter;
           tag->ListIndex = counter;
           TagList_.push_back(std::move(tag));
+          TouchTag(*TagList_.back());
           results[i] = 0;
           ++counter;
         }

@@ -17,7 +17,7 @@ void SetMessage(char** msg, const std::string& text) {
 }
 
 // Hands the pending message over and clears it.
-void TakeMessage(protocol::TDLLObject& driver, char** msg) {
+void TakeMessage(engine::TBaseDLLObject& driver, char** msg) {
   SetMessage(msg, driver.sErrEvent());
   driver.WriteCommEvent(std::string());
 }
@@ -109,23 +109,24 @@ bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return true;
   }
-  driver->ReadExecute();
-  TakeMessage(*driver, msg);
-  uint32_t now = driver->Tick();
-  double timeStamp = platform::ToOleDate(driver->Now());
-  const auto& tags = driver->Tags();
-  size_t walk = std::min(tags.size(), static_cast<size_t>(std::max(driver->TagCount(), 0)));
-  int32_t reported = 0;
-  for (size_t i = 0; i < walk; ++i) {
-    TTagItem& tag = *tags[i];
-    if (tag.Value == tag.ReportedValue) continue;
-    tag.ReportedValue = tag.Value;
-    tag.LastReportTick = now;
-    tag.ReportedQuality = tag.Quality;
-    FillValue(tag, timeStamp, values[reported]);
-    ++reported;
-  }
-  *count = reported;
+  return PollDriver(*driver, count, values, msg);
+}
+
+bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* values, char** msg) {
+  *count = 0;
+  driver.ReadExecute();
+  TakeMessage(driver, msg);
+  struct Report {
+    TTagValue* values;
+    int32_t reported;
+    double timeStamp;
+  } report{values, 0, platform::ToOleDate(driver.Now())};
+  const auto limit = static_cast<size_t>(std::max(driver.TagCount(), 0));
+  driver.ReportChangedTags(limit, driver.Tick(), [&report](const TTagItem& tag) {
+    FillValue(tag, report.timeStamp, report.values[report.reported]);
+    ++report.reported;
+  });
+  *count = report.reported;
   return true;
 }
 

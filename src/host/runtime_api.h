@@ -5,6 +5,10 @@
 
 #include "common/records.h"
 
+namespace vdinv::engine {
+class TBaseDLLObject;
+}  // namespace vdinv::engine
+
 namespace vdinv::host {
 
 bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg);
@@ -15,6 +19,11 @@ bool GetDeviceStatus(char** msg);
 void WriteLog(bool enable, char** msg);
 uint16_t DetectScanTime();
 bool FreeDriver();
+
+// One host poll of a driver object, as OnDataRead makes it: one step of the run-state machine,
+// the pending message, and a record for every tag whose value or quality changed since it was
+// last reported (at most TagCount records).
+bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* values, char** msg);
 
 // The wait of IniDriver for the initialisation guard.
 constexpr uint32_t kInitGuardWaitMs = 5000;

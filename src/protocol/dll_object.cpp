@@ -43,6 +43,7 @@ engine::CommandPtr TDLLObject::CreatCommand(TTagItem& tag, engine::CommandList& 
     engine::CommandPtr command = TCustomDLLObject::CreatCommand(tag, list, isWrite);
     if (command && isWrite && tag.Value.IsDouble()) {
       tag.Value = TagValue::Integer(RoundToInt32(tag.Value.AsDouble()).value());
+      TouchTag(tag);
     }
     return command;
   });

@@ -127,6 +127,73 @@ TEST_F(RuntimeApiTest, FirstPollReportsChangedStatusTagsThenNothing) {
   EXPECT_THAT(LogText(), HasSubstr("退出运行！"));
 }
 
+TEST_F(RuntimeApiTest, WithoutTheProtocolEveryExchangeTimesOut) {
+  OnThread([&] {
+    std::vector<TTagInfo> tags = {
+        Tag(10, "line", "COMMLINK", kString), Tag(11, "state", "COMMLINK", kAnalog),
+        Tag(12, "dev", "DEVICELINK1", kString), Tag(13, "speed", "F1:3", kAnalog)};
+    ASSERT_TRUE(Init(tags, nullptr));
+    protocol::TDLLObject& driver = *Process::Instance().ThreadDriver();
+    std::vector<TTagValue> values(tags.size());
+    int32_t count = -1;
+    char* msg = nullptr;
+    ASSERT_TRUE(OnDataRead(&count, values.data(), &msg));  // the first read goes out
+    EXPECT_EQ(Take(msg), "<null>");
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(Take(values[0].Value.text), "富士变频器通讯始终不成功!");
+    EXPECT_EQ(Take(values[1].Value.text), "1号变频器G11S通讯始终不成功!");
+
+    // A poll a reply time after a send declares a time-out and (once the failing read is due
+    // again) sends anew; the eleventh time-out is a severe fault. A device that never answered
+    // keeps its texts, so nothing is reported.
+    int timeouts = 0;
+    for (int poll = 0; poll < 400 && timeouts < 12; ++poll) {
+      clock.Advance(1001);
+      ASSERT_TRUE(OnDataRead(&count, values.data(), &msg));
+      const std::string message = Take(msg);
+      if (message != "<null>") {
+        ++timeouts;
+        EXPECT_EQ(message, timeouts <= 10 ? "通讯超时错，期待设备应答"
+                                          : "严重故障：连续通讯失败，请检查线路和设备")
+            << timeouts;
+      }
+      EXPECT_EQ(count, 0) << poll;
+      EXPECT_EQ(driver.CommStatus(), 0);
+      EXPECT_EQ(driver.DevLinkStatus(1), 0);
+    }
+    EXPECT_EQ(timeouts, 12);
+    EXPECT_EQ(driver.TagById(10)->Value.ToText(), platform::Utf8ToGbk("富士变频器通讯始终不成功!"));
+    EXPECT_EQ(driver.TagById(12)->Value.ToText(),
+              platform::Utf8ToGbk("1号变频器G11S通讯始终不成功!"));
+
+    // A write is queued and the tag keeps its value; when every try has timed out, the tag is
+    // reported with the failed write's quality and its old value.
+    TTagValue record{};
+    record.TagID = 13;
+    record.DataType = kAnalog;
+    record.Value.analog = 42;
+    EXPECT_TRUE(OnDataWrite(1, &record, &msg));
+    EXPECT_EQ(Take(msg), "<null>");
+    EXPECT_EQ(driver.TagById(13)->Value, TagValue::Integer(0));
+    EXPECT_EQ(driver.WriteQueue().size(), 1u);
+    bool failed = false;
+    for (int poll = 0; poll < 10 && !failed; ++poll) {
+      clock.Advance(1001);
+      ASSERT_TRUE(OnDataRead(&count, values.data(), &msg));
+      std::free(msg);
+      for (int32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(values[i].TagID, 13u);
+        EXPECT_EQ(values[i].Quality, 0x04000000u);
+        const double analog = values[i].Value.analog;  // the record is packed
+        EXPECT_EQ(analog, 0.0);
+        failed = true;
+      }
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_TRUE(FreeDriver());
+  });
+}
+
 TEST_F(RuntimeApiTest, WritesReachOnlyTagsHandedOver) {
   OnThread([&] {
     std::vector<TTagInfo> tags = {Tag(3, "line", "COMMLINK", kAnalog)};

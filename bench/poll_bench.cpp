@@ -1,0 +1,226 @@
+// One host poll of a running line, as OnDataRead makes it: one machine step and the report of
+// changed tags, with nothing changing. Lines of S stations with C distinct readable function
+// codes per station and T tags per code; every reply arrives at once and carries the values
+// the tags already have, and the clock stands still, so only the cost of the poll itself is
+// measured. Logging is off.
+//
+//   PollIdle/S/C/T      every command has run and none is due: the scheduler looks at every
+//                       read command and finds nothing; the report finds nothing touched.
+//   PollBusy/S/C/T      scan periods of 0: every poll takes a reply (the link status is kept)
+//                       and sends the next command.
+//   PollIdleNoScan/S/C/T the idle poll with a scheduler that finds nothing without looking:
+//                       what the poll costs besides the scheduler's pass.
+//   PollScheduler/S/C/T the scheduler's pass alone, on the idle line.
+//   PollReport/S/C/T    the report walk alone, with nothing touched.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/module_info.h"
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "engine/driver_environment.h"
+#include "host/runtime_api.h"
+#include "platform/clock.h"
+#include "protocol/dll_object.h"
+
+namespace {
+
+using vdinv::TTagInfo;
+
+// A clock that stands still.
+class StillClock : public vdinv::platform::IClock {
+ public:
+  uint32_t TickCount() const override { return 100000; }
+  vdinv::platform::LocalDateTime Now() const override { return {2026, 12, 7, 7, 26, 50, 0}; }
+};
+
+// Every reply arrives at once and changes nothing.
+class AnsweringLine : public vdinv::protocol::TDLLObject {
+ public:
+  using TDLLObject::TDLLObject;
+  bool GetResult() override { return CurCommand_ != nullptr; }
+  // With skipScan the scheduler finds nothing without looking: the rest of the poll alone.
+  void GetNextCommand() override {
+    if (!skipScan) {
+      TDLLObject::GetNextCommand();
+      return;
+    }
+    CurCommand_ = nullptr;
+    NextCommand_ = nullptr;
+  }
+  void Schedule() { GetNextCommand(); }
+  bool skipScan = false;
+};
+
+struct Group {
+  const char* letter;
+  int first;
+  int last;
+};
+constexpr Group kGroups[] = {{"F", 0, 42}, {"E", 1, 47}, {"C", 1, 33}, {"P", 1, 9},
+                             {"H", 3, 39}, {"A", 1, 18}, {"O", 1, 29}, {"S", 1, 12}};
+
+std::vector<TTagInfo> Workload(int stations, int codesPerStation, int tagsPerCode,
+                               uint32_t scanPeriod) {
+  std::vector<std::string> codes;
+  for (const Group& group : kGroups) {
+    for (int code = group.first; code <= group.last; ++code) {
+      codes.push_back(std::string(group.letter) + "%d:" + std::to_string(code));
+    }
+  }
+  std::vector<TTagInfo> tags;
+  uint32_t id = 1;
+  for (int copy = 0; copy < tagsPerCode; ++copy) {
+    for (int station = 0; station < stations; ++station) {
+      for (int k = 0; k < codesPerStation; ++k) {
+        char address[64];
+        std::snprintf(address, sizeof address, codes[(station * 37 + k) % codes.size()].c_str(),
+                      station);
+        TTagInfo info{};
+        info.TagID = id++;
+        std::snprintf(info.TagName, sizeof info.TagName, "T%u", info.TagID);
+        std::memcpy(info.TagAddr, address, std::strlen(address));
+        info.DataType = vdinv::kAnalog;
+        info.ScanPeriod = scanPeriod;
+        tags.push_back(info);
+      }
+    }
+  }
+  return tags;
+}
+
+vdinv::TDevParmBlock Line(int stations) {
+  vdinv::TDevParmBlock block{};
+  vdinv::FillDefaults(block, 1000, 2);
+  for (int i = 0; i < 100; ++i) block.Devices[i].Model = vdinv::kModelNone;
+  for (int i = 0; i < stations; ++i) {
+    block.Devices[i].DevNo = i;
+    block.Devices[i].Model = vdinv::kModelG11S;
+    block.Devices[i].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
+  }
+  block.EnDebug = 0;
+  block.EnErrorLog = 0;
+  block.EnTraceLog = 0;
+  return block;
+}
+
+// A running line of the benchmark's shape.
+struct Running {
+  Running(const benchmark::State& state, uint32_t scanPeriod)
+      : stations(static_cast<int>(state.range(0))),
+        tags(Workload(stations, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
+                      scanPeriod)),
+        dir(std::filesystem::temp_directory_path() / "vdinv_poll_bench") {
+    std::filesystem::remove_all(dir);
+    env = {&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(), &clock};
+    object = std::make_unique<AnsweringLine>(env, true);
+    vdinv::engine::TagInfoList list;
+    for (const TTagInfo& info : tags) list.push_back(&info);
+    const vdinv::TDevParmBlock block = Line(stations);
+    ok = object->IniDLLObj(&block, list);
+    values.resize(tags.size());
+  }
+  ~Running() {
+    object.reset();
+    std::filesystem::remove_all(dir);
+  }
+  int32_t Poll() {
+    int32_t count = 0;
+    vdinv::host::PollDriver(*object, &count, values.data(), nullptr);
+    return count;
+  }
+  // Polls until every read command has run once (and the build's status is reported).
+  void Settle() {
+    for (size_t i = 0; i <= object->Commands().size() + 1; ++i) Poll();
+  }
+  void Count(benchmark::State& state) const {
+    state.counters["tags"] = static_cast<double>(object->TagCount());
+    state.counters["commands"] = static_cast<double>(object->Commands().size());
+  }
+
+  int stations;
+  std::vector<TTagInfo> tags;
+  std::filesystem::path dir;
+  StillClock clock;
+  vdinv::TModuleInfo host;
+  vdinv::TModuleInfo driver;
+  vdinv::engine::DriverEnvironment env;
+  std::unique_ptr<AnsweringLine> object;
+  std::vector<vdinv::TTagValue> values;
+  bool ok = false;
+};
+
+void PollIdle(benchmark::State& state) {
+  Running line(state, 1000);
+  if (!line.ok) state.SkipWithError("initialisation failed");
+  line.Settle();
+  for (auto _ : state) {
+    if (line.Poll() != 0 || line.object->CurCommand() != nullptr) {
+      state.SkipWithError("the idle line sent or reported something");
+      break;
+    }
+  }
+  line.Count(state);
+}
+
+void PollIdleNoScan(benchmark::State& state) {
+  Running line(state, 1000);
+  if (!line.ok) state.SkipWithError("initialisation failed");
+  line.Settle();
+  line.object->skipScan = true;
+  for (auto _ : state) {
+    if (line.Poll() != 0 || line.object->CurCommand() != nullptr) {
+      state.SkipWithError("the idle line sent or reported something");
+      break;
+    }
+  }
+  line.Count(state);
+}
+
+void PollBusy(benchmark::State& state) {
+  Running line(state, 0);
+  if (!line.ok) state.SkipWithError("initialisation failed");
+  line.Settle();
+  for (auto _ : state) {
+    if (line.Poll() != 0 || line.object->CurCommand() == nullptr) {
+      state.SkipWithError("the busy line reported something or sent nothing");
+      break;
+    }
+  }
+  line.Count(state);
+}
+
+void PollScheduler(benchmark::State& state) {
+  Running line(state, 1000);
+  if (!line.ok) state.SkipWithError("initialisation failed");
+  line.Settle();
+  for (auto _ : state) line.object->Schedule();
+  line.Count(state);
+}
+
+void PollReport(benchmark::State& state) {
+  Running line(state, 1000);
+  if (!line.ok) state.SkipWithError("initialisation failed");
+  line.Settle();
+  for (auto _ : state) {
+    int32_t count = 0;
+    line.object->ReportChangedTags(line.tags.size(), 0, [&](const vdinv::TTagItem&) { ++count; });
+    benchmark::DoNotOptimize(count);
+  }
+  line.Count(state);
+}
+
+}  // namespace
+
+// 20 tags on 10 commands, and 20,000 tags on 10,000 commands, side by side.
+BENCHMARK(PollIdle)->Args({10, 1, 2})->Args({100, 100, 2})->Unit(benchmark::kMicrosecond);
+BENCHMARK(PollIdleNoScan)->Args({10, 1, 2})->Args({100, 100, 2})->Unit(benchmark::kMicrosecond);
+BENCHMARK(PollBusy)->Args({10, 1, 2})->Args({100, 100, 2})->Unit(benchmark::kMicrosecond);
+BENCHMARK(PollScheduler)->Args({10, 1, 2})->Args({100, 100, 2})->Unit(benchmark::kMicrosecond);
+BENCHMARK(PollReport)->Args({10, 1, 2})->Args({100, 100, 2})->Unit(benchmark::kMicrosecond);

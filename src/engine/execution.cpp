@@ -1,0 +1,292 @@
+// Read and write execution: one step of the run-state machine per host poll, write requests and
+// their queue, the engine parts of sending and taking replies, and the report of changed tags.
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "common/messages.h"
+#include "engine/base_object.h"
+
+namespace vdinv::engine {
+namespace {
+
+constexpr const char* kClass = "TBaseDLLObject";
+
+// Internal switches a write reaches, recognised by the whole upper-case address.
+constexpr std::string_view kEnLogSwitch = "ENLOG";
+constexpr std::string_view kCommLinkTag = "COMMLINK";
+constexpr std::string_view kEnCommLinkSwitch = "ENCOMMLINK";
+
+constexpr size_t kWriteQueueCapacity = 300;
+// A queued write older than this is dropped and its tags marked.
+constexpr uint32_t kWriteExpiryMs = 10000;
+constexpr uint32_t kQualityWriteExpired = 0x02000000;
+// A queued write competes with the read commands as if it were this much overdue.
+constexpr int32_t kQueuedWriteInterval = -10000;
+// Machine steps one host poll may run. A normal poll takes a reply (or a time-out) and sends
+// the next frame in a handful of steps; a chain of states that never waits stops here and the
+// next poll goes on from where it stopped.
+constexpr int32_t kMaxStepsPerPoll = 16;
+
+// Counts the nesting of ReadExecute calls: the outermost call starts a new host poll.
+class PollScope {
+ public:
+  PollScope(int32_t& depth, int32_t& steps) : depth_(depth) {
+    if (depth_++ == 0) steps = 0;
+  }
+  ~PollScope() { --depth_; }
+  PollScope(const PollScope&) = delete;
+  PollScope& operator=(const PollScope&) = delete;
+
+ private:
+  int32_t& depth_;
+};
+
+}  // namespace
+
+bool TBaseDLLObject::ReadExecute() {
+  return Guarded(this, kClass, "ReadExecute", false, [&] {
+    PollScope scope(PollDepth_, PollSteps_);
+    if (!Stopped_ && CommEnabled_ && PollSteps_ < kMaxStepsPerPoll) {
+      ++PollSteps_;
+      GetRunEvent();
+      SwitchRunStatus();
+    }
+    return true;
+  });
+}
+
+bool TBaseDLLObject::ReadExecuteEx() {
+  return Guarded(this, kClass, "ReadExecuteEx", true, [&] {
+    if (!CommEnabled_) return false;
+    PollScope scope(PollDepth_, PollSteps_);
+    if (PollSteps_ < kMaxStepsPerPoll) {
+      ++PollSteps_;
+      GetRunEvent();
+      SwitchRunStatus();
+    }
+    return false;
+  });
+}
+
+void TBaseDLLObject::RealComm(TCommandItem* command) {
+  Guarded(this, kClass, "RealComm", [&] {
+    if (command == nullptr || !CommEnabled_) return;
+    command->Reply.clear();
+    LastCommTick_ = Tick();
+  });
+}
+
+bool TBaseDLLObject::GetResult() {
+  return Guarded(this, kClass, "GetResult", false, [&] { return false; });
+}
+
+void TBaseDLLObject::SyncTagValue(TCommandItem*) {
+  Guarded(this, kClass, "SyncTagValue", [&] {});
+}
+
+void TBaseDLLObject::WriteErrorLine(const std::string& text) {
+  if (ErrorLogOn()) LogLine(text);
+}
+
+std::string TBaseDLLObject::WriteNotDoneText(const TTagItem& tag, Msg reason) const {
+  return Text(Msg::WriteNotDone) + tag.TagName + Text(reason) + Text(Msg::LogAddress) +
+         tag.TagAddr + Text(Msg::LogTagValue) + ValueLogText(tag, true);
+}
+
+bool TBaseDLLObject::WriteExecute(uint32_t tagId, const TagValue& value) {
+  return Guarded(this, kClass, "WriteExecute", false, [&] {
+    if (!ParmLoaded_) {
+      // The block is handed over as a copy: the parameter step copies it into Parm_.
+      auto block = std::make_unique<TDevParmBlock>(*Parm_);
+      IniParm(block.get());
+    }
+    if (!Running_) return false;
+
+    // Only identifiers handed over at initialisation reach a tag.
+    auto found = TagMap_.find(tagId);
+    if (found != TagMap_.end() &&
+        (found->second < 0 || static_cast<size_t>(found->second) >= TagList_.size())) {
+      return false;
+    }
+    TTagItem* entry = found == TagMap_.end() ? nullptr : TagList_[found->second].get();
+    if (entry == nullptr || entry->TagID != tagId) {
+      WriteErrorLine(Text(Msg::WriteTagMissing));
+      return false;
+    }
+    TTagItem& tag = *entry;
+
+    if (tag.TypeText == kEnLogSwitch) return WriteLogSwitch(tag, value);
+    if (tag.TypeText == kEnCommLinkSwitch) return WriteCommSwitch(tag, value);
+    // The other status tags are the engine's: none of them is ever sent on the line.
+    if (tag.TypeText == kCommLinkTag || tag.IsInternal || !tag.Writable) {
+      WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteNotWritable));
+      return false;
+    }
+
+    std::optional<Msg> wrongType;
+    if (value.IsDouble() && tag.DataType != kAnalog) wrongType = Msg::WriteNotAnalog;
+    if (value.IsBoolean() && tag.DataType != kSwitch) wrongType = Msg::WriteNotSwitch;
+    if (value.IsString() && tag.DataType != kString) wrongType = Msg::WriteNotString;
+    if (wrongType) {
+      WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteWrongType) +
+                     Text(*wrongType));
+      return false;
+    }
+
+    if (!CommEnabled_) return false;
+    if (value == tag.Value) {
+      WriteErrorLine(WriteNotDoneText(tag, Msg::WriteSameValue));
+      return false;
+    }
+    if (CurCommand_ != nullptr && CurCommand_->IsWrite && !CurCommand_->TagIndexes.empty() &&
+        CurCommand_->TagIndexes.front() == tag.ListIndex) {
+      WriteErrorLine(WriteNotDoneText(tag, Msg::WriteInProgress));
+      return false;
+    }
+    return QueueWrite(tag, value);
+  });
+}
+
+bool TBaseDLLObject::WriteLogSwitch(TTagItem& tag, const TagValue& value) {
+  if (value.IsBoolean()) EnLog_ = value.AsBoolean();
+  if (value.IsNumber()) EnLog_ = value.ToDouble() != 0;
+  if (tag.DataType == kAnalog) tag.Value = TagValue::Integer(EnLog_ ? 1 : 0);
+  if (tag.DataType == kSwitch) tag.Value = TagValue::Boolean(EnLog_);
+  TouchTag(tag);
+  return true;
+}
+
+bool TBaseDLLObject::WriteCommSwitch(TTagItem& tag, const TagValue& value) {
+  if (value.IsBoolean()) SetCommEnabled(value.AsBoolean());
+  if (value.IsNumber()) SetCommEnabled(value.ToDouble() != 0);
+  if (tag.DataType == kAnalog) tag.Value = TagValue::Integer(CommEnabled_ ? 1 : 0);
+  if (tag.DataType == kSwitch) tag.Value = TagValue::Boolean(CommEnabled_);
+  TouchTag(tag);
+  return true;
+}
+
+bool TBaseDLLObject::QueueWrite(TTagItem& tag, const TagValue& value) {
+  // The command is made from the new value; the tag then goes back to the device's value,
+  // which it shows until a reply confirms the write. A refused command (a duplicate of a
+  // queued write, a value no data word holds) leaves the device's value too.
+  tag.SavedValue = tag.Value;
+  tag.Value = value;
+  TouchTag(tag);
+  CommandPtr command;
+  try {
+    command = CreatCommand(tag, CommandList_, true);
+    if (command) {
+      command->Interval = kQueuedWriteInterval;
+      command->QueueTick = Tick();
+      for (TCommandItem* frame = command.get(); frame != nullptr; frame = frame->Next.get()) {
+        frame->WriteValues = {tag.Value};
+        SyncTagValue(frame);
+      }
+    }
+  } catch (...) {
+    tag.Value = tag.SavedValue;
+    TouchTag(tag);
+    throw;
+  }
+  tag.Value = tag.SavedValue;
+  TouchTag(tag);
+  if (!command) return false;
+
+  // A newer write of the tag replaces the queued ones.
+  for (auto it = WriteQueue_.begin(); it != WriteQueue_.end();) {
+    TCommandItem* queued = it->get();
+    const bool sameTag = queued != nullptr && !queued->TagIndexes.empty() &&
+                         queued->TagIndexes.front() == tag.ListIndex;
+    if (!sameTag || queued == CurCommand_ || queued == NextCommand_) {
+      ++it;
+      continue;
+    }
+    WriteErrorLine(Text(Msg::WriteOverride) + tag.TagName + "," + Text(Msg::LogAddress) +
+                   tag.TagAddr + Text(Msg::LogTagValue) + ValueLogText(tag, true));
+    FreeCommand(*it);
+    it = WriteQueue_.erase(it);
+  }
+
+  if (WriteQueue_.size() < kWriteQueueCapacity) {
+    WriteQueue_.push_back(std::move(command));
+  } else {
+    FreeCommand(command);
+  }
+
+  // Writes that waited too long are dropped, oldest first, up to the first that has not.
+  const uint32_t now = Tick();
+  while (!WriteQueue_.empty()) {
+    CommandPtr& head = WriteQueue_.front();
+    if (head && (now - head->QueueTick <= kWriteExpiryMs || head.get() == CurCommand_ ||
+                 head.get() == NextCommand_)) {
+      break;
+    }
+    if (head) {
+      for (int32_t index : head->TagIndexes) {
+        if (TTagItem* expired = TagAt(index)) {
+          expired->Quality = kQualityWriteExpired;
+          TouchTag(*expired);
+        }
+      }
+    }
+    FreeCommand(head);
+    WriteQueue_.erase(WriteQueue_.begin());
+  }
+  return true;
+}
+
+void TBaseDLLObject::TouchTag(TTagItem& tag) {
+  Guarded(this, kClass, "TouchTag", [&] {
+    const int32_t position = tag.ListIndex;
+    // A record that is not the table's own cannot be reported.
+    if (position < 0 || static_cast<size_t>(position) >= TagList_.size() ||
+        TagList_[static_cast<size_t>(position)].get() != &tag) {
+      return;
+    }
+    const auto at = static_cast<size_t>(position);
+    if (TouchedFlags_.size() < TagList_.size()) TouchedFlags_.resize(TagList_.size(), 0);
+    if (TouchedFlags_[at] != 0) return;
+    TouchedTags_.push_back(position);
+    TouchedFlags_[at] = 1;
+  });
+}
+
+void TBaseDLLObject::ForgetTouchedTags() {
+  TouchedTags_.clear();
+  TouchedFlags_.clear();
+}
+
+void TBaseDLLObject::ReportChangedTags(size_t limit, uint32_t now,
+                                       const std::function<void(const TTagItem&)>& report) {
+  Guarded(this, kClass, "ReportChangedTags", [&] {
+    limit = std::min(limit, TagList_.size());
+    // Table order; a position left behind by an interrupted walk may appear twice.
+    std::sort(TouchedTags_.begin(), TouchedTags_.end());
+    TouchedTags_.erase(std::unique(TouchedTags_.begin(), TouchedTags_.end()), TouchedTags_.end());
+    size_t kept = 0;
+    for (size_t i = 0; i < TouchedTags_.size(); ++i) {
+      const auto at = static_cast<size_t>(TouchedTags_[i]);
+      if (at >= limit) {
+        // Beyond the reported part of the table the tag stays touched.
+        if (at < TagList_.size()) {
+          TouchedTags_[kept++] = TouchedTags_[i];
+        } else if (at < TouchedFlags_.size()) {
+          TouchedFlags_[at] = 0;
+        }
+        continue;
+      }
+      TouchedFlags_[at] = 0;
+      TTagItem& tag = *TagList_[at];
+      if (tag.Value == tag.ReportedValue && tag.Quality == tag.ReportedQuality) continue;
+      tag.ReportedValue = tag.Value;
+      tag.ReportedQuality = tag.Quality;
+      tag.LastReportTick = now;
+      report(tag);
+    }
+    TouchedTags_.resize(kept);
+  });
+}
+
+}  // namespace vdinv::engine

@@ -1,0 +1,631 @@
+// The run-state machine: each host poll makes a run event from the current state (a command is
+// due, a reply has arrived, a reply is overdue) and dispatches the pair to its handler. A
+// handler does its work, sets the next state and event and usually runs the next step at once,
+// so that one poll carries the machine until it has to wait for the line.
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "common/messages.h"
+#include "common/process_values.h"
+#include "engine/base_object.h"
+#include "platform/threading.h"
+
+namespace vdinv::engine {
+namespace {
+
+constexpr const char* kClass = "TBaseDLLObject";
+
+// Run states.
+constexpr uint8_t kStateIdle = 0;
+constexpr uint8_t kStateLineDown = 1;
+constexpr uint8_t kStateFaultLinked = 2;
+constexpr uint8_t kStateFaultUnlinked = 3;
+constexpr uint8_t kStateLinked = 4;
+constexpr uint8_t kStateStopSent = 5;
+constexpr uint8_t kStateInitSent = 6;
+constexpr uint8_t kStateLinkSent = 7;
+constexpr uint8_t kStateUnlinkSent = 8;
+constexpr uint8_t kStateReadSent = 10;
+constexpr uint8_t kStateWriteSent = 11;
+constexpr uint8_t kStateParmSent = 12;
+constexpr uint8_t kStateRailSent = 13;
+constexpr uint8_t kStateResvLink1Sent = 14;
+constexpr uint8_t kStateResvLink2Sent = 15;
+constexpr uint8_t kStateResvLink3Sent = 16;
+
+// Run events: four per family (request, acknowledgement, failure, clear error).
+constexpr uint8_t kEvInit = 1;
+constexpr uint8_t kEvLink = 5;
+constexpr uint8_t kEvLinkACK = 6;
+constexpr uint8_t kEvUnlink = 9;
+constexpr uint8_t kEvRead = 13;
+constexpr uint8_t kEvReadACK = 14;
+constexpr uint8_t kEvReadNAK = 15;
+constexpr uint8_t kEvClrReadError = 16;
+constexpr uint8_t kEvWrite = 17;
+constexpr uint8_t kEvWriteACK = 18;
+constexpr uint8_t kEvWriteNAK = 19;
+constexpr uint8_t kEvClrWriteError = 20;
+constexpr uint8_t kEvParm = 21;
+constexpr uint8_t kEvStop = 25;
+constexpr uint8_t kEvRail = 29;
+
+// A write frame holding this text is a rail command.
+constexpr const char* kRailMark = "ATH0";
+// More read time-outs than this since the table was built are a severe fault.
+constexpr double kSevereFaultTimeouts = 10;
+constexpr int64_t kLogSwitchModulus = 10000;
+constexpr int64_t kLogSwitchAt = 100;
+constexpr uint32_t kQualityWriteFailed = 0x04000000;
+// The state a simple handler leaves as it is.
+constexpr int32_t kKept = -1;
+
+// Runs the body of a read or write handler in the guard; false when it raised, and the
+// handler then starts afresh from the idle state.
+template <class Body>
+bool ExchangeStep(TBaseDLLObject* self, const char* method, Body&& body) {
+  return Guarded(self, kClass, method, false, [&] {
+    body();
+    return true;
+  });
+}
+
+}  // namespace
+
+void TBaseDLLObject::NoCommandFault() {
+  RunStatus_ = kStateFaultLinked;
+  RunEvent_ = kEvLink;
+}
+
+void TBaseDLLObject::CheckSevereFault() {
+  if (ReadTimeoutCount_ <= kSevereFaultTimeouts) return;
+  WriteCommEvent(Text(Msg::RunSevereFault));
+  if (FaultEvent_ != 0) platform::SignalFaultEvent(FaultEvent_);
+  const double whole = std::trunc(ReadTimeoutCount_);
+  if (whole < 9.0e18 && static_cast<int64_t>(whole) % kLogSwitchModulus == kLogSwitchAt) {
+    SetEnLog(true);
+  }
+}
+
+void TBaseDLLObject::LogFailedExchange(const std::string& operation, const std::string& expected) {
+  const TCommandItem& command = *CurCommand_;
+  SetLogMsg("\r\n");
+  SetLogMsg("\r\n" + DateTimeText() + operation + command.AskFrame + "\r\n");
+  SetLogMsg("\r\n" + DateTimeText() + expected + command.AnswerHead + "\r\n");
+  if (command.Reply.empty()) {
+    LogLine(Text(Msg::RunNoReply));
+  } else {
+    LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+    LogLine(Text(Msg::RunReplyRejected));
+  }
+}
+
+void TBaseDLLObject::GetRunEvent() {
+  Guarded(this, kClass, "GetRunEvent", [&] {
+    if (RunEvent_ != 0) return;
+    if (!CommEnabled_) {
+      RunEvent_ = 0;
+      return;
+    }
+    // The reply is taken before the time-out is tested: a reply that came in after the
+    // time-out but before this poll still counts.
+    auto overdue = [&] {
+      const auto elapsed = static_cast<int32_t>(Tick() - LastCommTick_);
+      return static_cast<int64_t>(elapsed) > static_cast<int64_t>(ProcessOutTime());
+    };
+    switch (RunStatus_) {
+      case kStateLinked:
+        GetNextCommand();
+        if (CurCommand_ != nullptr) {
+          if (!CurCommand_->IsWrite) {
+            RunEvent_ = kEvRead;
+          } else {
+            RunEvent_ =
+                CurCommand_->AskFrame.find(kRailMark) != std::string::npos ? kEvRail : kEvWrite;
+          }
+        }
+        break;
+      case kStateReadSent:
+        if (GetResult()) {
+          RunEvent_ = kEvReadACK;
+        } else if (overdue()) {
+          RunEvent_ = kEvReadNAK;
+        }
+        break;
+      case kStateWriteSent:
+        if (GetResult()) {
+          RunEvent_ = kEvWriteACK;
+        } else if (overdue()) {
+          RunEvent_ = kEvWriteNAK;
+        }
+        break;
+      default:
+        break;
+    }
+    if (RunEvent_ == kEvReadACK || RunEvent_ == kEvReadNAK || RunEvent_ == kEvWriteACK ||
+        RunEvent_ == kEvWriteNAK) {
+      UpdateLinkStatus();
+    }
+  });
+}
+
+void TBaseDLLObject::SwitchRunStatus() {
+  Guarded(this, kClass, "SwitchRunStatus", [&] {
+    const uint8_t event = RunEvent_;
+    switch (RunStatus_) {
+      case kStateIdle:
+        if (event == kEvInit) opInit_Exec();
+        break;
+      case kStateLineDown:
+        if (event == kEvInit || event == kEvStop) opStop_Exec();
+        if (event == kEvLink) opLink_Exec();
+        if (event == kEvUnlink) opUnLink_Exec();
+        break;
+      case kStateFaultLinked:
+      case kStateFaultUnlinked:
+        opClrSystemError_Exec();
+        break;
+      case kStateLinked:
+        if (event == kEvInit || event == kEvUnlink || event == kEvStop) opUnLink_Exec();
+        if (event == kEvLink) opLink_Exec();
+        if (event == kEvRead) opReadCmd_Exec();
+        // A rail command has no exchange of its own on this line: it is sent as the write it is.
+        if (event == kEvWrite || event == kEvRail) opWriteCmd_Exec();
+        if (event == kEvParm) opParmCmd_Exec();
+        break;
+      case kStateStopSent:
+        if (event == 26) opStopACK_Exec();
+        if (event == 27) opStopNAK_Exec();
+        if (event == 28) opClrStopError_Exec();
+        break;
+      case kStateInitSent:
+        if (event == 2) opInitACK_Exec();
+        if (event == 3) opInitNAK_Exec();
+        if (event == 4) opClrInitError_Exec();
+        break;
+      case kStateLinkSent:
+        if (event == 6) opLinkACK_Exec();
+        if (event == 7) opLinkNAK_Exec();
+        if (event == 8) opClrLinkError_Exec();
+        break;
+      case kStateUnlinkSent:
+        if (event == 10) opUnLinkACK_Exec();
+        if (event == 11) opUnLinkNAK_Exec();
+        if (event == 12) opClrUnLinkError_Exec();
+        break;
+      case kStateReadSent:
+        if (event == kEvReadACK) opReadACK_Exec();
+        if (event == kEvReadNAK) opReadNAK_Exec();
+        if (event == kEvClrReadError) opClrReadError_Exec();
+        break;
+      case kStateWriteSent:
+        if (event == kEvWriteACK) opWriteACK_Exec();
+        if (event == kEvWriteNAK) opWriteNAK_Exec();
+        if (event == kEvClrWriteError) opClrWriteError_Exec();
+        break;
+      case kStateParmSent:
+        if (event == 22) opParmACK_Exec();
+        if (event == 23) opParmNAK_Exec();
+        if (event == 24) opClrParmError_Exec();
+        break;
+      case kStateRailSent:
+        if (event == 30) opRailACK_Exec();
+        if (event == 31) opRailNAK_Exec();
+        if (event == 32) opClrRailError_Exec();
+        break;
+      case kStateResvLink1Sent:
+        if (event == 34) opResvLink1ACK_Exec();
+        if (event == 35) opResvLink1NAK_Exec();
+        if (event == 36) opClrResvLink1Error_Exec();
+        break;
+      case kStateResvLink2Sent:
+        if (event == 38) opResvLink2ACK_Exec();
+        if (event == 39) opResvLink2NAK_Exec();
+        if (event == 40) opClrResvLink2Error_Exec();
+        break;
+      case kStateResvLink3Sent:
+        if (event == 42) opResvLink3ACK_Exec();
+        if (event == 43) opResvLink3NAK_Exec();
+        if (event == 44) opClrResvLink3Error_Exec();
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+void TBaseDLLObject::opSystemError_Exec() {
+  Guarded(this, kClass, "opSystemError_Exec", [&] { RunEvent_ = 0; });
+}
+
+// The simple handlers of the extension families: clear the event, set the state (or keep it)
+// and run the next step.
+void TBaseDLLObject::SimpleStep(const char* method, int32_t newState) {
+  Guarded(this, kClass, method, [&] {
+    RunEvent_ = 0;
+    if (newState != kKept) RunStatus_ = static_cast<uint8_t>(newState);
+    ReadExecute();
+  });
+}
+
+void TBaseDLLObject::opInit_Exec() {
+  SimpleStep("opInit_Exec", kStateLinked);
+}
+void TBaseDLLObject::opInitACK_Exec() {
+  SimpleStep("opInitACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opInitNAK_Exec() {
+  SimpleStep("opInitNAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrInitError_Exec() {
+  SimpleStep("opClrInitError_Exec", kStateIdle);
+}
+void TBaseDLLObject::opStopNAK_Exec() {
+  SimpleStep("opStopNAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrStopError_Exec() {
+  SimpleStep("opClrStopError_Exec", kStateLineDown);
+}
+void TBaseDLLObject::opLinkACK_Exec() {
+  SimpleStep("opLinkACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opLinkNAK_Exec() {
+  SimpleStep("opLinkNAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrLinkError_Exec() {
+  SimpleStep("opClrLinkError_Exec", kStateLineDown);
+}
+void TBaseDLLObject::opUnLink_Exec() {
+  SimpleStep("opUnLink_Exec", kStateUnlinkSent);
+}
+void TBaseDLLObject::opUnLinkACK_Exec() {
+  SimpleStep("opUnLinkACK_Exec", kStateLineDown);
+}
+void TBaseDLLObject::opUnLinkNAK_Exec() {
+  SimpleStep("opUnLinkNAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrUnLinkError_Exec() {
+  SimpleStep("opClrUnLinkError_Exec", kStateLineDown);
+}
+void TBaseDLLObject::opParmCmd_Exec() {
+  SimpleStep("opParmCmd_Exec", kStateParmSent);
+}
+void TBaseDLLObject::opParmACK_Exec() {
+  SimpleStep("opParmACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opParmNAK_Exec() {
+  SimpleStep("opParmNAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrParmError_Exec() {
+  SimpleStep("opClrParmError_Exec", kStateLinked);
+}
+void TBaseDLLObject::opRailCmd_Exec() {
+  SimpleStep("opRailCmd_Exec", kStateRailSent);
+}
+void TBaseDLLObject::opRailNAK_Exec() {
+  SimpleStep("opRailNAK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opClrRailError_Exec() {
+  SimpleStep("opClrRailError_Exec", kStateLinked);
+}
+void TBaseDLLObject::opResvLink1_Exec() {
+  SimpleStep("opResvLink1_Exec", kStateResvLink1Sent);
+}
+void TBaseDLLObject::opResvLink1ACK_Exec() {
+  SimpleStep("opResvLink1ACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opResvLink1NAK_Exec() {
+  SimpleStep("opResvLink1NAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrResvLink1Error_Exec() {
+  SimpleStep("opClrResvLink1Error_Exec", kStateIdle);
+}
+void TBaseDLLObject::opResvLink2_Exec() {
+  SimpleStep("opResvLink2_Exec", kStateResvLink2Sent);
+}
+void TBaseDLLObject::opResvLink2ACK_Exec() {
+  SimpleStep("opResvLink2ACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opResvLink2NAK_Exec() {
+  SimpleStep("opResvLink2NAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrResvLink2Error_Exec() {
+  SimpleStep("opClrResvLink2Error_Exec", kStateIdle);
+}
+void TBaseDLLObject::opResvLink3_Exec() {
+  SimpleStep("opResvLink3_Exec", kStateResvLink3Sent);
+}
+void TBaseDLLObject::opResvLink3ACK_Exec() {
+  SimpleStep("opResvLink3ACK_Exec", kStateLinked);
+}
+void TBaseDLLObject::opResvLink3NAK_Exec() {
+  SimpleStep("opResvLink3NAK_Exec", kKept);
+}
+void TBaseDLLObject::opClrResvLink3Error_Exec() {
+  SimpleStep("opClrResvLink3Error_Exec", kStateIdle);
+}
+
+void TBaseDLLObject::opLink_Exec() {
+  Guarded(this, kClass, "opLink_Exec", [&] {
+    // No exchange of this line answers a link request: the link counts as acknowledged at once,
+    // so the machine goes back to work instead of waiting in state 7 for good.
+    RunStatus_ = kStateLinkSent;
+    RunEvent_ = kEvLinkACK;
+    ReadExecute();
+  });
+}
+
+void TBaseDLLObject::opStop_Exec() {
+  Guarded(this, kClass, "opStop_Exec", [&] {
+    RunEvent_ = 0;
+    RunStatus_ = kStateStopSent;
+    Stop();
+  });
+}
+
+void TBaseDLLObject::opStopACK_Exec() {
+  Guarded(this, kClass, "opStopACK_Exec", [&] {
+    RunEvent_ = 0;
+    RunStatus_ = kStateIdle;
+    CommEnabled_ = false;
+    ReadExecute();
+  });
+}
+
+void TBaseDLLObject::opRailACK_Exec() {
+  Guarded(this, kClass, "opRailACK_Exec", [&] {
+    RunStatus_ = kStateLinked;
+    RunEvent_ = kEvWrite;  // the pending write goes out next
+    ReadExecute();
+  });
+}
+
+void TBaseDLLObject::opClrSystemError_Exec() {
+  Guarded(this, kClass, "opClrSystemError_Exec", [&] {
+    const uint8_t event = RunEvent_;
+    const bool restart = event == kEvInit || event == kEvUnlink || event == kEvStop;
+    if (RunStatus_ == kStateFaultUnlinked) {
+      if (restart) RunStatus_ = kStateLineDown;
+    } else if (RunStatus_ == kStateFaultLinked) {
+      if (restart) RunStatus_ = kStateLinked;
+      if (event == kEvLink) RunStatus_ = kStateLineDown;
+    } else {
+      RunEvent_ = 0;
+    }
+    ReadExecute();
+  });
+}
+
+void TBaseDLLObject::opReadCmd_Exec() {
+  bool ok = ExchangeStep(this, "opReadCmd_Exec", [&] {
+    if (CurCommand_ != nullptr) RealComm(CurCommand_);
+    RunEvent_ = 0;
+    RunStatus_ = kStateReadSent;
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opReadACK_Exec() {
+  bool ok = ExchangeStep(this, "opReadACK_Exec", [&] {
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    TCommandItem& command = *CurCommand_;
+    command.FailCount = 0;
+    if ((command.Command & kCommandServesTags) != 0) {
+      for (int32_t index : command.TagIndexes) {
+        TTagItem* tag = TagAt(index);
+        if (tag == nullptr) continue;
+        ++tag->ReadCount;
+        if (tag->Quality != 0) {
+          tag->Quality = 0;
+          TouchTag(*tag);
+        }
+      }
+    }
+    ++ReadCommCount_;
+    CommStatus_ = 1;
+    LinkOK_ = true;
+    if (TraceOn()) {
+      LogLine(Text(Msg::RunReadSent) + command.AskFrame);
+      LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+      LogLine(Text(Msg::RunReplyChecked));
+    }
+    GetCommandNext();
+    RunEvent_ = 0;
+    if (CurCommand_ != nullptr) {
+      opReadCmd_Exec();  // the follow-on frame of the same command
+    } else {
+      RunStatus_ = kStateLinked;
+      ReadExecute();
+    }
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opReadNAK_Exec() {
+  bool ok = ExchangeStep(this, "opReadNAK_Exec", [&] {
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    ++ReadCommCount_;
+    LinkOK_ = false;
+    ReadTimeoutCount_ += 1;
+    WriteCommEvent(Text(Msg::RunTimeoutWaiting));
+    ++CurCommand_->FailCount;
+    CheckSevereFault();
+    if (ErrorLogOn()) {
+      LogFailedExchange(Text(Msg::RunReadTimeoutOp), Text(Msg::RunReadTimeoutHead));
+    }
+    // One time-out weighs two failures in the scheduler.
+    ++CurCommand_->FailCount;
+    RunEvent_ = kEvClrReadError;  // a read is not repeated
+    ReadExecute();
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opClrReadError_Exec() {
+  bool ok = ExchangeStep(this, "opClrReadError_Exec", [&] {
+    ++ReadFailTotal_;
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    for (int32_t index : CurCommand_->TagIndexes) {
+      TTagItem* tag = TagAt(index);
+      if (tag == nullptr) continue;
+      ++tag->ReadCount;
+      ++tag->ReadFailCount;
+    }
+    if (ErrorLogOn()) LogFailedExchange(Text(Msg::RunReadFailOp), Text(Msg::RunReadFailHead));
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+    ReadExecute();
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opWriteCmd_Exec() {
+  bool ok = ExchangeStep(this, "opWriteCmd_Exec", [&] {
+    if (CurCommand_ != nullptr) {
+      RealComm(CurCommand_);
+      ConsumeWriteBudget();
+    }
+    RunEvent_ = 0;
+    RunStatus_ = kStateWriteSent;
+    if (TraceOn()) {
+      LogLine(Text(Msg::RunWriteSent) + (CurCommand_ != nullptr ? CurCommand_->AskFrame : ""));
+    }
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opWriteACK_Exec() {
+  bool ok = ExchangeStep(this, "opWriteACK_Exec", [&] {
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    TCommandItem& command = *CurCommand_;
+    if ((command.Command & kCommandServesTags) != 0) {
+      for (size_t i = 0; i < command.TagIndexes.size(); ++i) {
+        TTagItem* tag = TagAt(command.TagIndexes[i]);
+        if (tag == nullptr) continue;
+        ++tag->WriteCount;
+        tag->Quality = 0;
+        // The device confirmed the value: the tag now shows it.
+        if (i < command.WriteValues.size()) tag->Value = command.WriteValues[i];
+        TouchTag(*tag);
+      }
+    }
+    ++WriteCommCount_;
+    CommStatus_ = 1;
+    SetProcessWCount(Parm_->WCount);
+    LinkOK_ = true;
+    if (TraceOn()) {
+      LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+      LogLine(Text(Msg::RunReplyChecked));
+    }
+    GetCommandNext();
+    RunEvent_ = 0;
+    if (CurCommand_ != nullptr) {
+      opWriteCmd_Exec();  // the follow-on frame of the same write
+    } else {
+      RunStatus_ = kStateLinked;
+      ReadExecute();
+    }
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opWriteNAK_Exec() {
+  bool ok = ExchangeStep(this, "opWriteNAK_Exec", [&] {
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    ++WriteCommCount_;
+    LinkOK_ = false;
+    WriteTimeoutCount_ += 1;
+    WriteCommEvent(Text(Msg::RunTimeoutWaiting));
+    CheckSevereFault();
+    if (ErrorLogOn()) {
+      LogFailedExchange(Text(Msg::RunWriteTimeoutOp), Text(Msg::RunWriteTimeoutHead));
+    }
+    if (CurCommand_->Kind == 1) {
+      // The budget is shared by every write of the process; once it is used up this command
+      // gets one last try and the budget is filled again.
+      if (ProcessWCount() == 0) {
+        CurCommand_->Kind = 2;
+        SetProcessWCount(Parm_->WCount);
+      }
+      RunStatus_ = kStateLinked;
+      RunEvent_ = kEvWrite;
+    } else {
+      RunEvent_ = kEvClrWriteError;
+    }
+    ReadExecute();
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+void TBaseDLLObject::opClrWriteError_Exec() {
+  bool ok = ExchangeStep(this, "opClrWriteError_Exec", [&] {
+    RunEvent_ = 0;
+    ++WriteFailTotal_;
+    if (CurCommand_ == nullptr) {
+      NoCommandFault();
+      return;
+    }
+    TCommandItem& command = *CurCommand_;
+    if ((command.Command & kCommandServesTags) != 0 && !command.TagIndexes.empty()) {
+      if (TTagItem* first = TagAt(command.TagIndexes.front())) {
+        first->Quality = kQualityWriteFailed;
+        TouchTag(*first);
+      }
+    }
+    for (int32_t index : command.TagIndexes) {
+      TTagItem* tag = TagAt(index);
+      if (tag == nullptr) continue;
+      ++tag->WriteCount;
+      ++tag->WriteFailCount;
+    }
+    if (ErrorLogOn()) LogFailedExchange(Text(Msg::RunWriteFailOp), Text(Msg::RunWriteFailHead));
+    ReleaseExecutingChain();
+    CurCommand_ = nullptr;
+    NextCommand_ = nullptr;
+    RunStatus_ = kStateLinked;
+    ReadExecute();
+  });
+  if (!ok) {
+    RunEvent_ = 0;
+    RunStatus_ = kStateLinked;
+  }
+}
+
+}  // namespace vdinv::engine
