@@ -91,6 +91,7 @@ void TBaseDLLObject::Refresh() {
       CommandPtr command = CreatCommand(*tag, CommandList_, false);
       if (command) CommandList_.push_back(std::move(command));
     }
+    Schedule_.Invalidate();
     WriteFailTotal_ = 0;
     ReadFailTotal_ = 0;
     ReadCommCount_ = 0;
@@ -126,7 +127,9 @@ void TBaseDLLObject::Stop() {
     for (CommandPtr& command : CommandList_) FreeCommand(command);
     WriteRunReport(runTime);
     CommandList_.clear();
+    Schedule_.Invalidate();
     TagList_.clear();
+    StatusTags_.clear();
     WriteQueue_.clear();
     CurCommand_ = nullptr;
     NextCommand_ = nullptr;

@@ -20,6 +20,7 @@
 #include "common/tag_item.h"
 #include "engine/driver_environment.h"
 #include "engine/log_file.h"
+#include "engine/schedule_index.h"
 
 namespace vdinv::engine {
 
@@ -227,6 +228,11 @@ class TBaseDLLObject : public ExceptionLog {
 
   // The write command taken from WriteQueue_ while it executes; NextCommand_ points into it.
   CommandPtr ExecutingWrite_;
+  // Positions in TagList_ of the tags the link status writes (status tags and CommErr tags),
+  // so that a finished exchange does not walk the whole table.
+  std::vector<int32_t> StatusTags_;
+  // The read commands by due time; invalidated whenever CommandList_ changes.
+  ScheduleIndex Schedule_;
 
  public:
   // Run state, for the host interface and tests.

@@ -19,18 +19,11 @@ constexpr std::string_view kEnCommLink = "ENCOMMLINK";
 constexpr std::string_view kDeviceLink = "DEVICELINK";
 constexpr uint8_t kEvReadACK = 14;
 constexpr uint8_t kEvWriteACK = 18;
-// After this long without being tried, a failing command's count starts again.
-constexpr int32_t kFailResetMs = 60000;
 
 // Time left until a command is due: its interval less the time since it last ran, in wrapping
 // 32-bit tick arithmetic taken as signed.
 int32_t TimeLeft(const TCommandItem& command, uint32_t now) {
   return static_cast<int32_t>(static_cast<uint32_t>(command.Interval) - now + command.LastRunTick);
-}
-
-int32_t ClampToInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
 }
 
 // The link status code of a device from its consecutive failures (-1: never answered).
@@ -60,29 +53,12 @@ void TBaseDLLObject::GetNextCommand() {
     // exchange is no longer reachable.
     ExecutingWrite_.reset();
     const uint32_t now = Tick();
-    int32_t best = 1;
-    for (CommandPtr& entry : CommandList_) {
-      if (!entry) continue;
-      TCommandItem& command = *entry;
-      int64_t delay = TimeLeft(command, now);
-      // A failing command is tried less often: f × its interval later after two to four
-      // time-outs, ten intervals later from the sixth on, until a minute has passed.
-      const int32_t failures = command.FailCount;
-      if (failures > 3 && failures < 10) {
-        delay += int64_t{failures} * command.Interval;
-      } else if (failures > 10) {
-        if (static_cast<int32_t>(now - command.LastRunTick) > kFailResetMs) {
-          command.FailCount = 0;
-        } else {
-          delay += int64_t{10} * command.Interval;
-        }
-      }
-      command.DelayTick = ClampToInt32(delay);
-      if (command.DelayTick < best) {
-        best = command.DelayTick;
-        if (best <= 0) CurCommand_ = &command;
-      }
-    }
+    // The most overdue read command, found through the due-time index (the same choice as a
+    // walk over the list, without the walk).
+    const ScheduleIndex::Choice choice = Schedule_.Choose(CommandList_, now);
+    const int32_t best = choice.best;
+    size_t chosenRead = choice.position;
+    if (chosenRead != ScheduleIndex::npos) CurCommand_ = CommandList_[chosenRead].get();
     // The head of the write queue competes with its own (negative) interval; a write taken
     // leaves the queue and is the engine's while it executes.
     while (!WriteQueue_.empty() && !WriteQueue_.front()) WriteQueue_.erase(WriteQueue_.begin());
@@ -93,12 +69,16 @@ void TBaseDLLObject::GetNextCommand() {
         ExecutingWrite_ = std::move(WriteQueue_.front());
         WriteQueue_.erase(WriteQueue_.begin());
         CurCommand_ = ExecutingWrite_.get();
+        chosenRead = ScheduleIndex::npos;
       }
     }
     if (CurCommand_ != nullptr) {
       NextCommand_ = CurCommand_;
       CurCommand_->LastRunTick = now;
     }
+    // The chosen read runs now and its failure count changes with its outcome: it is keyed
+    // again at the next choice.
+    if (chosenRead != ScheduleIndex::npos) Schedule_.Changed(chosenRead);
   });
 }
 
@@ -131,6 +111,7 @@ void TBaseDLLObject::ReleaseExecutingChain() {
   if (owner != CommandList_.end()) {
     FreeCommand(*owner);
     CommandList_.erase(owner);
+    Schedule_.Invalidate();
   }
 }
 
@@ -171,9 +152,8 @@ void TBaseDLLObject::UpdateLinkStatus() {
 
     // The status tags; a failure ends the pass and leaves the remaining tags as they were.
     Guarded(this, kClass, "SwitchRunStatus", [&] {
-      for (auto& entry : TagList_) {
-        if (!entry) continue;
-        TTagItem& tag = *entry;
+      for (int32_t position : StatusTags_) {
+        TTagItem& tag = *TagList_[static_cast<size_t>(position)];
         if (!tag.IsInternal) continue;
         const std::string_view type(tag.TypeText);
         if (type == kCommLink) {
@@ -207,9 +187,8 @@ void TBaseDLLObject::UpdateLinkStatus() {
 void TBaseDLLObject::UpdateCommErrTags(int32_t devId) {
   if (!ValidDevice(devId)) return;
   const bool trouble = DeviceInTrouble(DevLinkStatus_[static_cast<size_t>(devId)]);
-  for (auto& entry : TagList_) {
-    if (!entry) continue;
-    TTagItem& tag = *entry;
+  for (int32_t position : StatusTags_) {
+    TTagItem& tag = *TagList_[static_cast<size_t>(position)];
     if (tag.IsInternal || tag.TypeIndex != protocol::kTypeCommErr || tag.DevID != devId) continue;
     if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(trouble));
     if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(trouble ? 1 : 0));
@@ -218,9 +197,8 @@ void TBaseDLLObject::UpdateCommErrTags(int32_t devId) {
 
 void TBaseDLLObject::ResetCommErrTags() {
   Guarded(this, kClass, "ResetCommErrTags", [&] {
-    for (auto& entry : TagList_) {
-      if (!entry) continue;
-      TTagItem& tag = *entry;
+    for (int32_t position : StatusTags_) {
+      TTagItem& tag = *TagList_[static_cast<size_t>(position)];
       if (tag.IsInternal || tag.TypeIndex != protocol::kTypeCommErr) continue;
       if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(false));
       if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(0));

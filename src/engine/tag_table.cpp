@@ -80,6 +80,8 @@ void TBaseDLLObject::ParseTagAddress(TTagItem& tag) {
 
 void TBaseDLLObject::StartTables() {
   CommandList_.clear();
+  Schedule_.Invalidate();
+  StatusTags_.clear();
   TagList_.clear();
   WriteQueue_.clear();
   TagMap_.clear();
@@ -157,6 +159,9 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
       // table build changed is reported at the first poll.
       TagMap_[tag->TagID] = counter;
       tag->ListIndex = counter;
+      if (tag->IsInternal || tag->TypeIndex == protocol::kTypeCommErr) {
+        StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
+      }
       TagList_.push_back(std::move(tag));
       TouchTag(*TagList_.back());
       ++counter;
@@ -217,6 +222,9 @@ int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t
           }
           TagMap_[tag->TagID] = counter;
           tag->ListIndex = counter;
+          if (tag->IsInternal || tag->TypeIndex == protocol::kTypeCommErr) {
+            StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
+          }
           TagList_.push_back(std::move(tag));
           TouchTag(*TagList_.back());
           results[i] = 0;

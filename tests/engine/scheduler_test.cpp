@@ -111,10 +111,12 @@ TEST_F(SchedulerTest, FailuresDelayACommandByItsCountAndAMinuteStartsItAgain) {
                    Case{11, 11000}, Case{12, 11000}, Case{40, 11000}}) {
       command.FailCount = c.failures;
       command.LastRunTick = clock.TickCount() - (c.dueAfter - 1);
+      object.Rekey();
       object.GetNextCommand();
       EXPECT_EQ(object.Current(), nullptr) << c.failures;
       EXPECT_EQ(command.DelayTick, 1) << c.failures;
       command.LastRunTick = clock.TickCount() - c.dueAfter;
+      object.Rekey();
       object.GetNextCommand();
       EXPECT_EQ(object.Current(), &command) << c.failures;
       EXPECT_EQ(command.FailCount, c.failures);
@@ -122,9 +124,11 @@ TEST_F(SchedulerTest, FailuresDelayACommandByItsCountAndAMinuteStartsItAgain) {
     // After a minute without a try, the count starts again.
     command.FailCount = 12;
     command.LastRunTick = clock.TickCount() - 60000;
+    object.Rekey();
     object.GetNextCommand();
     EXPECT_EQ(command.FailCount, 12);
     command.LastRunTick = clock.TickCount() - 60001;
+    object.Rekey();
     object.GetNextCommand();
     EXPECT_EQ(command.FailCount, 0);
     EXPECT_EQ(object.Current(), &command);

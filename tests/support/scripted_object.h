@@ -63,7 +63,13 @@ class ScriptedObject : public protocol::TDLLObject {
     return WriteQueue_.back().get();
   }
   TTagItem& TagAt(size_t index) { return *TagList_.at(index); }
-  engine::CommandList& List() { return CommandList_; }
+  // After a test changed commands it holds on to: the schedule keys them afresh.
+  void Rekey() { Schedule_.Invalidate(); }
+  // The read commands, open to change: the schedule keys them afresh at the next choice.
+  engine::CommandList& List() {
+    Schedule_.Invalidate();
+    return CommandList_;
+  }
   engine::CommandList& Queue() { return WriteQueue_; }
   TCommandItem* Current() { return CurCommand_; }
   TCommandItem* Chain() { return NextCommand_; }
