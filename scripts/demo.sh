@@ -24,7 +24,7 @@ echo "== the tag editor's address templates and checks"
 echo
 echo "== a line initialised with it, polled for a while"
 "$vdinv" run line.pdb COMMLINK@string COMMLINK@analog ENCOMMLINK@switch \
-  DEVICELINK1@string DEVICELINK2@string F1:3 M1:8 E2:1@switch F7:5 --count 20
+  DEVICELINK1@string DEVICELINK2@string F1:3 M1:8 E2:1@switch CommErr1:@switch F7:5 --count 400
 echo
 echo "== the driver's log ($work/Debug/VD_Inv.Log)"
 iconv -f GBK -t UTF-8 Debug/VD_Inv.Log | tail -n 25
