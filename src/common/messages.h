@@ -156,6 +156,11 @@ namespace vdinv {
   X(StatusBroken, "通讯线路断路!")                    \
   X(StatusPaused, "通讯暂停!")                        \
   X(LineOpened, "打开通信线路")                       \
+  /* serial port */                                   \
+  X(PortOpened, "打开成功")                           \
+  X(PortUnavailable, "不存在或被其它程序占用！")      \
+  X(PortBuffersFailed, "Error initializing Read/Write Buffers") \
+  X(PortSettingsWrong, "设备参数中的串口设置有误!")   \
   /* log: run-state machine */                        \
   X(RunReadSent, "：发送读标签命令= ")                \
   X(RunReplyReceived, "：接收到应答信息= ")           \

@@ -1,0 +1,157 @@
+// TCommClass: the serial line of one driver object. It opens its port exclusively, applies the
+// line settings of the parameter block, sends a frame after discarding whatever was still
+// waiting on the input side, and collects the bytes that arrive into a growing reply text. It
+// does no framing and no timing of replies: the engine decides when to poll and when to give up.
+// TCommEventChars holds the five special characters of the line.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "common/parameter_block.h"
+#include "platform/clock.h"
+#include "platform/serial_device.h"
+
+namespace vdinv::serial {
+
+class TCommClass;
+
+// The special characters of a line. Changing one re-applies the owning port's line settings.
+class TCommEventChars {
+ public:
+  explicit TCommEventChars(TCommClass& owner) : owner_(owner) {}
+  TCommEventChars(const TCommEventChars&) = delete;
+  TCommEventChars& operator=(const TCommEventChars&) = delete;
+
+  uint8_t XonChar() const { return xonChar_; }
+  uint8_t XoffChar() const { return xoffChar_; }
+  uint8_t ErrorChar() const { return errorChar_; }
+  uint8_t EofChar() const { return eofChar_; }
+  uint8_t EvtChar() const { return evtChar_; }
+  void SetXonChar(uint8_t c) { Change(xonChar_, c); }
+  void SetXoffChar(uint8_t c) { Change(xoffChar_, c); }
+  void SetErrorChar(uint8_t c) { Change(errorChar_, c); }
+  void SetEofChar(uint8_t c) { Change(eofChar_, c); }
+  void SetEvtChar(uint8_t c) { Change(evtChar_, c); }
+  // Copies all five characters of another set, then re-applies the line settings.
+  void Assign(const TCommEventChars& other);
+
+ private:
+  void Change(uint8_t& field, uint8_t c);
+
+  TCommClass& owner_;
+  uint8_t xonChar_ = 17;   // DC1
+  uint8_t xoffChar_ = 19;  // DC3
+  uint8_t errorChar_ = 0;
+  uint8_t eofChar_ = 0;
+  uint8_t evtChar_ = 0;
+};
+
+// Line options: bit i of TCommClass::Options().
+enum CommOption : uint8_t {
+  kOptParityCheck = 1u << 0,
+  kOptDsrSensitivity = 1u << 1,
+  kOptTxContinueOnXoff = 1u << 2,
+  kOptErrorChar = 1u << 3,
+  kOptDiscardNulls = 1u << 4,
+};
+
+class TCommClass {
+ public:
+  using DeviceFactory = std::function<std::unique_ptr<platform::ISerialDevice>()>;
+  using SleepFunction = std::function<void(uint32_t ms)>;
+
+  static constexpr uint32_t kOpenRetryMs = 5000;
+  // Pause between two open attempts, so that waiting for a busy port does not spin.
+  static constexpr uint32_t kOpenRetryPauseMs = 20;
+  static constexpr size_t kMaxFrameChars = 255;
+  // FlowMode value that keeps the flow control the port reports.
+  static constexpr uint8_t kFlowKeep = 4;
+
+  explicit TCommClass(bool clearOnSend, DeviceFactory factory = platform::CreateSerialDevice,
+                      platform::IClock& clock = platform::SystemClock(),
+                      SleepFunction sleep = DefaultSleep());
+  ~TCommClass();
+  TCommClass(const TCommClass&) = delete;
+  TCommClass& operator=(const TCommClass&) = delete;
+
+  // Takes port and line settings from the block and opens the port (an open port is kept and
+  // gets the new settings). status receives the result text (GBK); true when the port is open.
+  bool IniComm(const TDevParmBlock& block, bool textMode, std::string& status);
+  // Sends the first 255 characters of the frame (text mode: one byte per character; else one
+  // byte per pair of hexadecimal digits), after discarding the input waiting. A closed port is
+  // opened first.
+  void SendStr(const std::string& frame);
+  // Collects what has arrived and returns everything received since the last send.
+  const std::string& GetStr();
+
+  void Open();
+  void Close();
+  bool Connected() const;
+  // Applies the line settings to the open port.
+  void ApplyCommState();
+  // Discards the input waiting in the system and the received text.
+  void PurgeInput();
+
+  // The settings the codes stand for; nothing when a code is outside its table.
+  std::optional<platform::SerialSettings> LineSettings() const;
+
+  void SetFlowMode(uint8_t mode);
+
+  const std::string& PortName() const { return PortName_; }
+  bool TextMode() const { return TextMode_; }
+  uint8_t BaudIndex() const { return BaudIndex_; }
+  uint8_t Parity() const { return Parity_; }
+  uint8_t StopBits() const { return StopBits_; }
+  uint8_t DataBits() const { return DataBits_; }
+  uint8_t Options() const { return Options_; }
+  uint8_t FlowMode() const { return FlowMode_; }
+  uint32_t ReadTimeout() const { return ReadTimeout_; }
+  uint32_t WriteTimeout() const { return WriteTimeout_; }
+  uint32_t InQueueSize() const { return InQueueSize_; }
+  uint32_t OutQueueSize() const { return OutQueueSize_; }
+  bool ClearOnSend() const { return ClearOnSend_; }
+  const std::string& RecvText() const { return RecvText_; }
+  const std::string& StatusText() const { return StatusText_; }
+  TCommEventChars& EventChars() { return EventChars_; }
+
+ private:
+  static SleepFunction DefaultSleep();
+  void CreateCommHandle();
+  void PollInput();
+  void ReadStr(uint32_t count);
+  int32_t ReadBytes(uint8_t* buffer, uint32_t count);
+  int32_t WriteBytes(const uint8_t* bytes, uint32_t count);
+
+  std::unique_ptr<platform::ISerialDevice> device_;
+  platform::IClock& clock_;
+  SleepFunction sleep_;
+  // Held for the whole of one read or one write, and while the port closes.
+  std::mutex lock_;
+
+  bool TextMode_ = true;
+  int PortNumber_ = 1;
+  std::string PortName_ = "Com1";
+  // The name of the port that is open (a changed PortName takes effect at the next open).
+  std::string OpenName_;
+  uint32_t ReadTimeout_ = 1000;
+  uint32_t WriteTimeout_ = 1000;
+  uint32_t InQueueSize_ = 2048;
+  uint32_t OutQueueSize_ = 2048;
+  uint8_t BaudIndex_ = 8;  // 19200
+  uint8_t Parity_ = 2;     // even
+  uint8_t StopBits_ = 0;   // one
+  uint8_t DataBits_ = 4;   // 8 bits
+  TCommEventChars EventChars_{*this};
+  uint8_t Options_ = 0;
+  uint8_t FlowMode_ = kFlowKeep;
+  std::string RecvText_;
+  bool ClearOnSend_;
+  std::string StatusText_;
+};
+
+}  // namespace vdinv::serial

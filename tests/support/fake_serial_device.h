@@ -1,0 +1,136 @@
+// A serial device in memory. The test keeps the shared line state: what the device is to
+// answer (open results, bytes arriving, a vanished device) and what it was asked to do (paths,
+// settings, bytes written), and the port paths of the environment. Header only: the module tests
+// share the support folder.
+#pragma once
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/serial_device.h"
+
+namespace vdinv::test {
+
+struct FakeSerialLine {
+  // Opening: the results of the next attempts, in order; when none are left every attempt
+  // gives openResult.
+  std::vector<platform::SerialStatus> openResults;
+  platform::SerialStatus openResult = platform::SerialStatus::kOk;
+  std::function<void()> onOpenAttempt;
+  int openAttempts = 0;
+  std::vector<std::string> openedPaths;
+  bool open = false;
+
+  platform::SerialStatus configureResult = platform::SerialStatus::kOk;
+  std::vector<platform::SerialSettings> configured;
+  bool queueSizesOk = true;
+
+  // Bytes received and not yet read; every write is recorded.
+  std::string input;
+  std::vector<std::string> writes;
+  int purges = 0;
+  std::vector<uint32_t> readSizes;
+  // The device went away: every query and transfer fails.
+  bool vanished = false;
+
+  // Receives bytes at the line's input.
+  void Arrive(const std::string& bytes) { input += bytes; }
+};
+
+// Points VD_INV_COMn at a path (nullptr: unset) for the life of the object.
+class ScopedPortPath {
+ public:
+  ScopedPortPath(int com, const char* path) : name_("VD_INV_COM" + std::to_string(com)) {
+    if (const char* old = getenv(name_.c_str())) previous_ = old;
+    if (path != nullptr) {
+      setenv(name_.c_str(), path, 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ~ScopedPortPath() {
+    if (previous_) {
+      setenv(name_.c_str(), previous_->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ScopedPortPath(const ScopedPortPath&) = delete;
+  ScopedPortPath& operator=(const ScopedPortPath&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+class FakeSerialDevice : public platform::ISerialDevice {
+ public:
+  explicit FakeSerialDevice(std::shared_ptr<FakeSerialLine> line) : line_(std::move(line)) {}
+
+  // A device factory for TCommClass that hands out devices on this line.
+  static std::function<std::unique_ptr<platform::ISerialDevice>()> Factory(
+      std::shared_ptr<FakeSerialLine> line) {
+    return [line] { return std::make_unique<FakeSerialDevice>(line); };
+  }
+
+  platform::SerialStatus Open(const std::string& path) override {
+    Close();
+    ++line_->openAttempts;
+    if (line_->onOpenAttempt) line_->onOpenAttempt();
+    platform::SerialStatus result = line_->openResult;
+    if (!line_->openResults.empty()) {
+      result = line_->openResults.front();
+      line_->openResults.erase(line_->openResults.begin());
+    }
+    if (result != platform::SerialStatus::kOk) return result;
+    line_->openedPaths.push_back(path);
+    line_->open = true;
+    line_->vanished = false;
+    return result;
+  }
+  void Close() override { line_->open = false; }
+  bool IsOpen() const override { return line_->open; }
+  platform::SerialStatus Configure(const platform::SerialSettings& settings) override {
+    if (!line_->open) return platform::SerialStatus::kNotOpen;
+    if (line_->configureResult == platform::SerialStatus::kOk) {
+      line_->configured.push_back(settings);
+    }
+    return line_->configureResult;
+  }
+  bool SetQueueSizes(uint32_t, uint32_t) override { return line_->open && line_->queueSizesOk; }
+  bool PurgeInput() override {
+    if (!line_->open || line_->vanished) return false;
+    ++line_->purges;
+    line_->input.clear();
+    return true;
+  }
+  int32_t BytesWaiting() override {
+    if (!line_->open || line_->vanished) return -1;
+    return static_cast<int32_t>(line_->input.size());
+  }
+  int32_t Read(uint8_t* buffer, uint32_t max, uint32_t) override {
+    if (!line_->open || line_->vanished) return -1;
+    line_->readSizes.push_back(max);
+    const size_t n = std::min<size_t>(max, line_->input.size());
+    std::copy_n(line_->input.begin(), n, buffer);
+    line_->input.erase(0, n);
+    return static_cast<int32_t>(n);
+  }
+  int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t) override {
+    if (!line_->open || line_->vanished) return -1;
+    line_->writes.emplace_back(reinterpret_cast<const char*>(bytes), count);
+    return static_cast<int32_t>(count);
+  }
+
+ private:
+  std::shared_ptr<FakeSerialLine> line_;
+};
+
+}  // namespace vdinv::test
