@@ -52,7 +52,7 @@ int32_t TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {
   std::string message;
   int32_t result = 0;
   {
-    // A temporary object of the design-time kind checks the address.
+    // A temporary object of the configuration kind (not the first instance) checks the address.
     protocol::TDLLObject checker(Process::Instance().Environment(), false);
     if (pdb != nullptr) {
       if (skipCheck == 0 && address.empty()) {
