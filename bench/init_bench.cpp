@@ -17,6 +17,7 @@
 #include "engine/driver_environment.h"
 #include "platform/clock.h"
 #include "protocol/dll_object.h"
+#include "support/quiet_serial_device.h"
 
 namespace {
 
@@ -95,7 +96,8 @@ void Initialise(benchmark::State& state) {
   vdinv::TModuleInfo host;
   vdinv::TModuleInfo driver;
   vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
-                                       &vdinv::platform::SystemClock()};
+                                       &vdinv::platform::SystemClock(),
+                                       vdinv::test::QuietSerialDevice::Factory()};
   const size_t commands = static_cast<size_t>(kStations) * codesPerStation;
 
   for (auto _ : state) {
@@ -128,7 +130,8 @@ void Regroup(benchmark::State& state) {
   vdinv::TModuleInfo host;
   vdinv::TModuleInfo driver;
   vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
-                                       &vdinv::platform::SystemClock()};
+                                       &vdinv::platform::SystemClock(),
+                                       vdinv::test::QuietSerialDevice::Factory()};
   {
     vdinv::protocol::TDLLObject object(env, true);
     if (!object.IniDLLObj(&block, list)) state.SkipWithError("initialisation failed");

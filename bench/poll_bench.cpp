@@ -28,6 +28,7 @@
 #include "host/runtime_api.h"
 #include "platform/clock.h"
 #include "protocol/dll_object.h"
+#include "support/quiet_serial_device.h"
 
 namespace {
 
@@ -118,7 +119,8 @@ struct Running {
                       scanPeriod)),
         dir(std::filesystem::temp_directory_path() / "vdinv_poll_bench") {
     std::filesystem::remove_all(dir);
-    env = {&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(), &clock};
+    env = {&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(), &clock,
+           vdinv::test::QuietSerialDevice::Factory()};
     object = std::make_unique<AnsweringLine>(env, true);
     vdinv::engine::TagInfoList list;
     for (const TTagInfo& info : tags) list.push_back(&info);

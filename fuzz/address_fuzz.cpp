@@ -24,6 +24,7 @@
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "protocol/protocol_table.h"
+#include "support/quiet_serial_device.h"
 
 namespace {
 
@@ -78,7 +79,9 @@ struct Harness {
     block.EnDebug = block.EnErrorLog = block.EnTraceLog = 1;
 
     object = std::make_unique<TBaseDLLObject>(
-        vdinv::engine::DriverEnvironment{&host, &driver, logPath, &clock}, true);
+        vdinv::engine::DriverEnvironment{&host, &driver, logPath, &clock,
+                                         vdinv::test::QuietSerialDevice::Factory()},
+        true);
     if (!object->IniParm(&block)) std::abort();
     std::atexit([] { std::filesystem::remove_all(Instance().dir); });
   }

@@ -17,7 +17,7 @@ ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 
 echo "== ThreadSanitizer (threads, guards, thread slots)"
 scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVDINV_SANITIZE=thread
-ctest --test-dir build-tsan --output-on-failure -j"$(nproc)" -R 'RuntimeApi|PlatformThread|PlatformPseudo|SerialDevice|PtyTest|CommClass|Module|Invsim'
+ctest --test-dir build-tsan --output-on-failure -j"$(nproc)" -R 'RuntimeApi|PlatformThread|PlatformPseudo|SerialDevice|PtyTest|CommClass|Module|LineTest|Invsim'
 
 echo "== ordinary build"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -189,6 +189,7 @@ namespace vdinv {
   X(TemplateS, "设定数据")                                              \
   X(TemplateM, "监测数据")                                              \
   X(TemplateCommErr, "通讯错误")                                        \
+  X(NakReply, "：设备拒绝执行命令，应答信息= ")                     \
   X(LineClosed, "关闭通信线路")
 
 enum class Msg : uint16_t {

@@ -2,10 +2,13 @@
 // clock. The host interface hands in the process-wide ones; tests hand in their own.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "common/module_info.h"
 #include "platform/clock.h"
+#include "platform/serial_device.h"
 
 namespace vdinv::engine {
 
@@ -14,6 +17,8 @@ struct DriverEnvironment {
   const TModuleInfo* driverModule = nullptr;
   std::string logPath;
   platform::IClock* clock = nullptr;
+  // Makes the serial devices of the line; empty: the platform's.
+  std::function<std::unique_ptr<platform::ISerialDevice>()> serialDevices;
 };
 
 }  // namespace vdinv::engine

@@ -34,12 +34,18 @@ engine::DriverEnvironment Process::Environment() const {
   std::lock_guard lock(overrideMutex_);
   env.logPath = logPathOverride_.empty() ? logPath_ : logPathOverride_;
   env.clock = clockOverride_ != nullptr ? clockOverride_ : &platform::SystemClock();
+  env.serialDevices = serialOverride_;
   return env;
 }
 
 void Process::UseClock(platform::IClock* clock) {
   std::lock_guard lock(overrideMutex_);
   clockOverride_ = clock;
+}
+
+void Process::UseSerialDevices(std::function<std::unique_ptr<platform::ISerialDevice>()> devices) {
+  std::lock_guard lock(overrideMutex_);
+  serialOverride_ = std::move(devices);
 }
 
 void Process::UseLogPath(const std::string& path) {

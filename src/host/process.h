@@ -39,6 +39,8 @@ class Process {
   // and tests that embed the engine); null / empty restores the system's.
   void UseClock(platform::IClock* clock);
   void UseLogPath(const std::string& path);
+  // Replaces the serial devices of lines initialised afterwards; empty restores the platform's.
+  void UseSerialDevices(std::function<std::unique_ptr<platform::ISerialDevice>()> devices);
 
   // The calling thread's driver object, or null.
   protocol::TDLLObject* ThreadDriver() const;
@@ -55,6 +57,7 @@ class Process {
   mutable std::mutex overrideMutex_;
   std::string logPathOverride_;
   platform::IClock* clockOverride_ = nullptr;
+  std::function<std::unique_ptr<platform::ISerialDevice>()> serialOverride_;
   platform::ThreadSlot slot_;
   std::unique_ptr<platform::AutoResetEvent> initGuard_;
 };

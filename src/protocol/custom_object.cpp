@@ -34,9 +34,19 @@ bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {
   });
 }
 
-bool TCustomDLLObject::OpenLine(const TDevParmBlock&) {
-  // The serial line joins here; until then there is no port to open and nothing to report.
-  return true;
+bool TCustomDLLObject::OpenLine(const TDevParmBlock& block) {
+  if (!CommCreated_) {
+    serial::TCommClass::DeviceFactory devices =
+        env_.serialDevices ? env_.serialDevices
+                           : serial::TCommClass::DeviceFactory(platform::CreateSerialDevice);
+    Comm_ = std::make_unique<serial::TCommClass>(true, devices, *env_.clock);
+    CommCreated_ = true;
+  }
+  std::string status;
+  const bool open = Comm_->IniComm(block, kPortOpenFlag != 0, status);
+  WriteCommEvent(status);
+  if (DebugOn()) LogLine(Text(Msg::FullColon) + sErrEvent_);
+  return open;
 }
 
 size_t TCustomDLLObject::LongestCommand() const {
@@ -198,7 +208,10 @@ void TCustomDLLObject::Stop() {
     LogLine(Text(Msg::MaxTagsPerFrame) + std::to_string(longest) + Text(Msg::CountUnit));
     readIndex_.Clear();
     TBaseDLLObject::Stop();
-    if (CommCreated_) CommCreated_ = false;
+    if (CommCreated_) {
+      Comm_.reset();
+      CommCreated_ = false;
+    }
   });
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/base_object.h"
 #include "protocol/command_index.h"
+#include "serial/comm_class.h"
 
 namespace vdinv::protocol {
 
@@ -39,7 +40,17 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // code).
   virtual std::string CheckCRC(const std::string& text);
 
+  // Puts a command's frame on the line (nothing for a switched-off or unknown device).
+  void RealComm(TCommandItem* command) override;
+  // Takes what arrived for the command in execution: true once the inverter's reply to its
+  // frame is complete and intact; a read reply's data word goes into the command's tags.
+  bool GetResult() override;
+  // Stores the data word of a read reply into the tags the command serves; true when a tag
+  // took a value.
+  virtual bool CommAnalyze(const std::string& data, bool negative, TCommandItem& command);
+
   bool CommCreated() const { return CommCreated_; }
+  serial::TCommClass* Comm() { return Comm_.get(); }
 
  protected:
   // Opens the serial line with the block's settings; the status text goes to sErrEvent.
@@ -48,6 +59,10 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   size_t LongestCommand() const;
 
   bool CommCreated_ = false;
+  std::unique_ptr<serial::TCommClass> Comm_;
+  // The exchange whose refusal was traced last, so that a refusal is traced once.
+  const TCommandItem* nakTraced_ = nullptr;
+  uint32_t nakTracedTick_ = 0;
   // Finds the read command a tag joins without walking the whole list.
   CommandIndex readIndex_;
 };

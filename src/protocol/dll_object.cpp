@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "protocol/protocol_table.h"
+#include "protocol/reply.h"
 #include "protocol/value_word.h"
 
 namespace vdinv::protocol {
@@ -90,7 +91,17 @@ std::string TDLLObject::CreateValueStr(TTagItem& tag, bool isWrite) {
       if (!word) throw std::range_error("no data word for the value");
       return HexText(static_cast<uint32_t>(*word), kValueWidth);
     }
-    if (tag.DataType == kSwitch) return NumberText(0, kTypeDataWidth.at(type), kDataHexFlag);
+    // A switch writes 1 for true and 0 for false; a string tag writes its text when it is one
+    // to four hexadecimal digits and is refused otherwise.
+    if (tag.DataType == kSwitch) {
+      if (!isWrite) return NumberText(0, kTypeDataWidth.at(type), kDataHexFlag);
+      return EncodeSwitch(tag.Value.ToBoolean());
+    }
+    if (tag.DataType == kString && isWrite) {
+      std::optional<std::string> word = EncodeString(tag.Value.ToText());
+      if (!word) throw std::invalid_argument("no data word for the text");
+      return *word;
+    }
     return std::string();
   });
 }

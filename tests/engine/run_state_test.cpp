@@ -47,6 +47,7 @@ class RunStateTest : public test::EngineFixture {
     TagInfoList list;
     for (const TTagInfo& info : infos) list.push_back(&info);
     ASSERT_TRUE(object.IniDLLObj(&block, list));
+    object.WriteCommEvent({});  // the host takes the port's status text
   }
   const std::string& Frame(ScriptedObject& object, size_t command) {
     return object.List().at(command)->AskFrame;

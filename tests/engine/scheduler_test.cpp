@@ -28,6 +28,7 @@ class SchedulerTest : public test::EngineFixture {
     TagInfoList list;
     for (const TTagInfo& info : infos) list.push_back(&info);
     ASSERT_TRUE(object.IniDLLObj(&block, list));
+    object.WriteCommEvent({});  // the host takes the port's status text
   }
   // Polls every 100 ms until a frame is out, then answers it or lets it time out.
   void Exchange(ScriptedObject& object, bool answered) {

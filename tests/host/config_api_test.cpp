@@ -63,11 +63,13 @@ class ConfigApiTagEdAddr : public test::EngineFixture {
  protected:
   void SetUp() override {
     Process::Instance().UseClock(&clock);
+    Process::Instance().UseSerialDevices(test::FakeSerialDevice::Factory(line));
     Process::Instance().UseLogPath(logPath);
     block = Block({{1, kModelG11S}});
   }
   void TearDown() override {
     Process::Instance().UseClock(nullptr);
+    Process::Instance().UseSerialDevices({});
     Process::Instance().UseLogPath({});
   }
   // Runs TagEdAddr on its own thread, as the host's user-interface thread would.

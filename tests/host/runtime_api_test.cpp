@@ -23,11 +23,13 @@ class RuntimeApiTest : public test::EngineFixture {
  protected:
   void SetUp() override {
     Process::Instance().UseClock(&clock);
+    Process::Instance().UseSerialDevices(test::FakeSerialDevice::Factory(line));
     Process::Instance().UseLogPath(logPath);
     block = Block({{1, kModelG11S}});
   }
   void TearDown() override {
     Process::Instance().UseClock(nullptr);
+    Process::Instance().UseSerialDevices({});
     Process::Instance().UseLogPath({});
   }
   template <class F>
@@ -101,7 +103,7 @@ TEST_F(RuntimeApiTest, FirstPollReportsChangedStatusTagsThenNothing) {
                                   Tag(12, "on", "ENCOMMLINK", kSwitch)};
     char* msg = nullptr;
     ASSERT_TRUE(Init(tags, &msg));
-    EXPECT_EQ(Take(msg), "<null>");
+    EXPECT_EQ(Take(msg), "Com1打开成功");  // the line's status
     EXPECT_EQ(DetectScanTime(), 10);
 
     clock.Advance(250);

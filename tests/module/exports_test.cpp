@@ -11,6 +11,7 @@
 #include "common/records.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
+#include "platform/pseudo_terminal.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
 
@@ -42,6 +43,9 @@ class ModuleTest : public ::testing::Test {
     ASSERT_TRUE(platform::WriteWholeFile(
         dir.File("Ovatrex.ini"), "[WORKING]\nDefaultPROJECT=" + dir.Path() + "proj/demo\n"));
     setenv("VD_INV_REGISTRY", registry.c_str(), 1);
+    // The line's port COM1 is a pseudo-terminal on which nothing answers.
+    ASSERT_TRUE(line.Open()) << line.LastError();
+    setenv("VD_INV_COM1", line.Path().c_str(), 1);
     std::string error;
     ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, &error)) << error;
     Resolve(iniDriver, "IniDriver");
@@ -60,6 +64,7 @@ class ModuleTest : public ::testing::Test {
   void TearDown() override {
     module.Close();
     unsetenv("VD_INV_REGISTRY");
+    unsetenv("VD_INV_COM1");
   }
   template <class Fn>
   void Resolve(Fn& fn, const char* name) {
@@ -95,6 +100,7 @@ class ModuleTest : public ::testing::Test {
   }
 
   test::TempDir dir;
+  platform::PseudoTerminal line;
   std::string registry;
   platform::DynamicLibrary module;
   IniDriverFn iniDriver = nullptr;
@@ -128,7 +134,7 @@ TEST_F(ModuleTest, ALineRunsThroughTheExportsAndReportsToItsLog) {
     TTagInfo* list[] = {&tags[0], &tags[1]};
     char* msg = nullptr;
     ASSERT_TRUE(iniDriver(2, list, block.data(), &msg));
-    EXPECT_EQ(Take(msg), "<null>");
+    EXPECT_EQ(Take(msg), "Com1打开成功");
     EXPECT_TRUE(iniDriverEx(0));
     EXPECT_EQ(detectScanTime(), 10);
     TTagValue values[2];

@@ -109,9 +109,14 @@ TEST_F(FrameTest, AnalogValuesRoundTiesToEvenAndShowTheir32BitPattern) {
   EXPECT_EQ(ValueText(kAnalog, TagValue::Double(0.49999999999999994)), "0000");
   EXPECT_EQ(ValueText(kAnalog, TagValue::String("12")), "000C");
   EXPECT_EQ(ValueText(kAnalog, TagValue::Integer(100), false), "0064");
-  // A switch always carries the word 0000, a string nothing.
-  EXPECT_EQ(ValueText(kSwitch, TagValue::Boolean(true)), "0000");
-  EXPECT_EQ(ValueText(kString, TagValue::String("7")), "");
+  // A switch writes 0001 for true and 0000 for false; a string of hexadecimal digits is
+  // written upper-cased and zero-padded; any other text gives no word at all.
+  EXPECT_EQ(ValueText(kSwitch, TagValue::Boolean(true)), "0001");
+  EXPECT_EQ(ValueText(kSwitch, TagValue::Boolean(false)), "0000");
+  EXPECT_EQ(ValueText(kSwitch, TagValue::Boolean(true), false), "0000");
+  EXPECT_EQ(ValueText(kString, TagValue::String("7")), "0007");
+  EXPECT_EQ(ValueText(kString, TagValue::String("abc")), "0ABC");
+  EXPECT_EQ(ValueText(kString, TagValue::String("xyz")), "");
 }
 
 TEST_F(FrameTest, AValueNoWordCarriesGivesNoTextAndItsExceptionLine) {

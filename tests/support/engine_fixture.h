@@ -12,6 +12,7 @@
 #include "common/records.h"
 #include "engine/driver_environment.h"
 #include "support/fake_clock.h"
+#include "support/fake_serial_device.h"
 #include "support/temp_dir.h"
 
 namespace vdinv::test {
@@ -20,7 +21,9 @@ class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture();
 
-  engine::DriverEnvironment Environment() { return {&hostInfo, &driverInfo, logPath, &clock}; }
+  engine::DriverEnvironment Environment() {
+    return {&hostInfo, &driverInfo, logPath, &clock, FakeSerialDevice::Factory(line)};
+  }
   // The log's text converted to UTF-8, or empty when there is none.
   std::string LogText() const;
   // A defaulted block with the given devices (device number, model code).
@@ -31,6 +34,8 @@ class EngineFixture : public ::testing::Test {
 
   TempDir dir;
   FakeClock clock;
+  // The serial line of the objects under test: a device in memory.
+  std::shared_ptr<FakeSerialLine> line = std::make_shared<FakeSerialLine>();
   TModuleInfo hostInfo;
   TModuleInfo driverInfo;
   std::string logPath;

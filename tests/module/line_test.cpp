@@ -1,0 +1,149 @@
+// The built VD_Inv.so on a simulated line of inverters: loaded as a host loads it, talking to
+// the simulator through a real pseudo-terminal.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "invsim/simulator.h"
+#include "platform/dynamic_library.h"
+#include "platform/files.h"
+#include "platform/interrupt.h"
+#include "platform/text.h"
+#include "support/temp_dir.h"
+
+namespace vdinv {
+namespace {
+
+using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
+using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
+using OnDataWriteFn = bool (*)(int32_t, TTagValue*, char**);
+using FreeDriverFn = bool (*)();
+
+class LineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(platform::WriteWholeFile(dir.File("registry.ini"),
+                                         "[Software\\KORVI]\nPATH=" + dir.Path() + "\n"));
+    ASSERT_TRUE(platform::WriteWholeFile(dir.File("Ovatrex.ini"),
+                                         "[WORKING]\nDefaultPROJECT=" + dir.Path() + "p/x\n"));
+    setenv("VD_INV_REGISTRY", dir.File("registry.ini").c_str(), 1);
+    sim.SetStation(1, invsim::Model::kG11S);
+    sim.SetStation(2, invsim::Model::kP11S);
+    sim.SetValue(1, {'F', 3}, 3000);
+    sim.SetValue(1, {'M', 9}, -50);
+    sim.SetValue(2, {'F', 3}, 500);
+    ASSERT_TRUE(sim.Start()) << sim.Error();
+    setenv("VD_INV_COM1", sim.LinkPath().c_str(), 1);
+    std::string error;
+    ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, &error)) << error;
+    iniDriver = reinterpret_cast<IniDriverFn>(module.Symbol("IniDriver"));
+    onDataRead = reinterpret_cast<OnDataReadFn>(module.Symbol("OnDataRead"));
+    onDataWrite = reinterpret_cast<OnDataWriteFn>(module.Symbol("OnDataWrite"));
+    freeDriver = reinterpret_cast<FreeDriverFn>(module.Symbol("FreeDriver"));
+  }
+  void TearDown() override {
+    module.Close();
+    sim.Stop();
+    unsetenv("VD_INV_COM1");
+    unsetenv("VD_INV_REGISTRY");
+  }
+  static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
+    TTagInfo info{};
+    info.TagID = id;
+    std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
+    std::strncpy(info.TagAddr, address, sizeof info.TagAddr);
+    info.DataType = type;
+    info.ScanPeriod = 20;
+    return info;
+  }
+  // Polls every 5 ms, keeping the latest reported value of every tag, until done() or the
+  // time limit.
+  bool PollUntil(const std::function<bool()>& done, uint32_t limitMs = 5000) {
+    std::vector<TTagValue> values(8);
+    for (uint32_t waited = 0; waited < limitMs; waited += 5) {
+      int32_t count = 0;
+      onDataRead(&count, values.data(), nullptr);
+      for (int32_t i = 0; i < count; ++i) {
+        TTagValue& v = values[static_cast<size_t>(i)];
+        if (v.DataType == kString) {
+          texts[v.TagID] = v.Value.text ? platform::GbkToUtf8(v.Value.text) : "";
+          std::free(v.Value.text);
+        } else {
+          numbers[v.TagID] = v.DataType == kAnalog ? v.Value.analog : v.Value.switchValue;
+        }
+      }
+      if (done()) return true;
+      platform::SleepMilliseconds(5);
+    }
+    return false;
+  }
+
+  test::TempDir dir;
+  invsim::Simulator sim{invsim::SimulatorOptions{dir.Path() + "ttyINV", {}, {}}};
+  platform::DynamicLibrary module;
+  IniDriverFn iniDriver = nullptr;
+  OnDataReadFn onDataRead = nullptr;
+  OnDataWriteFn onDataWrite = nullptr;
+  FreeDriverFn freeDriver = nullptr;
+  std::map<uint32_t, double> numbers;
+  std::map<uint32_t, std::string> texts;
+};
+
+TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
+  std::thread host([&] {
+    std::vector<uint8_t> block(kPdbLength, 0);
+    TDevParmBlock pdb = LoadPdb(block.data());
+    FillDefaults(pdb, 1000, 2);
+    pdb.Devices[0].Model = kModelNone;
+    for (auto [n, m] : {std::pair{1, kModelG11S}, std::pair{2, kModelP11S}}) {
+      pdb.Devices[n].Model = m;
+      pdb.Devices[n].ModelName.Set(ModelNameOf(m));
+    }
+    pdb.OutTime = 60;  // a silent station is given up on quickly
+    StorePdb(block.data(), pdb);
+    TTagInfo tags[] = {Tag(1, "F1:3", kAnalog),        Tag(2, "M1:9", kAnalog),
+                       Tag(3, "DEVICELINK1", kString), Tag(4, "F2:3", kAnalog),
+                       Tag(5, "COMMLINK", kString),    Tag(6, "E1:2", kSwitch)};
+    std::vector<TTagInfo*> list;
+    for (TTagInfo& t : tags) list.push_back(&t);
+    char* msg = nullptr;
+    ASSERT_TRUE(iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg));
+    std::free(msg);
+
+    // Values arrive from both stations; a negative monitor value keeps its sign.
+    EXPECT_TRUE(
+        PollUntil([&] { return numbers[1] == 3000 && numbers[4] == 500 && numbers[2] == -50; }));
+    EXPECT_TRUE(PollUntil([&] { return texts[3] == "1号变频器G11S通讯正常!"; }));
+
+    // A new frequency is written and shows once the inverter confirms it.
+    TTagValue write{};
+    write.TagID = 1;
+    write.DataType = kAnalog;
+    write.Value.analog = 1500;
+    EXPECT_TRUE(onDataWrite(1, &write, nullptr));
+    EXPECT_TRUE(PollUntil([&] { return numbers[1] == 1500; }));
+    EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
+
+    // Station 1 falls silent: its status walks to a broken line; station 2 goes on.
+    invsim::StationFaults silent;
+    silent.silent = true;
+    sim.SetFaults(1, silent);
+    EXPECT_TRUE(PollUntil([&] { return texts[3] == "1号变频器G11S通讯线路断路!"; }, 20000));
+    sim.SetValue(2, {'F', 3}, 700);
+    EXPECT_TRUE(PollUntil([&] { return numbers[4] == 700; }));
+    EXPECT_TRUE(freeDriver());
+  });
+  host.join();
+}
+
+}  // namespace
+}  // namespace vdinv
