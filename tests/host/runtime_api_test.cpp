@@ -23,7 +23,10 @@ class RuntimeApiTest : public test::EngineFixture {
  protected:
   void SetUp() override {
     Process::Instance().UseClock(&clock);
-    Process::Instance().UseSerialDevices(test::FakeSerialDevice::Factory(line));
+    // Every driver object gets a line of its own: the threads of a test must not share one.
+    Process::Instance().UseSerialDevices([] {
+      return std::make_unique<test::FakeSerialDevice>(std::make_shared<test::FakeSerialLine>());
+    });
     Process::Instance().UseLogPath(logPath);
     block = Block({{1, kModelG11S}});
   }
