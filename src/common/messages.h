@@ -119,6 +119,7 @@ namespace vdinv {
   X(WriteNotAnalog, "标签不是模拟量类型!")            \
   X(WriteNotSwitch, "标签不是开关量类型!")            \
   X(WriteNotString, "标签不是字符串类型!")            \
+  X(WriteNotHexText, "写入值不是1到4位十六进制数!")   \
   X(WriteSameValue, "写入值与当前值相同,")            \
   X(WriteInProgress, "正在执行写入操作,")             \
   X(WriteOverride, "：标签执行覆盖写入操作：")        \

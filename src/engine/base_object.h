@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -128,6 +129,8 @@ class TBaseDLLObject : public ExceptionLog {
   virtual bool ReadExecute();
   virtual bool ReadExecuteEx();
   virtual bool WriteExecute(uint32_t tagId, const TagValue& value);
+  // The reason a value cannot be written to a tag (a catalogue text), or nothing.
+  virtual std::optional<Msg> WriteValueRefusal(const TTagItem& tag, const TagValue& value);
   // Puts a command's frame on the line (the engine part empties its reply and stamps the send).
   virtual void RealComm(TCommandItem* command);
   // True when a valid reply for CurCommand has arrived and been taken (false here).

@@ -86,6 +86,10 @@ void TBaseDLLObject::SyncTagValue(TCommandItem*) {
   Guarded(this, kClass, "SyncTagValue", [&] {});
 }
 
+std::optional<Msg> TBaseDLLObject::WriteValueRefusal(const TTagItem&, const TagValue&) {
+  return std::nullopt;
+}
+
 void TBaseDLLObject::WriteErrorLine(const std::string& text) {
   if (ErrorLogOn()) LogLine(text);
 }
@@ -132,6 +136,12 @@ bool TBaseDLLObject::WriteExecute(uint32_t tagId, const TagValue& value) {
     if (wrongType) {
       WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteWrongType) +
                      Text(*wrongType));
+      return false;
+    }
+    // A value the device has no data word for is refused before anything is queued.
+    if (std::optional<Msg> refused = WriteValueRefusal(tag, value)) {
+      WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteWrongType) +
+                     Text(*refused));
       return false;
     }
 

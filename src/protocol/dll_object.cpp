@@ -106,6 +106,13 @@ std::string TDLLObject::CreateValueStr(TTagItem& tag, bool isWrite) {
   });
 }
 
+std::optional<Msg> TDLLObject::WriteValueRefusal(const TTagItem& tag, const TagValue& value) {
+  if (tag.DataType == kString && value.IsString() && !EncodeString(value.AsString())) {
+    return Msg::WriteNotHexText;
+  }
+  return std::nullopt;
+}
+
 std::string TDLLObject::CheckCRC(const std::string& text) {
   return Guarded(this, kClass, "CheckCRC", std::string(), [&] {
     uint32_t sum = 0;

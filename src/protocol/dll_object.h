@@ -13,6 +13,8 @@ class TDLLObject : public TCustomDLLObject {
   ~TDLLObject() override;
 
   int32_t GetInterval() override;
+  // A string tag takes only texts of one to four hexadecimal digits.
+  std::optional<Msg> WriteValueRefusal(const TTagItem& tag, const TagValue& value) override;
   // A write command carries the written number as a whole number: a fractional value becomes
   // the nearest integer (ties to even), which the tag then holds as the value to write.
   engine::CommandPtr CreatCommand(TTagItem& tag, engine::CommandList& list, bool isWrite) override;

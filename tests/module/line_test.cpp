@@ -145,5 +145,32 @@ TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
   host.join();
 }
 
+// The adapter is unplugged and plugged in again behind the same link: exchanges time out
+// meanwhile, and the next send after it is back reopens the port without a restart.
+TEST_F(LineTest, ALineThatVanishesComesBackWithoutARestart) {
+  std::thread host([&] {
+    std::vector<uint8_t> block(kPdbLength, 0);
+    TDevParmBlock pdb = LoadPdb(block.data());
+    FillDefaults(pdb, 1000, 2);
+    pdb.Devices[0].Model = kModelNone;
+    pdb.Devices[1].Model = kModelG11S;
+    pdb.Devices[1].ModelName.Set(ModelNameOf(kModelG11S));
+    pdb.OutTime = 60;
+    StorePdb(block.data(), pdb);
+    TTagInfo tags[] = {Tag(1, "F1:3", kAnalog), Tag(3, "DEVICELINK1", kString)};
+    TTagInfo* list[] = {&tags[0], &tags[1]};
+    ASSERT_TRUE(iniDriver(2, list, block.data(), nullptr));
+    EXPECT_TRUE(PollUntil([&] { return numbers[1] == 3000; }));
+
+    ASSERT_TRUE(sim.Replug(300));
+    EXPECT_TRUE(PollUntil([&] { return texts[3] != "1号变频器G11S通讯正常!"; }));
+    sim.SetValue(1, {'F', 3}, 4321);
+    EXPECT_TRUE(PollUntil([&] { return numbers[1] == 4321; }, 10000));
+    EXPECT_TRUE(PollUntil([&] { return texts[3] == "1号变频器G11S通讯正常!"; }));
+    EXPECT_TRUE(freeDriver());
+  });
+  host.join();
+}
+
 }  // namespace
 }  // namespace vdinv

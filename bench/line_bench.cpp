@@ -1,0 +1,315 @@
+// Read exchanges per second on a simulated line: the built VD_Inv.so, loaded as a host loads
+// it, against the inverter simulator through a real pseudo-terminal, beside an ideal client
+// that sends the next read request the moment the previous reply is complete.
+//
+//   Line/B   B baud: the simulator sends every reply one character time (ten bits) per byte
+//            after a fixed turnaround of 5 ms. Two runs of kRunSeconds each:
+//            - the driver: a host thread loads the module, initialises it with read tags of
+//              stations 1 and 2 (scan period 0, so a command is always due) and calls
+//              OnDataRead every DetectScanTime() ms on a fixed schedule;
+//            - the ideal client: a loop that opens the line itself and sends "read F03 of
+//              station 1" as soon as the 16 bytes of the previous reply are in.
+//            Exchanges are the simulator's replies counted during the run.
+//
+// Counters:
+//   driver_per_s        exchanges per second of the driver
+//   ideal_per_s         exchanges per second of the ideal client
+//   poll_limit_per_s    one exchange per whole number of poll periods, an exchange taking
+//                       (16 request + 16 reply bytes) x 10 bits / baud + turnaround
+//   line_limit_per_s    the same with only the reply's 16 bytes: the simulator delivers a
+//                       request at once and paces only its reply
+//   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_ideal   ratios of driver_per_s
+//   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time (std::clock) per exchange
+//                       during the run; it includes the simulator's thread
+//   polls               OnDataRead calls made in the driver's run
+// The benchmark's time is the driver's run.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/parameter_block.h"
+#include "common/records.h"
+#include "invsim/simulator.h"
+#include "platform/dynamic_library.h"
+#include "platform/files.h"
+#include "platform/pseudo_terminal.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using vdinv::TTagInfo;
+using vdinv::TTagValue;
+using SteadyClock = std::chrono::steady_clock;
+
+using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
+using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
+using DetectScanTimeFn = uint16_t (*)();
+using FreeDriverFn = bool (*)();
+
+constexpr double kRunSeconds = 4.0;
+constexpr double kWarmUpSeconds = 0.5;
+constexpr uint32_t kTurnaroundMs = 5;
+constexpr int kFrameBytes = 16;
+
+struct RunResult {
+  bool ok = false;
+  std::string error;
+  uint64_t exchanges = 0;
+  double seconds = 0;
+  double cpuSeconds = 0;
+  uint64_t polls = 0;
+  double pollMs = 0;
+};
+
+double CpuSeconds() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+double SecondsSince(SteadyClock::time_point start) {
+  return std::chrono::duration<double>(SteadyClock::now() - start).count();
+}
+
+// A line of two inverters (station 1 a G11S, station 2 a P11S) paced at the given baud rate.
+class SimulatedLine {
+ public:
+  explicit SimulatedLine(uint32_t baud)
+      : sim_(vdinv::invsim::SimulatorOptions{dir_.Path() + "ttyINV", {}, {baud, kTurnaroundMs}}) {
+    sim_.SetStation(1, vdinv::invsim::Model::kG11S);
+    sim_.SetStation(2, vdinv::invsim::Model::kP11S);
+    sim_.SetValue(1, {'F', 3}, 3000);
+    sim_.SetValue(1, {'M', 9}, -50);
+    sim_.SetValue(2, {'F', 3}, 500);
+    sim_.SetValue(2, {'M', 9}, 120);
+  }
+  ~SimulatedLine() { sim_.Stop(); }
+  bool Start(std::string* error) {
+    if (sim_.Start()) return true;
+    *error = "simulator: " + sim_.Error();
+    return false;
+  }
+  vdinv::invsim::Simulator& sim() { return sim_; }
+  const vdinv::test::TempDir& dir() const { return dir_; }
+
+ private:
+  vdinv::test::TempDir dir_;
+  vdinv::invsim::Simulator sim_;
+};
+
+TTagInfo Tag(uint32_t id, const char* address) {
+  TTagInfo info{};
+  info.TagID = id;
+  std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
+  std::strncpy(info.TagAddr, address, sizeof info.TagAddr - 1);
+  info.DataType = vdinv::kAnalog;
+  info.ScanPeriod = 0;
+  return info;
+}
+
+uint8_t BaudIndexOf(uint32_t baud) {
+  return baud == 19200 ? 8 : 6;
+}
+
+// The host thread's work: load, initialise, poll on a fixed schedule, free, unload.
+void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
+  vdinv::platform::DynamicLibrary module;
+  if (!module.Open(VDINV_MODULE_PATH, &result.error)) return;
+  const auto iniDriver = reinterpret_cast<IniDriverFn>(module.Symbol("IniDriver"));
+  const auto onDataRead = reinterpret_cast<OnDataReadFn>(module.Symbol("OnDataRead"));
+  const auto detectScanTime = reinterpret_cast<DetectScanTimeFn>(module.Symbol("DetectScanTime"));
+  const auto freeDriver = reinterpret_cast<FreeDriverFn>(module.Symbol("FreeDriver"));
+  if (!iniDriver || !onDataRead || !detectScanTime || !freeDriver) {
+    result.error = "an export is missing";
+    return;
+  }
+
+  std::vector<uint8_t> block(vdinv::kPdbLength, 0);
+  vdinv::TDevParmBlock pdb = vdinv::LoadPdb(block.data());
+  vdinv::FillDefaults(pdb, 1000, 2);
+  pdb.Devices[0].Model = vdinv::kModelNone;
+  pdb.Devices[1].Model = vdinv::kModelG11S;
+  pdb.Devices[1].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
+  pdb.Devices[2].Model = vdinv::kModelP11S;
+  pdb.Devices[2].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelP11S));
+  pdb.BaudIndex = BaudIndexOf(baud);
+  vdinv::StorePdb(block.data(), pdb);
+  TTagInfo tags[] = {Tag(1, "F1:3"), Tag(2, "F2:3"), Tag(3, "M1:9"), Tag(4, "M2:9")};
+  std::vector<TTagInfo*> list;
+  for (TTagInfo& t : tags) list.push_back(&t);
+  char* msg = nullptr;
+  const bool initialised =
+      iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
+  std::free(msg);
+  if (!initialised) {
+    result.error = "IniDriver failed";
+    module.Close();
+    return;
+  }
+
+  const auto period = std::chrono::milliseconds(detectScanTime());
+  result.pollMs = static_cast<double>(period.count());
+  std::vector<TTagValue> values(64);
+  vdinv::invsim::Simulator& sim = line.sim();
+  SteadyClock::time_point next = SteadyClock::now();
+  auto poll = [&] {
+    int32_t count = 0;
+    onDataRead(&count, values.data(), nullptr);
+    next += period;
+    std::this_thread::sleep_until(next);
+  };
+  // Warm up: until the first reply is in (the port is open), then a little longer.
+  const SteadyClock::time_point begin = SteadyClock::now();
+  while (sim.RepliesSent() == 0 && SecondsSince(begin) < 10) poll();
+  const SteadyClock::time_point warm = SteadyClock::now();
+  while (SecondsSince(warm) < kWarmUpSeconds) poll();
+
+  const uint64_t replies = sim.RepliesSent();
+  const double cpu = CpuSeconds();
+  const SteadyClock::time_point start = SteadyClock::now();
+  while (SecondsSince(start) < kRunSeconds) {
+    poll();
+    ++result.polls;
+  }
+  result.seconds = SecondsSince(start);
+  result.cpuSeconds = CpuSeconds() - cpu;
+  result.exchanges = sim.RepliesSent() - replies;
+  freeDriver();
+  module.Close();
+  result.ok = result.exchanges > 0;
+  if (!result.ok) result.error = "the driver exchanged nothing";
+}
+
+RunResult RunDriver(uint32_t baud) {
+  RunResult result;
+  SimulatedLine line(baud);
+  const std::string& dir = line.dir().Path();
+  if (!vdinv::platform::WriteWholeFile(line.dir().File("registry.ini"),
+                                       "[Software\\KORVI]\nPATH=" + dir + "\n") ||
+      !vdinv::platform::WriteWholeFile(line.dir().File("Ovatrex.ini"),
+                                       "[WORKING]\nDefaultPROJECT=" + dir + "p/x\n")) {
+    result.error = "cannot write the host's files";
+    return result;
+  }
+  if (!line.Start(&result.error)) return result;
+  setenv("VD_INV_REGISTRY", line.dir().File("registry.ini").c_str(), 1);
+  setenv("VD_INV_COM1", line.sim().LinkPath().c_str(), 1);
+  std::thread host([&] { DriveModule(line, baud, result); });
+  host.join();
+  unsetenv("VD_INV_COM1");
+  unsetenv("VD_INV_REGISTRY");
+  return result;
+}
+
+// SOH "01" ENQ "RF03 0000" ETX and the two check digits: the byte sum, modulo 256, of
+// everything after SOH, in upper-case hexadecimal.
+std::string ReadRequest() {
+  std::string body = "01\x05RF03 0000\x03";
+  unsigned sum = 0;
+  for (char c : body) sum += static_cast<unsigned char>(c);
+  char check[3];
+  std::snprintf(check, sizeof check, "%02X", sum & 0xFFu);
+  return std::string(1, '\x01') + body + check;
+}
+
+RunResult RunIdeal(uint32_t baud) {
+  RunResult result;
+  SimulatedLine line(baud);
+  if (!line.Start(&result.error)) return result;
+  vdinv::platform::PseudoTerminal port;
+  if (!port.OpenDevice(line.sim().LinkPath())) {
+    result.error = "ideal client: " + port.LastError();
+    return result;
+  }
+  const std::string request = ReadRequest();
+  std::string input;
+  // One exchange; false when the reply does not come whole within a second.
+  auto exchange = [&] {
+    input.clear();
+    if (!port.Write(request)) return false;
+    const SteadyClock::time_point sent = SteadyClock::now();
+    while (input.size() < kFrameBytes) {
+      if (SecondsSince(sent) > 1.0) return false;
+      if (port.Read(input, 100, kFrameBytes - input.size()) == vdinv::platform::LineRead::kClosed) {
+        return false;
+      }
+    }
+    return true;
+  };
+  const SteadyClock::time_point warm = SteadyClock::now();
+  while (SecondsSince(warm) < kWarmUpSeconds) {
+    if (!exchange()) {
+      result.error = "ideal client: no reply";
+      return result;
+    }
+  }
+  const uint64_t replies = line.sim().RepliesSent();
+  const double cpu = CpuSeconds();
+  const SteadyClock::time_point start = SteadyClock::now();
+  while (SecondsSince(start) < kRunSeconds) {
+    if (!exchange()) {
+      result.error = "ideal client: no reply";
+      return result;
+    }
+  }
+  result.seconds = SecondsSince(start);
+  result.cpuSeconds = CpuSeconds() - cpu;
+  result.exchanges = line.sim().RepliesSent() - replies;
+  result.ok = line.sim().FramesRejected() == 0 && result.exchanges > 0;
+  if (!result.ok) result.error = "ideal client: request rejected or nothing exchanged";
+  return result;
+}
+
+// Exchanges per second when one exchange of `bytes` characters plus the turnaround takes a whole
+// number of poll periods.
+double PollBound(uint32_t baud, int bytes, double pollMs) {
+  const double exchangeMs = bytes * 10.0 * 1000.0 / baud + kTurnaroundMs;
+  return 1000.0 / (std::ceil(exchangeMs / pollMs) * pollMs);
+}
+
+void Line(benchmark::State& state) {
+  const auto baud = static_cast<uint32_t>(state.range(0));
+  for (auto _ : state) {
+    const RunResult ideal = RunIdeal(baud);
+    if (!ideal.ok) {
+      state.SkipWithError(ideal.error.c_str());
+      return;
+    }
+    const RunResult driver = RunDriver(baud);
+    if (!driver.ok) {
+      state.SkipWithError(driver.error.c_str());
+      return;
+    }
+    state.SetIterationTime(driver.seconds);
+
+    const double pollMs = driver.pollMs;
+    const double driverRate = static_cast<double>(driver.exchanges) / driver.seconds;
+    const double idealRate = static_cast<double>(ideal.exchanges) / ideal.seconds;
+    const double pollLimit = PollBound(baud, 2 * kFrameBytes, pollMs);
+    const double lineLimit = PollBound(baud, kFrameBytes, pollMs);
+    state.counters["driver_per_s"] = driverRate;
+    state.counters["ideal_per_s"] = idealRate;
+    state.counters["poll_limit_per_s"] = pollLimit;
+    state.counters["line_limit_per_s"] = lineLimit;
+    state.counters["driver_vs_poll_limit"] = driverRate / pollLimit;
+    state.counters["driver_vs_line_limit"] = driverRate / lineLimit;
+    state.counters["driver_vs_ideal"] = driverRate / idealRate;
+    state.counters["driver_cpu_ms_per_x"] =
+        1000.0 * driver.cpuSeconds / static_cast<double>(driver.exchanges);
+    state.counters["ideal_cpu_ms_per_x"] =
+        1000.0 * ideal.cpuSeconds / static_cast<double>(ideal.exchanges);
+    state.counters["polls"] = static_cast<double>(driver.polls);
+  }
+}
+BENCHMARK(Line)->Arg(9600)->Arg(19200)->Iterations(1)->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,78 @@
+// One exchange through the protocol layer on a line in memory: the frame goes out, the reply
+// comes back and is taken only when it answers the request.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/process_values.h"
+#include "protocol/dll_object.h"
+#include "protocol/reply.h"
+#include "support/engine_fixture.h"
+
+namespace vdinv::protocol {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string Reply(const std::string& body) {
+  return "\x01" + body + CheckDigits(body);
+}
+
+class ExchangeTest : public test::EngineFixture {
+ protected:
+  void SetUp() override {
+    block = Block({{1, kModelG11S}});
+    block.EnTraceLog = 1;
+    info = Tag(1, "freq", "F1:3", kAnalog);
+    ASSERT_TRUE(object.IniDLLObj(&block, {&info}));
+    object.ReadExecute();  // init, then the read of F03 goes out
+    ASSERT_EQ(line->writes.size(), 1u);
+    ASSERT_EQ(line->writes[0],
+              "\x01"
+              "01\x05RF03 0000\x03"
+              "44");
+  }
+  const TTagItem& TagOf() const { return *object.Tags()[0]; }
+
+  TDevParmBlock block;
+  TTagInfo info;
+  TDLLObject object{Environment(), true};
+};
+
+TEST_F(ExchangeTest, TheReplyToTheRequestIsTakenAfterAnEchoAndNoise) {
+  // A two-wire adapter's echo of the request and some noise come first.
+  line->Arrive(line->writes[0] + "\x7f\x03");
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
+  line->Arrive(Reply("01\x06RF03 0BB8\x03"));
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Double(3000));
+  EXPECT_EQ(object.CommStatus(), 1);
+}
+
+TEST_F(ExchangeTest, RepliesOfAnotherStationOrCodeAndRefusalsAreNoValue) {
+  line->Arrive(Reply("02\x06RF03 0BB8\x03") + Reply("01\x06RF04 0BB8\x03"));
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
+  line->Arrive(Reply("01\x15RF03 004C\x03"));
+  object.ReadExecute();
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
+  EXPECT_EQ(object.RunStatus(), 10);  // still waiting: a refusal ends through the time-out
+  const std::string log = LogText();
+  const std::string refusal = "：设备拒绝执行命令，应答信息= ";
+  ASSERT_THAT(log, HasSubstr(refusal));
+  EXPECT_EQ(log.find(refusal), log.rfind(refusal));  // traced once
+  clock.Advance(ProcessOutTime() + 1);
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Quality, 0u);
+  EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
+}
+
+TEST_F(ExchangeTest, ANegativeMonitorValueKeepsItsSign) {
+  line->Arrive(Reply("01\x06RF03-0032\x03"));
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Double(-50));
+}
+
+}  // namespace
+}  // namespace vdinv::protocol
