@@ -37,3 +37,8 @@ echo "== a line initialised with it, polled for a while"
 echo
 echo "== the driver's log ($work/Debug/VD_Inv.Log)"
 iconv -f GBK -t UTF-8 Debug/VD_Inv.Log | tail -n 25
+kill $sim 2>/dev/null || true
+echo
+echo "== the main job in one command: a simulated line in-process, a write, a station falls silent"
+"$vdinv" demo --dir "$work/demo"
+iconv -f GBK -t UTF-8 "$work/demo/Debug/VD_Inv.Log" | tail -n 12

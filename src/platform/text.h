@@ -25,5 +25,7 @@ void FreeHostText(char* text);
 
 // Value of an environment variable, empty when unset.
 std::string GetEnvironment(const char* name);
+// Sets an environment variable of this process; true on success.
+bool SetEnvironment(const std::string& name, const std::string& value);
 
 }  // namespace vdinv::platform

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/parameter_block.h"
+#include "invsim/simulator.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
 #include "vdinv/block_format.h"
@@ -122,6 +124,79 @@ TEST(VdinvOptions, CommandLines) {
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval", "0"}), UsageError);
+}
+
+TEST(VdinvOptions, WriteValuesFollowTheTagType) {
+  WriteArgument w = ParseWriteArgument("F1:3=4000.5");
+  EXPECT_EQ(w.tag.address, "F1:3");
+  EXPECT_EQ(w.tag.dataType, kAnalog);
+  EXPECT_DOUBLE_EQ(w.analog, 4000.5);
+  EXPECT_DOUBLE_EQ(ParseWriteArgument("F1:3=-12").analog, -12);
+  EXPECT_TRUE(ParseWriteArgument("E1:1@switch=1").on);
+  EXPECT_TRUE(ParseWriteArgument("E1:1@switch=TRUE").on);
+  EXPECT_FALSE(ParseWriteArgument("E1:1@switch=false").on);
+  EXPECT_FALSE(ParseWriteArgument("E1:1@switch=0").on);
+  WriteArgument text = ParseWriteArgument("X@string=a=b 变频器");
+  EXPECT_EQ(text.tag.address, "X");
+  EXPECT_EQ(text.text, "a=b 变频器");  // only the first '=' separates
+  EXPECT_EQ(ParseWriteArgument("X@string=").text, "");
+
+  EXPECT_THROW(ParseWriteArgument("F1:3"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("=5"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3="), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3=12x"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3= 12"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3=nan"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3=inf"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("F1:3=1e999"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("E1:1@switch=2"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("E1:1@switch=yes"), UsageError);
+  EXPECT_THROW(ParseWriteArgument("E1:1@bool=1"), UsageError);
+  EXPECT_THROW(ParseWriteArgument(std::string("X@string=\xff")), UsageError);
+}
+
+TEST(VdinvOptions, WriteDemoAndPortCommandLines) {
+  Invocation inv = ParseCommandLine({"write", "l.pdb", "F1:3=4000", "DEVICELINK1@string",
+                                     "E1:1@switch=1", "--port", "/dev/ttyUSB0", "--timeout", "500",
+                                     "--interval=20", "--scan", "50"});
+  EXPECT_EQ(inv.command, Command::kWrite);
+  EXPECT_EQ(inv.write.file, "l.pdb");
+  ASSERT_EQ(inv.write.writes.size(), 2u);
+  EXPECT_EQ(inv.write.writes[0].tag.address, "F1:3");
+  EXPECT_DOUBLE_EQ(inv.write.writes[0].analog, 4000);
+  EXPECT_TRUE(inv.write.writes[1].on);
+  ASSERT_EQ(inv.write.watched.size(), 1u);
+  EXPECT_EQ(inv.write.watched[0].address, "DEVICELINK1");
+  EXPECT_EQ(inv.write.port, "/dev/ttyUSB0");
+  EXPECT_EQ(inv.write.timeoutMs, 500u);
+  EXPECT_EQ(inv.write.intervalMs, 20u);
+  EXPECT_EQ(inv.write.scanPeriod, 50u);
+  EXPECT_EQ(ParseCommandLine({"write", "l.pdb", "F1:3=1"}).write.timeoutMs, 10000u);
+  EXPECT_TRUE(ParseCommandLine({"write", "l.pdb", "F1:3=1"}).write.port.empty());
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3"}), UsageError);  // nothing to write
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3=x"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3=1", "--timeout", "0"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3=1", "--port"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3=1", "--port="}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"write", "l.pdb", "F1:3=1", "--count", "2"}), UsageError);
+
+  inv = ParseCommandLine({"run", "l.pdb", "F1:3", "--port=/dev/ttyS3"});
+  EXPECT_EQ(inv.run.port, "/dev/ttyS3");
+  EXPECT_TRUE(ParseCommandLine({"run", "l.pdb", "F1:3"}).run.port.empty());
+  EXPECT_THROW(ParseCommandLine({"run", "l.pdb", "F1:3", "--port="}), UsageError);
+
+  inv = ParseCommandLine({"demo"});
+  EXPECT_EQ(inv.command, Command::kDemo);
+  EXPECT_EQ(inv.demo.dir, "vdinv-demo");
+  inv = ParseCommandLine({"--module", "/m.so", "demo", "--dir", "/tmp/d", "--timeout", "3000"});
+  EXPECT_EQ(inv.module, "/m.so");
+  EXPECT_EQ(inv.demo.dir, "/tmp/d");
+  EXPECT_EQ(inv.demo.timeoutMs, 3000u);
+  EXPECT_TRUE(ParseCommandLine({"help", "demo"}).help);
+  EXPECT_THROW(ParseCommandLine({"demo", "extra"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"demo", "--port", "/dev/ttyS0"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"demo", "--dir="}), UsageError);
 }
 
 TEST(VdinvOptions, AddrCommandLines) {
@@ -578,6 +653,73 @@ TEST(VdinvProgram, RunExitsOneWhenTheDriverRefuses) {
   EXPECT_EQ(r.exitCode, 1) << r.output;
   EXPECT_THAT(r.output, HasSubstr("IniDriver: false"));
   EXPECT_THAT(r.output, HasSubstr("message: 驱动程序加载失败：无合法标签！"));
+}
+
+TEST(VdinvProgram, DemoWritesAndSeesTheBrokenLine) {
+  test::TempDir dir;
+  ToolResult r = RunTool("demo --dir " + Quote(dir.File("demo")) + " --timeout 5000 --module " +
+                             Quote(VDINV_MODULE_PATH),
+                         "cd " + Quote(dir.Path()) + " &&");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("IniDriver: true"));
+  EXPECT_THAT(r.output, HasSubstr("DEVICELINK1  q=0x00000000  string  \"1号变频器G11S通讯正常!\""));
+  EXPECT_THAT(r.output, HasSubstr("F1:3  q=0x00000000  analog  5000"));
+  EXPECT_THAT(r.output, HasSubstr("write F1:3 = 4000: confirmed"));
+  EXPECT_THAT(r.output, HasSubstr("F1:3  q=0x00000000  analog  4000"));
+  EXPECT_THAT(r.output,
+              HasSubstr("DEVICELINK2  q=0x00000000  string  \"2号变频器P11S通讯线路断路!\""));
+  EXPECT_THAT(r.output, HasSubstr("The driver's log"));
+  // The run report went to the log the demo names.
+  auto log = platform::ReadWholeFile(dir.File("demo") + "/Debug/VD_Inv.Log");
+  ASSERT_TRUE(log.has_value()) << r.output;
+  EXPECT_THAT(platform::GbkToUtf8(*log), HasSubstr("退出运行"));
+}
+
+TEST(VdinvProgram, WriteConfirmsOnASimulatedLineAndPortSetsTheBlocksPort) {
+  test::TempDir dir;
+  invsim::Simulator sim{invsim::SimulatorOptions{dir.File("ttyINV"), {}, {}}};
+  sim.SetStation(1, invsim::Model::kG11S);
+  sim.SetValue(1, {'F', 3}, 3000);
+  ASSERT_TRUE(sim.Start()) << sim.Error();
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  std::string file = dir.File("line.pdb");
+  ASSERT_EQ(RunTool("pdb new " + Quote(file) +
+                    " --port 3 --timeout 100 --device 0:none --device 1:G11S" + module)
+                .exitCode,
+            0);
+  std::string env = "cd " + Quote(dir.Path()) +
+                    " && VD_INV_REGISTRY=" + Quote(dir.File("registry.ini")) +
+                    " VD_INV_COM3=/nonexistent/tty";
+  ToolResult r =
+      RunTool("write " + Quote(file) + " F1:3=1500 DEVICELINK1@string --scan 50" +
+                  " --interval 10 --timeout 5000 --port " + Quote(sim.LinkPath()) + module,
+              env);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("COM3 is " + sim.LinkPath()));
+  EXPECT_THAT(r.output, HasSubstr("F1:3  q=0x00000000  analog  3000"));
+  EXPECT_THAT(r.output, HasSubstr("OnDataWrite: true"));
+  EXPECT_THAT(r.output, HasSubstr("write F1:3 = 1500: confirmed"));
+  EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
+
+  // A monitor code is read-only: the driver refuses the write and the tool exits 1.
+  r = RunTool("write " + Quote(file) + " M1:9=20 --scan 50 --interval 10 --timeout 600 --port " +
+                  Quote(sim.LinkPath()) + module,
+              env);
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("OnDataWrite: false"));
+  EXPECT_THAT(r.output, Not(HasSubstr("confirmed")));
+
+  // A station that never answers: the write is refused or not confirmed in time, exit 1.
+  invsim::StationFaults silent;
+  silent.silent = true;
+  sim.SetFaults(1, silent);
+  // Writing 0: the failed line's value 0 (bad quality) does not count as the confirmation.
+  r = RunTool("write " + Quote(file) + " F1:3=0 --scan 50 --interval 10 --timeout 300 --port " +
+                  Quote(sim.LinkPath()) + module,
+              env);
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_THAT(r.output, Not(HasSubstr(": confirmed")));
+  sim.Stop();
 }
 
 }  // namespace

@@ -1,20 +1,25 @@
 #include "vdinv/commands.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <vector>
 
 #include "common/parameter_block.h"
 #include "common/records.h"
+#include "invsim/simulator.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
 #include "platform/text.h"
 #include "vdinv/block_format.h"
 #include "vdinv/driver_module.h"
+#include "vdinv/environment.h"
 #include "vdinv/run_format.h"
 
 #ifndef VDINV_DEFAULT_MODULE
@@ -191,25 +196,24 @@ int RunPdbShow(const Invocation& inv) {
   return kExitOk;
 }
 
-int RunRun(const Invocation& inv) {
-  const RunOptions& o = inv.run;
-  DriverModule module;
-  if (int rc = LoadModule(inv, module,
-                          {"IniDriver", "OnDataRead", "DetectScanTime", "FreeDriver", "GetPDBLen"});
-      rc != kExitOk) {
-    return rc;
-  }
-  int32_t length = 0;
-  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
-  std::string block;
-  if (int rc = ReadBlockFile(o.file, length, block); rc != kExitOk) return rc;
+namespace {
 
+using SteadyClock = std::chrono::steady_clock;
+
+// The latest value the driver reported for a tag.
+struct Reported {
+  uint8_t type = 0;
+  double number = 0;  // analog and switch values
+  std::string text;   // string values (UTF-8)
+  uint32_t quality = 0;
+};
+
+// Builds the host's records of the tags, TagID N for the N-th, warning about changed addresses.
+std::vector<BuiltTag> BuildTags(const std::vector<TagArgument>& arguments, uint32_t scanPeriod) {
   std::vector<BuiltTag> tags;
-  std::map<uint32_t, size_t> byId;
-  for (size_t i = 0; i < o.tags.size(); ++i) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
     uint32_t id = static_cast<uint32_t>(i + 1);
-    tags.push_back(BuildTag(id, o.tags[i], o.scanPeriod));
-    byId[id] = i;
+    tags.push_back(BuildTag(id, arguments[i], scanPeriod));
     const BuiltTag& t = tags.back();
     if (t.replaced) {
       std::cerr << "vdinv: warning: tag " << id << ": characters without a GBK form became '?'\n";
@@ -219,13 +223,248 @@ int RunRun(const Invocation& inv) {
                 << platform::GbkToUtf8(t.addressGbk) << "\"\n";
     }
   }
-  std::vector<TTagInfo*> pointers;
-  for (BuiltTag& t : tags) pointers.push_back(&t.info);
-  auto shownAddress = [&](uint32_t id) -> std::string {
-    auto found = byId.find(id);
-    if (found == byId.end()) return "(unknown tag)";
-    return platform::GbkToUtf8(tags[found->second].addressGbk);
-  };
+  return tags;
+}
+
+// A driver line as the tool hosts it: started with IniDriver, polled with OnDataRead (every
+// reported value printed and kept), stopped with FreeDriver.
+class HostedLine {
+ public:
+  HostedLine(DriverModule& module, std::vector<BuiltTag>& tags, bool names)
+      : module_(module), tags_(tags), names_(names), values_(tags.size()) {}
+  HostedLine(const HostedLine&) = delete;
+  HostedLine& operator=(const HostedLine&) = delete;
+  ~HostedLine() { Free(); }
+
+  bool Start(std::string& block) {
+    std::vector<TTagInfo*> pointers;
+    for (BuiltTag& t : tags_) pointers.push_back(&t.info);
+    char* message = nullptr;
+    started_ = true;
+    bool ok = module_.iniDriver(static_cast<int32_t>(pointers.size()), pointers.data(),
+                                block.data(), &message) != 0;
+    std::cout << "IniDriver: " << (ok ? "true" : "false") << std::endl;
+    PrintMessage(TakeDriverText(message));
+    return ok;
+  }
+
+  // One OnDataRead. False when the driver reported more values than the array holds.
+  bool Poll() {
+    std::memset(values_.data(), 0, values_.size() * sizeof(TTagValue));
+    int32_t count = 0;
+    char* pollMessage = nullptr;
+    module_.onDataRead(&count, values_.data(), &pollMessage);
+    ++polls_;
+    PrintMessage(TakeDriverText(pollMessage));
+    bool ok = true;
+    size_t reported = count > 0 ? static_cast<size_t>(count) : 0;
+    if (reported > values_.size()) {
+      Error("OnDataRead reported " + std::to_string(count) + " values for an array of " +
+            std::to_string(values_.size()) + " records; stopping");
+      reported = values_.size();
+      ok = false;
+    }
+    for (size_t i = 0; i < reported; ++i) {
+      TTagValue& v = values_[i];
+      std::string line =
+          FormatTimestamp(OleDateToLocal(v.TimeStamp)) + "  #" + std::to_string(v.TagID) + "  ";
+      if (names_) line += "Tag" + std::to_string(v.TagID) + "  ";
+      char quality[16];
+      std::snprintf(quality, sizeof quality, "0x%08X", v.Quality);
+      line += ShownAddress(v.TagID) + "  q=" + quality + "  " + TypeName(v.DataType) + "  " +
+              FormatValue(v);
+      std::cout << line << std::endl;
+      Reported r;
+      r.type = v.DataType;
+      r.quality = v.Quality;
+      if (v.DataType == kAnalog) r.number = v.Value.analog;
+      if (v.DataType == kSwitch) r.number = v.Value.switchValue;
+      if (v.DataType == kString) {
+        if (v.Value.text != nullptr) r.text = platform::GbkToUtf8(v.Value.text);
+        std::free(v.Value.text);
+        v.Value.text = nullptr;
+      }
+      latest_[v.TagID] = r;
+    }
+    return ok;
+  }
+
+  // Polls until done() holds (checked after each poll), the time limit passes, the user
+  // interrupts or a poll fails. True when done() held.
+  bool PollUntil(const std::function<bool()>& done, uint32_t limitMs,
+                 std::optional<uint32_t> intervalMs) {
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(limitMs);
+    while (!platform::Interrupted()) {
+      if (!Poll()) {
+        failed_ = true;
+        return false;
+      }
+      if (done()) return true;
+      if (SteadyClock::now() >= deadline) return false;
+      uint32_t interval = intervalMs ? *intervalMs : module_.detectScanTime();
+      platform::SleepMilliseconds(std::max<uint32_t>(interval, 1));
+    }
+    return false;
+  }
+
+  const Reported* Latest(uint32_t id) const {
+    auto found = latest_.find(id);
+    return found == latest_.end() ? nullptr : &found->second;
+  }
+  std::string ShownAddress(uint32_t id) const {
+    if (id == 0 || id > tags_.size()) return "(unknown tag)";
+    return platform::GbkToUtf8(tags_[id - 1].addressGbk);
+  }
+  uint64_t Polls() const { return polls_; }
+  bool Failed() const { return failed_; }
+
+  void Free() {
+    if (!started_) return;
+    started_ = false;
+    module_.freeDriver();
+  }
+
+ private:
+  DriverModule& module_;
+  std::vector<BuiltTag>& tags_;
+  bool names_;
+  std::vector<TTagValue> values_;
+  std::map<uint32_t, Reported> latest_;
+  uint64_t polls_ = 0;
+  bool started_ = false;
+  bool failed_ = false;
+};
+
+// --port: the device path becomes VD_INV_COMn for the block's port n, in this process.
+int UsePortPath(const std::string& path, const std::string& block) {
+  if (path.empty()) return kExitOk;
+  uint8_t code = BlockFromBytes(block).ComPort;
+  if (code > 15) {
+    Error("the block's port code " + std::to_string(code) +
+          " is not one of COM1..COM16; --port cannot be used with it");
+    return kExitFailed;
+  }
+  std::string name = "VD_INV_COM" + std::to_string(code + 1);
+  if (!SetProcessEnvironment(name, path)) {
+    Error("cannot set " + name);
+    return kExitFailed;
+  }
+  std::cout << "Port: COM" << (code + 1) << " is " << path << " (" << name << ")" << std::endl;
+  return kExitOk;
+}
+
+// Loads the module and the block file of `run` and `write`.
+int PrepareLine(const Invocation& inv, const std::string& file, const std::string& port,
+                DriverModule& module, std::string& block, bool writes) {
+  std::vector<const char*> needed = {"IniDriver", "OnDataRead", "DetectScanTime", "FreeDriver",
+                                     "GetPDBLen"};
+  if (writes) needed.push_back("OnDataWrite");
+  if (int rc = LoadModule(inv, module, needed); rc != kExitOk) {
+    return rc;
+  }
+  int32_t length = 0;
+  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
+  if (int rc = ReadBlockFile(file, length, block); rc != kExitOk) return rc;
+  return UsePortPath(port, block);
+}
+
+// A value to write, as the driver's record and as text for the output.
+struct PendingWrite {
+  uint32_t id = 0;
+  WriteArgument argument;
+  std::string gbk;  // the text of a string value; the record points into it
+  TTagValue record{};
+};
+
+std::string ShownWriteValue(const WriteArgument& w) {
+  switch (w.tag.dataType) {
+    case kAnalog: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15g", w.analog);
+      return buf;
+    }
+    case kSwitch:
+      return w.on ? "1" : "0";
+  }
+  return "\"" + w.text + "\"";
+}
+
+std::string ShownReported(const Reported& r) {
+  char quality[32];
+  std::snprintf(quality, sizeof quality, ", q=0x%08X", r.quality);
+  if (r.type == kString) return "\"" + r.text + "\"" + quality;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", r.number);
+  return buf + std::string(quality);
+}
+
+bool Matches(const Reported* r, const WriteArgument& w) {
+  // A value of bad quality (the line failed) confirms nothing, even when it happens to match.
+  if (r == nullptr || r->type != w.tag.dataType || r->quality != 0) return false;
+  switch (w.tag.dataType) {
+    case kAnalog:
+      return std::fabs(r->number - w.analog) <= 1e-9 * std::max(1.0, std::fabs(w.analog));
+    case kSwitch:
+      return (r->number != 0) == w.on;
+  }
+  return r->text == w.text;
+}
+
+// Sends the writes through OnDataWrite and polls until each is reported with its new value or
+// the time limit passes. Prints the outcome of each; kExitOk when all were confirmed.
+int WriteAndConfirm(DriverModule& module, HostedLine& line, std::vector<PendingWrite>& writes,
+                    uint32_t timeoutMs, std::optional<uint32_t> intervalMs) {
+  std::vector<TTagValue> records;
+  for (PendingWrite& w : writes) {
+    TTagValue& v = w.record;
+    std::memset(&v, 0, sizeof v);
+    v.TagID = w.id;
+    v.DataType = w.argument.tag.dataType;
+    if (v.DataType == kAnalog) v.Value.analog = w.argument.analog;
+    if (v.DataType == kSwitch) v.Value.switchValue = w.argument.on ? 1 : 0;
+    if (v.DataType == kString) {
+      w.gbk = platform::Utf8ToGbk(w.argument.text);
+      v.Value.text = w.gbk.data();  // the driver never frees what the host passes in
+    }
+    records.push_back(v);
+    std::cout << "write " << line.ShownAddress(w.id) << " = " << ShownWriteValue(w.argument)
+              << std::endl;
+  }
+  char* message = nullptr;
+  bool accepted =
+      module.onDataWrite(static_cast<int32_t>(records.size()), records.data(), &message) != 0;
+  std::cout << "OnDataWrite: " << (accepted ? "true" : "false") << std::endl;
+  PrintMessage(TakeDriverText(message));
+  if (!accepted) return kExitFailed;
+
+  auto confirmed = [&](const PendingWrite& w) { return Matches(line.Latest(w.id), w.argument); };
+  line.PollUntil([&] { return std::all_of(writes.begin(), writes.end(), confirmed); }, timeoutMs,
+                 intervalMs);
+  int rc = line.Failed() ? kExitFailed : kExitOk;
+  for (const PendingWrite& w : writes) {
+    std::string head = "write " + line.ShownAddress(w.id) + " = " + ShownWriteValue(w.argument);
+    if (confirmed(w)) {
+      std::cout << head << ": confirmed" << std::endl;
+    } else {
+      const Reported* last = line.Latest(w.id);
+      std::cout << head << ": NOT confirmed within " << timeoutMs
+                << " ms (last reported: " << (last ? ShownReported(*last) : std::string("nothing"))
+                << ")" << std::endl;
+      rc = kExitFailed;
+    }
+  }
+  return rc;
+}
+
+}  // namespace
+
+int RunRun(const Invocation& inv) {
+  const RunOptions& o = inv.run;
+  DriverModule module;
+  std::string block;
+  if (int rc = PrepareLine(inv, o.file, o.port, module, block, false); rc != kExitOk) return rc;
+
+  std::vector<BuiltTag> tags = BuildTags(o.tags, o.scanPeriod);
   if (o.names) {
     std::cout << "Tags:\n";
     for (const BuiltTag& t : tags) {
@@ -235,57 +474,194 @@ int RunRun(const Invocation& inv) {
   }
 
   platform::InstallInterruptFlag();
-  char* message = nullptr;
-  bool started = module.iniDriver(static_cast<int32_t>(pointers.size()), pointers.data(),
-                                  block.data(), &message) != 0;
-  std::cout << "IniDriver: " << (started ? "true" : "false") << std::endl;
-  PrintMessage(TakeDriverText(message));
-  if (!started) {
-    module.freeDriver();
-    return kExitFailed;
-  }
+  HostedLine line(module, tags, o.names);
+  if (!line.Start(block)) return kExitFailed;
 
-  const size_t capacity = tags.size();
-  std::vector<TTagValue> values(capacity);
-  uint64_t polls = 0;
   int rc = kExitOk;
-  while (!platform::Interrupted() && (!o.count || polls < *o.count)) {
-    std::memset(values.data(), 0, values.size() * sizeof(TTagValue));
-    int32_t count = 0;
-    char* pollMessage = nullptr;
-    module.onDataRead(&count, values.data(), &pollMessage);
-    ++polls;
-    PrintMessage(TakeDriverText(pollMessage));
-    size_t reported = count > 0 ? static_cast<size_t>(count) : 0;
-    if (reported > capacity) {
-      Error("OnDataRead reported " + std::to_string(count) + " values for an array of " +
-            std::to_string(capacity) + " records; stopping");
-      reported = capacity;
+  while (!platform::Interrupted() && (!o.count || line.Polls() < *o.count)) {
+    if (!line.Poll()) {
       rc = kExitFailed;
+      break;
     }
-    for (size_t i = 0; i < reported; ++i) {
-      TTagValue& v = values[i];
-      std::string line =
-          FormatTimestamp(OleDateToLocal(v.TimeStamp)) + "  #" + std::to_string(v.TagID) + "  ";
-      if (o.names) line += "Tag" + std::to_string(v.TagID) + "  ";
-      char quality[16];
-      std::snprintf(quality, sizeof quality, "0x%08X", v.Quality);
-      line += shownAddress(v.TagID) + "  q=" + quality + "  " + TypeName(v.DataType) + "  " +
-              FormatValue(v);
-      std::cout << line << std::endl;
-      if (v.DataType == kString && v.Value.text != nullptr) {
-        std::free(v.Value.text);
-        v.Value.text = nullptr;
-      }
-    }
-    if (rc != kExitOk) break;
-    if (o.count && polls >= *o.count) break;
+    if (o.count && line.Polls() >= *o.count) break;
     uint32_t interval = o.intervalMs ? *o.intervalMs : module.detectScanTime();
     platform::SleepMilliseconds(std::max<uint32_t>(interval, 1));
   }
-  module.freeDriver();
-  std::cout << "FreeDriver: stopped after " << polls << " poll(s)"
+  line.Free();
+  std::cout << "FreeDriver: stopped after " << line.Polls() << " poll(s)"
             << (platform::Interrupted() ? " (interrupted)" : "") << std::endl;
+  return rc;
+}
+
+int RunWrite(const Invocation& inv) {
+  const WriteOptions& o = inv.write;
+  DriverModule module;
+  std::string block;
+  if (int rc = PrepareLine(inv, o.file, o.port, module, block, true); rc != kExitOk) return rc;
+
+  std::vector<TagArgument> arguments;
+  for (const WriteArgument& w : o.writes) arguments.push_back(w.tag);
+  arguments.insert(arguments.end(), o.watched.begin(), o.watched.end());
+  std::vector<BuiltTag> tags = BuildTags(arguments, o.scanPeriod);
+  std::vector<PendingWrite> writes;
+  for (size_t i = 0; i < o.writes.size(); ++i) {
+    PendingWrite w;
+    w.id = static_cast<uint32_t>(i + 1);
+    w.argument = o.writes[i];
+    writes.push_back(std::move(w));
+  }
+
+  platform::InstallInterruptFlag();
+  HostedLine line(module, tags, false);
+  if (!line.Start(block)) return kExitFailed;
+  // The current values first, so that the output shows what the writes change.
+  line.PollUntil(
+      [&] {
+        return std::all_of(writes.begin(), writes.end(),
+                           [&](const PendingWrite& w) { return line.Latest(w.id) != nullptr; });
+      },
+      o.timeoutMs, o.intervalMs);
+  int rc = kExitFailed;
+  if (!line.Failed() && !platform::Interrupted()) {
+    rc = WriteAndConfirm(module, line, writes, o.timeoutMs, o.intervalMs);
+  }
+  line.Free();
+  std::cout << "FreeDriver: stopped after " << line.Polls() << " poll(s)"
+            << (platform::Interrupted() ? " (interrupted)" : "") << std::endl;
+  return rc;
+}
+
+int RunDemo(const Invocation& inv) {
+  const DemoOptions& o = inv.demo;
+  std::string dir = o.dir;
+  if (dir.back() != '/') dir += '/';
+  if (!platform::CreateDirectories(dir)) {
+    Error("cannot create the demo directory '" + dir + "'");
+    return kExitFailed;
+  }
+  // The demo's own host installation: the log lands in DIR/Debug/.
+  const std::string registry = dir + "registry.ini";
+  if (!platform::WriteWholeFile(registry, "[Software\\KORVI]\nPATH=" + dir + "\n") ||
+      !platform::WriteWholeFile(dir + "Ovatrex.ini",
+                                "[WORKING]\nDefaultPROJECT=" + dir + "demo\n") ||
+      !SetProcessEnvironment("VD_INV_REGISTRY", registry)) {
+    Error("cannot write the demo's host files in '" + dir + "'");
+    return kExitFailed;
+  }
+
+  DriverModule module;
+  if (int rc = LoadModule(inv, module,
+                          {"IniDriver", "OnDataRead", "OnDataWrite", "DetectScanTime", "FreeDriver",
+                           "GetPDBLen", "FullPDB"});
+      rc != kExitOk) {
+    return rc;
+  }
+  int32_t length = 0;
+  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
+
+  // The simulated line.
+  invsim::SimulatorOptions simOptions;
+  simOptions.linkPath = dir + "ttyINV";
+  invsim::Simulator sim(simOptions);
+  sim.SetStation(1, invsim::Model::kG11S);
+  sim.SetStation(2, invsim::Model::kP11S);
+  const std::pair<int, std::pair<invsim::FunctionCode, int32_t>> values[] = {
+      {1, {{'F', 3}, 5000}}, {1, {{'M', 9}, 4990}}, {1, {{'M', 5}, 1230}}, {1, {{'E', 1}, 1}},
+      {2, {{'F', 3}, 2500}}, {2, {{'M', 9}, 2480}}, {2, {{'M', 5}, 870}},  {2, {{'E', 1}, 0}}};
+  for (const auto& [station, value] : values) sim.SetValue(station, value.first, value.second);
+  if (!sim.Start()) {
+    Error("cannot start the simulated line: " + sim.Error());
+    return kExitFailed;
+  }
+  if (!SetProcessEnvironment("VD_INV_COM1", sim.LinkPath())) {
+    Error("cannot set VD_INV_COM1");
+    return kExitFailed;
+  }
+  std::cout << "== a simulated line: station 1 G11S, station 2 P11S on " << sim.Path()
+            << "\n   behind " << sim.LinkPath() << ", used as COM1 (VD_INV_COM1)" << std::endl;
+
+  // The block: COM1, devices 1 and 2, a short reply time-out.
+  std::string block(static_cast<size_t>(length), '\0');
+  if (module.fullPdb(block.data()) != block.data()) {
+    Error("FullPDB did not fill the block");
+    return kExitFailed;
+  }
+  PdbNewOptions pdbOptions;
+  pdbOptions.comPort = 0;
+  pdbOptions.outTime = 100;
+  pdbOptions.devices = {{0, kModelNone}, {1, kModelG11S}, {2, kModelP11S}};
+  TDevParmBlock pdb = BlockFromBytes(block);
+  ApplyNewOptions(pdbOptions, pdb);
+  block = BlockToBytes(pdb);
+
+  const char* const addresses[] = {"COMMLINK@string",
+                                   "DEVICELINK1@string",
+                                   "DEVICELINK2@string",
+                                   "F1:3",
+                                   "M1:9",
+                                   "M1:5",
+                                   "E1:1@switch",
+                                   "F2:3",
+                                   "M2:9",
+                                   "M2:5",
+                                   "E2:1@switch"};
+  std::vector<TagArgument> arguments;
+  for (const char* a : addresses) arguments.push_back(ParseTagArgument(a));
+  constexpr uint32_t kDeviceLink1 = 2, kDeviceLink2 = 3, kFrequency1 = 4;
+  constexpr uint32_t kScanMs = 50, kPollMs = 20;
+  std::vector<BuiltTag> tags = BuildTags(arguments, kScanMs);
+  std::cout << "== the block: COM1, device 1 G11S, device 2 P11S, time-out 100 ms; tags:\n";
+  for (const BuiltTag& t : tags) {
+    std::cout << "  #" << t.info.TagID << "  " << platform::GbkToUtf8(t.addressGbk) << "  "
+              << TypeName(t.info.DataType) << "\n";
+  }
+
+  platform::InstallInterruptFlag();
+  HostedLine line(module, tags, false);
+  std::cout << "== the driver started through its exports" << std::endl;
+  if (!line.Start(block)) return kExitFailed;
+
+  auto textIs = [&](uint32_t id, const std::string& text) {
+    const Reported* r = line.Latest(id);
+    return r != nullptr && r->text == text;
+  };
+  const std::string normal1 = "1号变频器G11S通讯正常!";
+  const std::string normal2 = "2号变频器P11S通讯正常!";
+  const std::string broken2 = "2号变频器P11S通讯线路断路!";
+  std::cout << "== polling until both inverters answer" << std::endl;
+  bool answered = line.PollUntil(
+      [&] {
+        return textIs(kDeviceLink1, normal1) && textIs(kDeviceLink2, normal2) &&
+               line.Latest(kFrequency1) != nullptr;
+      },
+      o.timeoutMs, kPollMs);
+  if (!answered) std::cout << "the inverters did not both answer in time" << std::endl;
+
+  int rc = kExitFailed;
+  if (answered) {
+    std::cout << "== a new frequency setting for station 1" << std::endl;
+    std::vector<PendingWrite> writes(1);
+    writes[0].id = kFrequency1;
+    writes[0].argument.tag = arguments[kFrequency1 - 1];
+    writes[0].argument.analog = 4000;
+    rc = WriteAndConfirm(module, line, writes, o.timeoutMs, kPollMs);
+  }
+  if (rc == kExitOk) {
+    std::cout << "== station 2 falls silent (simulated fault)" << std::endl;
+    invsim::StationFaults silent;
+    silent.silent = true;
+    sim.SetFaults(2, silent);
+    bool broken =
+        line.PollUntil([&] { return textIs(kDeviceLink2, broken2); }, o.timeoutMs, kPollMs);
+    std::cout << "DEVICELINK2: " << (broken ? broken2 : "the broken line was NOT reported in time")
+              << std::endl;
+    if (!broken) rc = kExitFailed;
+  }
+  line.Free();
+  sim.Stop();
+  std::cout << "== FreeDriver: stopped after " << line.Polls() << " poll(s)" << std::endl;
+  std::cout << "The driver's log (GBK, with its run report): " << dir << "Debug/VD_Inv.Log"
+            << std::endl;
   return rc;
 }
 

@@ -14,6 +14,8 @@ int RunInfo(const Invocation& inv);
 int RunPdbNew(const Invocation& inv);
 int RunPdbShow(const Invocation& inv);
 int RunRun(const Invocation& inv);
+int RunWrite(const Invocation& inv);
+int RunDemo(const Invocation& inv);
 int RunAddrList(const Invocation& inv);
 int RunAddrCheck(const Invocation& inv);
 

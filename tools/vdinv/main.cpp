@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
         return RunPdbShow(inv);
       case Command::kRun:
         return RunRun(inv);
+      case Command::kWrite:
+        return RunWrite(inv);
+      case Command::kDemo:
+        return RunDemo(inv);
       case Command::kAddrList:
         return RunAddrList(inv);
       case Command::kAddrCheck:

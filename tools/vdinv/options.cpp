@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <map>
 
 #include "common/parameter_block.h"
@@ -96,8 +97,16 @@ const OptionSet kNewOptions = {{"module", true},   {"port", true},      {"baud",
                                {"device", true},   {"timeout", true},   {"wcount", true},
                                {"debug", false},   {"errorlog", false}, {"tracelog", false},
                                {"force", false}};
-const OptionSet kRunOptions = {
-    {"module", true}, {"interval", true}, {"count", true}, {"scan", true}, {"names", false}};
+const OptionSet kRunOptions = {{"module", true}, {"interval", true}, {"count", true},
+                               {"scan", true},   {"names", false},   {"port", true}};
+const OptionSet kWriteOptions = {
+    {"module", true}, {"interval", true}, {"timeout", true}, {"scan", true}, {"port", true}};
+const OptionSet kDemoOptions = {{"module", true}, {"dir", true}, {"timeout", true}};
+
+std::string ParsePortPath(const std::string& value) {
+  if (value.empty()) throw UsageError("--port: empty device path");
+  return value;
+}
 const OptionSet kAddrListOptions = {{"module", true}};
 const OptionSet kAddrCheckOptions = {{"module", true}, {"skip", false}};
 
@@ -153,11 +162,54 @@ void ParseRun(const Scanned& s, Invocation& inv) {
       o.scanPeriod = static_cast<uint32_t>(ParseNumber(value, 0, UINT32_MAX, "--scan"));
     } else if (name == "names") {
       o.names = true;
+    } else if (name == "port") {
+      o.port = ParsePortPath(value);
     }
   }
   o.file = s.positionals[0];
   for (size_t i = 1; i < s.positionals.size(); ++i)
     o.tags.push_back(ParseTagArgument(s.positionals[i]));
+}
+
+void ParseWrite(const Scanned& s, Invocation& inv) {
+  WriteOptions& o = inv.write;
+  for (const auto& [name, value] : s.options) {
+    if (name == "module") {
+      inv.module = value;
+    } else if (name == "interval") {
+      o.intervalMs = static_cast<uint32_t>(ParseNumber(value, 1, 3600000, "--interval"));
+    } else if (name == "timeout") {
+      o.timeoutMs = static_cast<uint32_t>(ParseNumber(value, 1, 3600000, "--timeout"));
+    } else if (name == "scan") {
+      o.scanPeriod = static_cast<uint32_t>(ParseNumber(value, 0, UINT32_MAX, "--scan"));
+    } else if (name == "port") {
+      o.port = ParsePortPath(value);
+    }
+  }
+  o.file = s.positionals[0];
+  for (size_t i = 1; i < s.positionals.size(); ++i) {
+    const std::string& arg = s.positionals[i];
+    if (arg.find('=') != std::string::npos) {
+      o.writes.push_back(ParseWriteArgument(arg));
+    } else {
+      o.watched.push_back(ParseTagArgument(arg));
+    }
+  }
+  if (o.writes.empty()) throw UsageError("write: at least one TAG=VALUE is needed");
+}
+
+void ParseDemo(const Scanned& s, Invocation& inv) {
+  DemoOptions& o = inv.demo;
+  for (const auto& [name, value] : s.options) {
+    if (name == "module") {
+      inv.module = value;
+    } else if (name == "dir") {
+      if (value.empty()) throw UsageError("--dir: empty directory");
+      o.dir = value;
+    } else if (name == "timeout") {
+      o.timeoutMs = static_cast<uint32_t>(ParseNumber(value, 1, 3600000, "--timeout"));
+    }
+  }
 }
 
 void ParseAddrCheck(const Scanned& s, Invocation& inv) {
@@ -261,6 +313,46 @@ TagArgument ParseTagArgument(std::string_view text) {
   return argument;
 }
 
+WriteArgument ParseWriteArgument(std::string_view text) {
+  size_t eq = text.find('=');
+  if (eq == std::string_view::npos) {
+    throw UsageError("'" + std::string(text) + "' is not TAG=VALUE");
+  }
+  WriteArgument w;
+  w.tag = ParseTagArgument(text.substr(0, eq));
+  std::string_view value = text.substr(eq + 1);
+  const std::string shown = "'" + std::string(text) + "'";
+  switch (w.tag.dataType) {
+    case 0: {
+      // A plain decimal number: no leading '+', no blanks, nothing after it.
+      auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), w.analog);
+      if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
+          !std::isfinite(w.analog)) {
+        throw UsageError(shown + ": the value of an analog tag must be a number");
+      }
+      break;
+    }
+    case 1: {
+      std::string v = Lower(value);
+      if (v == "1" || v == "true") {
+        w.on = true;
+      } else if (v == "0" || v == "false") {
+        w.on = false;
+      } else {
+        throw UsageError(shown + ": the value of a switch tag is 0, 1, true or false");
+      }
+      break;
+    }
+    default:
+      if (!platform::IsValidUtf8(value)) {
+        throw UsageError("text value is not valid UTF-8 (set a UTF-8 locale in the terminal)");
+      }
+      w.text = std::string(value);
+      break;
+  }
+  return w;
+}
+
 std::string ParseAddress(std::string_view text) {
   // An empty address is passed on as it is: the driver's answer to it is worth seeing.
   if (!platform::IsValidUtf8(text)) {
@@ -354,6 +446,24 @@ Invocation ParseCommandLine(const std::vector<std::string>& args) {
     ParseRun(s, inv);
     return inv;
   }
+  if (command == "write") {
+    inv.command = Command::kWrite;
+    Scanned s = Scan(args, i, kWriteOptions, "write");
+    inv.help = inv.help || s.help;
+    if (inv.help) return inv;
+    ExpectPositionals(s, 1, SIZE_MAX, "write", "block FILE");
+    ParseWrite(s, inv);
+    return inv;
+  }
+  if (command == "demo") {
+    inv.command = Command::kDemo;
+    Scanned s = Scan(args, i, kDemoOptions, "demo");
+    inv.help = inv.help || s.help;
+    if (inv.help) return inv;
+    ExpectPositionals(s, 0, 0, "demo", "");
+    ParseDemo(s, inv);
+    return inv;
+  }
   if (command == "addr") {
     inv.command = Command::kAddr;
     if (i >= args.size() || args[i] == "-h" || args[i] == "--help") {
@@ -409,6 +519,9 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "  pdb new FILE ...   create a device parameter block file\n"
              "  pdb show FILE      print a device parameter block file in readable form\n"
              "  run FILE TAG...    start the driver on a line and print what it reports\n"
+             "  write FILE TAG=VALUE...\n"
+             "                     write tag values on a line and wait until they are confirmed\n"
+             "  demo               a simulated line of two inverters, polled, written, broken\n"
              "  addr list          list the address templates the driver offers (GetTagAddrList)\n"
              "  addr check FILE ADDRESS...\n"
              "                     check tag addresses against a block (TagEdAddr)\n"
@@ -503,7 +616,9 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "  --count N         stop after N polls (default: until Ctrl-C)\n"
              "  --scan MS         scan period of every tag (default 1000)\n"
              "  --names           list the tags before starting and show tag names in the "
-             "output\n" +
+             "output\n"
+             "  --port PATH       use serial device PATH for the block's port (sets "
+             "VD_INV_COMn)\n" +
              moduleLine +
              "\n"
              "Output lines: local date and time, TagID, [name,] address, quality word, type and\n"
@@ -512,9 +627,58 @@ std::string HelpText(Command command, const std::string& defaultModule) {
              "Device tags such as F1:3 are accepted once the block has an inverter at that\n"
              "station (for F1:3 station 1, e.g. 'vdinv pdb new line.pdb --device 1:G11S'; the\n"
              "default block has station 0 only); 'vdinv addr check' shows how the driver reads an\n"
-             "address. This build does not speak the inverters' serial protocol yet, so device\n"
-             "tags are not read from the line: only the status tags (COMMLINK, ENCOMMLINK,\n"
-             "DEVICELINK1, ...) change.\n";
+             "address.\n"
+             "\n"
+             "--port PATH uses the serial device PATH for the block's port: vdinv sets\n"
+             "VD_INV_COMn (n the block's COM number) in its own environment before loading the\n"
+             "module, e.g. 'vdinv run line.pdb F1:3 --port /dev/ttyUSB0'.\n";
+    case Command::kWrite:
+      return "Usage: vdinv write FILE TAG=VALUE... [TAG...] [OPTIONS]\n"
+             "\n"
+             "Starts the driver on the line of block FILE with the given tags, polls until each\n"
+             "written tag has reported a value (or --timeout passes), sends the values through\n"
+             "OnDataWrite, then polls until each written tag is reported with its new value\n"
+             "(confirmed) or --timeout passes again, and stops the driver. Every reported value\n"
+             "is printed as 'run' prints it; a TAG without '=' is only polled and printed.\n"
+             "\n"
+             "TAG is ADDRESS[@TYPE] as for 'run'. VALUE: a number for analog tags (the data word\n"
+             "the inverter stores, e.g. F1:3=4000), 0, 1, true or false for switch tags\n"
+             "(E1:1@switch=1), any text for string tags.\n"
+             "\n"
+             "Options:\n"
+             "  --timeout MS      how long to wait for the first values, and again for the\n"
+             "                    confirmation (default 10000)\n"
+             "  --interval MS     time between polls (default: the driver's DetectScanTime)\n"
+             "  --scan MS         scan period of every tag (default 1000)\n"
+             "  --port PATH       use serial device PATH for the block's port (sets "
+             "VD_INV_COMn)\n" +
+             moduleLine +
+             "\n"
+             "Exit code 0 when every write was confirmed, 1 when IniDriver or OnDataWrite "
+             "answered\n"
+             "false or a write was not confirmed in time.\n";
+    case Command::kDemo:
+      return "Usage: vdinv demo [--dir DIR] [--timeout MS] [--module PATH]\n"
+             "\n"
+             "The main job in one command, on a simulated line inside the tool (no serial port is\n"
+             "opened): station 1 (G11S) and station 2 (P11S) answer on a pseudo-terminal behind\n"
+             "the link DIR/ttyINV, which becomes COM1. A block with both devices (time-out\n"
+             "100 ms) is started through the exports with their frequency setting, output\n"
+             "frequency and current (F, M09, M05), switch E01 and the status tags COMMLINK,\n"
+             "DEVICELINK1 and DEVICELINK2. The demo polls and prints every change, writes a new\n"
+             "frequency to F1:3 and waits for it to be confirmed, silences station 2 and waits\n"
+             "for DEVICELINK2 to report the broken line, then stops the driver, which writes its\n"
+             "run report to the log.\n"
+             "\n"
+             "The demo keeps its host files (registry.ini, Ovatrex.ini) in DIR and points\n"
+             "VD_INV_REGISTRY at them, so the log is DIR/Debug/VD_Inv.Log.\n"
+             "\n"
+             "Options:\n"
+             "  --dir DIR         the demo's directory, created when missing (default vdinv-demo)\n"
+             "  --timeout MS      limit of each step that waits for the line (default 10000)\n" +
+             moduleLine +
+             "\n"
+             "Exit code 0 when the write was confirmed and the broken line reported, else 1.\n";
     case Command::kAddr:
       return "Usage: vdinv addr list\n"
              "       vdinv addr check FILE ADDRESS... [--skip]\n"

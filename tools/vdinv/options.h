@@ -27,7 +27,19 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Command { kTool, kInfo, kPdb, kPdbNew, kPdbShow, kRun, kAddr, kAddrList, kAddrCheck };
+enum class Command {
+  kTool,
+  kInfo,
+  kPdb,
+  kPdbNew,
+  kPdbShow,
+  kRun,
+  kWrite,
+  kDemo,
+  kAddr,
+  kAddrList,
+  kAddrCheck
+};
 
 // The baud rates of the block's baud rate index 0..14.
 inline constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
@@ -68,6 +80,30 @@ struct RunOptions {
   std::optional<uint64_t> count;       // unset: until interrupted
   uint32_t scanPeriod = 1000;
   bool names = false;
+  std::string port;  // --port: a serial device path used for the block's port; empty: none
+};
+
+// One write of `write`: the tag and the value to send, already checked against its type.
+struct WriteArgument {
+  TagArgument tag;
+  double analog = 0;  // analog tags
+  bool on = false;    // switch tags
+  std::string text;   // string tags (UTF-8)
+};
+
+struct WriteOptions {
+  std::string file;
+  std::vector<WriteArgument> writes;   // TAG=VALUE, in command-line order
+  std::vector<TagArgument> watched;    // plain TAGs: polled and printed only
+  std::optional<uint32_t> intervalMs;  // unset: ask the driver (DetectScanTime)
+  uint32_t timeoutMs = 10000;          // for the first values, and again for the confirmation
+  uint32_t scanPeriod = 1000;
+  std::string port;
+};
+
+struct DemoOptions {
+  std::string dir = "vdinv-demo";  // where the demo keeps its host files, line link and log
+  uint32_t timeoutMs = 10000;      // limit of each step that waits for the line
 };
 
 struct AddrCheckOptions {
@@ -83,6 +119,8 @@ struct Invocation {
   PdbNewOptions pdbNew;
   std::string showFile;
   RunOptions run;
+  WriteOptions write;
+  DemoOptions demo;
   AddrCheckOptions addrCheck;
 };
 
@@ -98,6 +136,9 @@ uint8_t ParseParity(std::string_view text);           // none/odd/even -> 0/1/2
 DeviceSetting ParseDevice(std::string_view text);     // "N:MODEL", MODEL G11S, P11S or none
 TagArgument ParseTagArgument(std::string_view text);  // "ADDRESS[@analog|@switch|@string]"
 std::string ParseAddress(std::string_view text);      // an address of `addr check`: UTF-8
+// "ADDRESS[@TYPE]=VALUE": analog a finite number, switch 0, 1, true or false, string
+// any text (valid UTF-8).
+WriteArgument ParseWriteArgument(std::string_view text);
 
 // The help texts (UTF-8). defaultModule is the module loaded without --module.
 std::string HelpText(Command command, const std::string& defaultModule);

@@ -200,4 +200,8 @@ std::string GetEnvironment(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
+bool SetEnvironment(const std::string& name, const std::string& value) {
+  return ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
 }  // namespace vdinv::platform
