@@ -26,7 +26,7 @@ echo "== a simulated line: station 1 (G11S) and station 2 (P11S) on a pseudo-ter
 "$root/build/invsim" --link "$work/ttyINV" --station 1:G11S --station 2:P11S \
   --set 1:F03=5000 --set 1:M09=-120 --set 2:F03=2500 --set 2:M09=300 --baud 9600 &
 sim=$!
-trap 'kill $sim 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $sim 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [[ -e "$work/ttyINV" ]] && break; sleep 0.1; done
 export VD_INV_COM1="$work/ttyINV"
 echo
