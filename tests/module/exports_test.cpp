@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/text.h"
+#include "support/host_tag.h"
 #include "support/temp_dir.h"
 
 namespace vdinv {
@@ -90,13 +91,7 @@ class ModuleTest : public ::testing::Test {
     return block;
   }
   static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
-    TTagInfo info{};
-    info.TagID = id;
-    std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
-    std::strncpy(info.TagAddr, address, sizeof info.TagAddr);
-    info.DataType = type;
-    info.ScanPeriod = 1000;
-    return info;
+    return test::HostTag(id, address, type, 1000);
   }
 
   test::TempDir dir;

@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/interrupt.h"
 #include "platform/text.h"
+#include "support/host_tag.h"
 #include "support/temp_dir.h"
 
 namespace vdinv {
@@ -57,13 +58,7 @@ class LineTest : public ::testing::Test {
     unsetenv("VD_INV_REGISTRY");
   }
   static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
-    TTagInfo info{};
-    info.TagID = id;
-    std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
-    std::strncpy(info.TagAddr, address, sizeof info.TagAddr);
-    info.DataType = type;
-    info.ScanPeriod = 20;
-    return info;
+    return test::HostTag(id, address, type, 20);
   }
   // Polls every 5 ms, keeping the latest reported value of every tag, until done() or the
   // time limit.
