@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_line.h"
 #include "common/module_info.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "engine/driver_environment.h"
 #include "platform/clock.h"
 #include "protocol/dll_object.h"
-#include "support/quiet_serial_device.h"
 
 namespace {
 
@@ -69,35 +69,16 @@ std::vector<TTagInfo> Workload(int codesPerStation, int tagsPerCode) {
   return tags;
 }
 
-vdinv::TDevParmBlock Line() {
-  vdinv::TDevParmBlock block{};
-  vdinv::FillDefaults(block, 1000, 2);
-  for (int i = 0; i < kStations; ++i) {
-    block.Devices[i].DevNo = i;
-    block.Devices[i].Model = vdinv::kModelG11S;
-    block.Devices[i].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
-  }
-  block.EnDebug = 0;
-  block.EnErrorLog = 0;
-  block.EnTraceLog = 0;
-  return block;
-}
-
 void Initialise(benchmark::State& state) {
   const int codesPerStation = static_cast<int>(state.range(0));
   const int tagsPerCode = static_cast<int>(state.range(1));
   const std::vector<TTagInfo> tags = Workload(codesPerStation, tagsPerCode);
   vdinv::engine::TagInfoList list;
   for (const TTagInfo& info : tags) list.push_back(&info);
-  const vdinv::TDevParmBlock block = Line();
+  const vdinv::TDevParmBlock block = vdinv::bench::StationsBlock(kStations);
 
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vdinv_bench";
-  std::filesystem::remove_all(dir);
-  vdinv::TModuleInfo host;
-  vdinv::TModuleInfo driver;
-  vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
-                                       &vdinv::platform::SystemClock(),
-                                       vdinv::test::QuietSerialDevice::Factory()};
+  const vdinv::bench::Surroundings surroundings("vdinv_bench", vdinv::platform::SystemClock());
+  const vdinv::engine::DriverEnvironment& env = surroundings.Environment();
   const size_t commands = static_cast<size_t>(kStations) * codesPerStation;
 
   for (auto _ : state) {
@@ -115,7 +96,6 @@ void Initialise(benchmark::State& state) {
   }
   state.counters["tags"] = static_cast<double>(tags.size());
   state.counters["commands"] = static_cast<double>(commands);
-  std::filesystem::remove_all(dir);
 }
 
 // The grouping and frame part alone: the table stays, the read commands are built again.
@@ -124,21 +104,15 @@ void Regroup(benchmark::State& state) {
       Workload(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   vdinv::engine::TagInfoList list;
   for (const TTagInfo& info : tags) list.push_back(&info);
-  const vdinv::TDevParmBlock block = Line();
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vdinv_bench";
-  std::filesystem::remove_all(dir);
-  vdinv::TModuleInfo host;
-  vdinv::TModuleInfo driver;
-  vdinv::engine::DriverEnvironment env{&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(),
-                                       &vdinv::platform::SystemClock(),
-                                       vdinv::test::QuietSerialDevice::Factory()};
+  const vdinv::TDevParmBlock block = vdinv::bench::StationsBlock(kStations);
+  const vdinv::bench::Surroundings surroundings("vdinv_bench", vdinv::platform::SystemClock());
+  const vdinv::engine::DriverEnvironment& env = surroundings.Environment();
   {
     vdinv::protocol::TDLLObject object(env, true);
     if (!object.IniDLLObj(&block, list)) state.SkipWithError("initialisation failed");
     for (auto _ : state) object.Refresh();
     state.counters["commands"] = static_cast<double>(object.Commands().size());
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

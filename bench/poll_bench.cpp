@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_line.h"
 #include "common/module_info.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
@@ -96,42 +97,20 @@ std::vector<TTagInfo> Workload(int stations, int codesPerStation, int tagsPerCod
   return tags;
 }
 
-vdinv::TDevParmBlock Line(int stations) {
-  vdinv::TDevParmBlock block{};
-  vdinv::FillDefaults(block, 1000, 2);
-  for (int i = 0; i < 100; ++i) block.Devices[i].Model = vdinv::kModelNone;
-  for (int i = 0; i < stations; ++i) {
-    block.Devices[i].DevNo = i;
-    block.Devices[i].Model = vdinv::kModelG11S;
-    block.Devices[i].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
-  }
-  block.EnDebug = 0;
-  block.EnErrorLog = 0;
-  block.EnTraceLog = 0;
-  return block;
-}
-
 // A running line of the benchmark's shape.
 struct Running {
   Running(const benchmark::State& state, uint32_t scanPeriod)
       : stations(static_cast<int>(state.range(0))),
         tags(Workload(stations, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
-                      scanPeriod)),
-        dir(std::filesystem::temp_directory_path() / "vdinv_poll_bench") {
-    std::filesystem::remove_all(dir);
-    env = {&host, &driver, (dir / "Debug" / "VD_Inv.Log").string(), &clock,
-           vdinv::test::QuietSerialDevice::Factory()};
-    object = std::make_unique<AnsweringLine>(env, true);
+                      scanPeriod)) {
+    object = std::make_unique<AnsweringLine>(surroundings.Environment(), true);
     vdinv::engine::TagInfoList list;
     for (const TTagInfo& info : tags) list.push_back(&info);
-    const vdinv::TDevParmBlock block = Line(stations);
+    const vdinv::TDevParmBlock block = vdinv::bench::StationsBlock(stations);
     ok = object->IniDLLObj(&block, list);
     values.resize(tags.size());
   }
-  ~Running() {
-    object.reset();
-    std::filesystem::remove_all(dir);
-  }
+  ~Running() { object.reset(); }
   int32_t Poll() {
     int32_t count = 0;
     vdinv::host::PollDriver(*object, &count, values.data(), nullptr);
@@ -148,11 +127,8 @@ struct Running {
 
   int stations;
   std::vector<TTagInfo> tags;
-  std::filesystem::path dir;
   StillClock clock;
-  vdinv::TModuleInfo host;
-  vdinv::TModuleInfo driver;
-  vdinv::engine::DriverEnvironment env;
+  vdinv::bench::Surroundings surroundings{"vdinv_poll_bench", clock};
   std::unique_ptr<AnsweringLine> object;
   std::vector<vdinv::TTagValue> values;
   bool ok = false;

@@ -7,16 +7,12 @@
 
 #include "common/messages.h"
 #include "engine/base_object.h"
+#include "engine/run_codes.h"
 
 namespace vdinv::engine {
 namespace {
 
 constexpr const char* kClass = "TBaseDLLObject";
-
-// Internal switches a write reaches, recognised by the whole upper-case address.
-constexpr std::string_view kEnLogSwitch = "ENLOG";
-constexpr std::string_view kCommLinkTag = "COMMLINK";
-constexpr std::string_view kEnCommLinkSwitch = "ENCOMMLINK";
 
 constexpr size_t kWriteQueueCapacity = 300;
 // A queued write older than this is dropped and its tags marked.
@@ -121,10 +117,10 @@ bool TBaseDLLObject::WriteExecute(uint32_t tagId, const TagValue& value) {
     }
     TTagItem& tag = *entry;
 
-    if (tag.TypeText == kEnLogSwitch) return WriteLogSwitch(tag, value);
-    if (tag.TypeText == kEnCommLinkSwitch) return WriteCommSwitch(tag, value);
+    if (tag.TypeText == kEnLog) return WriteLogSwitch(tag, value);
+    if (tag.TypeText == kEnCommLink) return WriteCommSwitch(tag, value);
     // The other status tags are the engine's: none of them is ever sent on the line.
-    if (tag.TypeText == kCommLinkTag || tag.IsInternal || !tag.Writable) {
+    if (tag.TypeText == kCommLink || tag.IsInternal || !tag.Writable) {
       WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteNotWritable));
       return false;
     }

@@ -8,17 +8,13 @@
 
 #include "common/messages.h"
 #include "engine/base_object.h"
+#include "engine/run_codes.h"
 #include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
 
 constexpr const char* kClass = "TBaseDLLObject";
-constexpr std::string_view kCommLink = "COMMLINK";
-constexpr std::string_view kEnCommLink = "ENCOMMLINK";
-constexpr std::string_view kDeviceLink = "DEVICELINK";
-constexpr uint8_t kEvReadACK = 14;
-constexpr uint8_t kEvWriteACK = 18;
 
 // Time left until a command is due: its interval less the time since it last ran, in wrapping
 // 32-bit tick arithmetic taken as signed.

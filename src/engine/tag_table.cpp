@@ -7,17 +7,13 @@
 #include "common/ole_variant.h"
 #include "common/short_string.h"
 #include "engine/base_object.h"
+#include "engine/run_codes.h"
 #include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
 
 constexpr const char* kClass = "TBaseDLLObject";
-constexpr std::string_view kCommLink = "COMMLINK";
-constexpr std::string_view kEnCommLink = "ENCOMMLINK";
-constexpr std::string_view kDeviceLink = "DEVICELINK";
-constexpr std::string_view kEnDeviceLink = "ENDEVICELINK";
-constexpr std::string_view kEnLog = "ENLOG";
 
 constexpr size_t kTagNameBytes = 32;
 constexpr size_t kTagAddrBytes = 64;
