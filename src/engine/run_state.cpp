@@ -17,6 +17,34 @@ namespace {
 
 constexpr const char* kClass = "TBaseDLLObject";
 
+// The states that wait for an exchange, with the request event of their family and its
+// acknowledgement, failure and clear-error handlers.
+struct WaitingFamily {
+  uint8_t state;
+  uint8_t request;
+  void (TBaseDLLObject::*ack)();
+  void (TBaseDLLObject::*nak)();
+  void (TBaseDLLObject::*clear)();
+};
+using B = TBaseDLLObject;
+constexpr WaitingFamily kWaitingFamilies[] = {
+    {kStateStopSent, kEvStop, &B::opStopACK_Exec, &B::opStopNAK_Exec, &B::opClrStopError_Exec},
+    {kStateInitSent, kEvInit, &B::opInitACK_Exec, &B::opInitNAK_Exec, &B::opClrInitError_Exec},
+    {kStateLinkSent, kEvLink, &B::opLinkACK_Exec, &B::opLinkNAK_Exec, &B::opClrLinkError_Exec},
+    {kStateUnlinkSent, kEvUnlink, &B::opUnLinkACK_Exec, &B::opUnLinkNAK_Exec,
+     &B::opClrUnLinkError_Exec},
+    {kStateReadSent, kEvRead, &B::opReadACK_Exec, &B::opReadNAK_Exec, &B::opClrReadError_Exec},
+    {kStateWriteSent, kEvWrite, &B::opWriteACK_Exec, &B::opWriteNAK_Exec, &B::opClrWriteError_Exec},
+    {kStateParmSent, kEvParm, &B::opParmACK_Exec, &B::opParmNAK_Exec, &B::opClrParmError_Exec},
+    {kStateRailSent, kEvRail, &B::opRailACK_Exec, &B::opRailNAK_Exec, &B::opClrRailError_Exec},
+    {kStateResvLink1Sent, 33, &B::opResvLink1ACK_Exec, &B::opResvLink1NAK_Exec,
+     &B::opClrResvLink1Error_Exec},
+    {kStateResvLink2Sent, 37, &B::opResvLink2ACK_Exec, &B::opResvLink2NAK_Exec,
+     &B::opClrResvLink2Error_Exec},
+    {kStateResvLink3Sent, 41, &B::opResvLink3ACK_Exec, &B::opResvLink3NAK_Exec,
+     &B::opClrResvLink3Error_Exec},
+};
+
 // A write frame holding this text is a rail command.
 constexpr const char* kRailMark = "ATH0";
 // More read time-outs than this since the table was built are a severe fault.
@@ -140,62 +168,15 @@ void TBaseDLLObject::SwitchRunStatus() {
         if (event == kEvWrite || event == kEvRail) opWriteCmd_Exec();
         if (event == kEvParm) opParmCmd_Exec();
         break;
-      case kStateStopSent:
-        if (event == 26) opStopACK_Exec();
-        if (event == 27) opStopNAK_Exec();
-        if (event == 28) opClrStopError_Exec();
-        break;
-      case kStateInitSent:
-        if (event == 2) opInitACK_Exec();
-        if (event == 3) opInitNAK_Exec();
-        if (event == 4) opClrInitError_Exec();
-        break;
-      case kStateLinkSent:
-        if (event == 6) opLinkACK_Exec();
-        if (event == 7) opLinkNAK_Exec();
-        if (event == 8) opClrLinkError_Exec();
-        break;
-      case kStateUnlinkSent:
-        if (event == 10) opUnLinkACK_Exec();
-        if (event == 11) opUnLinkNAK_Exec();
-        if (event == 12) opClrUnLinkError_Exec();
-        break;
-      case kStateReadSent:
-        if (event == kEvReadACK) opReadACK_Exec();
-        if (event == kEvReadNAK) opReadNAK_Exec();
-        if (event == kEvClrReadError) opClrReadError_Exec();
-        break;
-      case kStateWriteSent:
-        if (event == kEvWriteACK) opWriteACK_Exec();
-        if (event == kEvWriteNAK) opWriteNAK_Exec();
-        if (event == kEvClrWriteError) opClrWriteError_Exec();
-        break;
-      case kStateParmSent:
-        if (event == 22) opParmACK_Exec();
-        if (event == 23) opParmNAK_Exec();
-        if (event == 24) opClrParmError_Exec();
-        break;
-      case kStateRailSent:
-        if (event == 30) opRailACK_Exec();
-        if (event == 31) opRailNAK_Exec();
-        if (event == 32) opClrRailError_Exec();
-        break;
-      case kStateResvLink1Sent:
-        if (event == 34) opResvLink1ACK_Exec();
-        if (event == 35) opResvLink1NAK_Exec();
-        if (event == 36) opClrResvLink1Error_Exec();
-        break;
-      case kStateResvLink2Sent:
-        if (event == 38) opResvLink2ACK_Exec();
-        if (event == 39) opResvLink2NAK_Exec();
-        if (event == 40) opClrResvLink2Error_Exec();
-        break;
-      case kStateResvLink3Sent:
-        if (event == 42) opResvLink3ACK_Exec();
-        if (event == 43) opResvLink3NAK_Exec();
-        if (event == 44) opClrResvLink3Error_Exec();
-        break;
       default:
+        // A state that waits for an exchange: its family's acknowledgement, failure and
+        // clear-error events, in that order after the family's request event.
+        for (const WaitingFamily& family : kWaitingFamilies) {
+          if (family.state != RunStatus_) continue;
+          if (event == family.request + 1) (this->*family.ack)();
+          if (event == family.request + 2) (this->*family.nak)();
+          if (event == family.request + 3) (this->*family.clear)();
+        }
         break;
     }
   });
