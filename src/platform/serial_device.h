@@ -28,7 +28,7 @@ enum class SerialStopBits : uint8_t { kOne, kOneAndHalf, kTwo };
 struct SerialSettings {
   uint32_t baudRate = 19200;
   uint8_t dataBits = 8;                            // 4..8; POSIX devices take 5..8
-  SerialStopBits stopBits = SerialStopBits::kOne;  // POSIX: one and a half is sent as two
+  SerialStopBits stopBits = SerialStopBits::kOne;  // POSIX: one and a half is refused
   SerialParity parity = SerialParity::kEven;       // POSIX: mark and space need CMSPAR
   // Received bytes are checked for parity errors (POSIX: INPCK; a byte that fails the check is
   // delivered as 0, the only error character the terminal interface knows).
@@ -63,7 +63,8 @@ class ISerialDevice {
   virtual SerialStatus Open(const std::string& path) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
-  // Applies the settings; on any refusal the device keeps its previous settings.
+  // Applies the settings; on any refusal (kUnsupported: the device cannot do them) the device
+  // keeps its previous settings. Settings are never silently replaced by others.
   virtual SerialStatus Configure(const SerialSettings& settings) = 0;
   // Asks for input and output queues of the given sizes; false when refused.
   virtual bool SetQueueSizes(uint32_t inBytes, uint32_t outBytes) = 0;

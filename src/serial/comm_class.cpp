@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "common/process_values.h"
 #include "platform/interrupt.h"
 
 namespace vdinv::serial {
@@ -77,12 +78,15 @@ bool TCommClass::IniComm(const TDevParmBlock& block, bool textMode, std::string&
   StopBits_ = block.StopBits;
   Parity_ = block.Parity;
   Options_ = kOptParityCheck;
+  SettingsRefused_ = false;
   SetFlowMode(kFlowKeep);
   Open();
   status = StatusText_;
-  // A port number or line code outside its table cannot be applied: say so after the result
-  // of the open.
-  if (!portValid || !LineSettings()) status += "\r\n" + Text(Msg::PortSettingsWrong);
+  // A port number or line code outside its table, or settings the device refused, cannot be
+  // applied: say so after the result of the open.
+  if (!portValid || !LineSettings() || SettingsRefused_) {
+    status += "\r\n" + Text(Msg::PortSettingsWrong);
+  }
   return Connected();
 }
 
@@ -101,7 +105,7 @@ void TCommClass::SendStr(const std::string& frame) {
       bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }
   }
-  if (!Connected()) Open();
+  if (!Connected()) ReopenForSend();
   if (!Connected()) return;
   PurgeInput();
   if (WriteBytes(bytes.data(), static_cast<uint32_t>(bytes.size())) < 0) {
@@ -115,7 +119,22 @@ const std::string& TCommClass::GetStr() {
 }
 
 void TCommClass::Open() {
-  CreateCommHandle();
+  OpenPort(true);
+}
+
+void TCommClass::ReopenForSend() {
+  // The host's poll thread sends: it must not wait for the port. One attempt per reply
+  // time-out is enough to pick the device up again once it is back behind its name; the
+  // process-wide time-out is read at each send, as the engine reads it for its exchanges.
+  if (LastFailedOpen_ &&
+      static_cast<uint32_t>(clock_.TickCount() - *LastFailedOpen_) < ProcessOutTime()) {
+    return;
+  }
+  OpenPort(false);
+}
+
+void TCommClass::OpenPort(bool retry) {
+  CreateCommHandle(retry);
   ApplyCommState();
   // The port time-outs are those of each transfer (ReadTimeout, WriteTimeout); reads ask only
   // for the bytes already waiting, so they return at once.
@@ -127,7 +146,7 @@ void TCommClass::Open() {
   }
 }
 
-void TCommClass::CreateCommHandle() {
+void TCommClass::CreateCommHandle(bool retry) {
   if (Connected()) return;
   const std::string path = platform::SerialPortPath(PortNumber_);
   const uint32_t start = clock_.TickCount();
@@ -135,13 +154,16 @@ void TCommClass::CreateCommHandle() {
     const platform::SerialStatus result = device_->Open(path);
     if (result == platform::SerialStatus::kOk) {
       OpenName_ = PortName_;
+      LastFailedOpen_.reset();
       return;
     }
-    // Something that is not a serial device will not become one by waiting.
-    if (result == platform::SerialStatus::kNotSerial) break;
+    // A send makes one attempt only; something that is not a serial device will not become
+    // one by waiting.
+    if (!retry || result == platform::SerialStatus::kNotSerial) break;
     if (static_cast<uint32_t>(clock_.TickCount() - start) > kOpenRetryMs) break;
     sleep_(kOpenRetryPauseMs);
   }
+  LastFailedOpen_ = clock_.TickCount();
   StatusText_ = PortName_ + Text(Msg::PortUnavailable);
 }
 
@@ -181,7 +203,8 @@ void TCommClass::ApplyCommState() {
   if (!Connected()) return;
   // A code outside its table has no setting: the port keeps the settings it has. A refused
   // setting leaves the port as it was, too.
-  if (const auto settings = LineSettings()) device_->Configure(*settings);
+  const auto settings = LineSettings();
+  SettingsRefused_ = !settings || device_->Configure(*settings) != platform::SerialStatus::kOk;
 }
 
 void TCommClass::SetFlowMode(uint8_t mode) {

@@ -2,6 +2,8 @@
 // line settings of the parameter block, sends a frame after discarding whatever was still
 // waiting on the input side, and collects the bytes that arrive into a growing reply text. It
 // does no framing and no timing of replies: the engine decides when to poll and when to give up.
+// Only the open at initialisation waits for a missing or busy port; a send on a closed port
+// tries to open it once and goes on, so a vanished adapter never holds up a poll.
 // TCommEventChars holds the five special characters of the line.
 #pragma once
 
@@ -65,6 +67,7 @@ class TCommClass {
   using DeviceFactory = std::function<std::unique_ptr<platform::ISerialDevice>()>;
   using SleepFunction = std::function<void(uint32_t ms)>;
 
+  // How long the open at initialisation retries a missing or busy port.
   static constexpr uint32_t kOpenRetryMs = 5000;
   // Pause between two open attempts, so that waiting for a busy port does not spin.
   static constexpr uint32_t kOpenRetryPauseMs = 20;
@@ -80,19 +83,25 @@ class TCommClass {
   TCommClass& operator=(const TCommClass&) = delete;
 
   // Takes port and line settings from the block and opens the port (an open port is kept and
-  // gets the new settings). status receives the result text (GBK); true when the port is open.
+  // gets the new settings). status receives the result text (GBK), followed by a line saying
+  // the serial settings are wrong when a code is outside its table or the device refused the
+  // settings; true when the port is open.
   bool IniComm(const TDevParmBlock& block, bool textMode, std::string& status);
   // Sends the first 255 characters of the frame (text mode: one byte per character; else one
-  // byte per pair of hexadecimal digits), after discarding the input waiting. A closed port is
-  // opened first.
+  // byte per pair of hexadecimal digits), after discarding the input waiting. A closed port
+  // gets one open attempt first, none while the last failed attempt is less than the
+  // process's reply time-out ago; without a port nothing is sent and the exchange runs into
+  // its time-out.
   void SendStr(const std::string& frame);
   // Collects what has arrived and returns everything received since the last send.
   const std::string& GetStr();
 
+  // Opens the port, retrying a missing or busy one for kOpenRetryMs.
   void Open();
   void Close();
   bool Connected() const;
-  // Applies the line settings to the open port.
+  // Applies the line settings to the open port. A code outside its table, or settings the
+  // device refuses, leave the port as it was; IniComm reports it.
   void ApplyCommState();
   // Discards the input waiting in the system and the received text.
   void PurgeInput();
@@ -121,7 +130,11 @@ class TCommClass {
 
  private:
   static SleepFunction DefaultSleep();
-  void CreateCommHandle();
+  // Open with the retry loop (retry) or with a single attempt.
+  void OpenPort(bool retry);
+  void CreateCommHandle(bool retry);
+  // The open attempt of a send on a closed port.
+  void ReopenForSend();
   void PollInput();
   void ReadStr(uint32_t count);
   int32_t ReadBytes(uint8_t* buffer, uint32_t count);
@@ -152,6 +165,10 @@ class TCommClass {
   std::string RecvText_;
   bool ClearOnSend_;
   std::string StatusText_;
+  // The last ApplyCommState on an open port left the port's settings as they were.
+  bool SettingsRefused_ = false;
+  // When the last open attempt failed; empty once an attempt succeeded.
+  std::optional<uint32_t> LastFailedOpen_;
 };
 
 }  // namespace vdinv::serial

@@ -127,7 +127,7 @@ TEST_F(PtyTest, ConfiguresFrameAndParityChecking) {
   EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | PARENB), static_cast<tcflag_t>(CS8));
   EXPECT_NE(t.c_iflag & INPCK, 0u);
 
-  SerialSettings twoStops = Settings(19200, 8, SerialParity::kNone, SerialStopBits::kOneAndHalf);
+  SerialSettings twoStops = Settings(19200, 8, SerialParity::kNone, SerialStopBits::kTwo);
   twoStops.parityCheck = false;
   ASSERT_EQ(device->Configure(twoStops), SerialStatus::kOk);
   t = SlaveSettings();
@@ -151,6 +151,7 @@ TEST_F(PtyTest, FrameTheDeviceCannotDoIsRefusedOrApplied) {
       {Settings(9600, 8, SerialParity::kMark), CS8 | PARENB | PARODD | CMSPAR},
       {Settings(9600, 5, SerialParity::kSpace), CS5 | PARENB | CMSPAR},
       {Settings(9600, 4), 0},  // no terminal has 4 data bits
+      {Settings(9600, 8, SerialParity::kNone, SerialStopBits::kOneAndHalf), 0},
       {Settings(0), 0},
   };
   for (const Case& c : cases) {

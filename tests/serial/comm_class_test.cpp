@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "common/process_values.h"
 #include "platform/text.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_device.h"
@@ -38,8 +39,11 @@ class CommClassTest : public ::testing::Test {
  protected:
   CommClassTest()
       : line(std::make_shared<test::FakeSerialLine>()),
-        comm(true, test::FakeSerialDevice::Factory(line), clock,
-             [this](uint32_t ms) { clock.Advance(ms); }) {}
+        comm(true, test::FakeSerialDevice::Factory(line), clock, [this](uint32_t ms) {
+          ++sleeps;
+          clock.Advance(ms);
+        }) {}
+  ~CommClassTest() override { SetProcessOutTime(kInitialOutTime); }
 
   bool Ini(const TDevParmBlock& block, bool textMode = true) {
     return comm.IniComm(block, textMode, status);
@@ -49,6 +53,7 @@ class CommClassTest : public ::testing::Test {
   std::shared_ptr<test::FakeSerialLine> line;
   TCommClass comm;
   std::string status;
+  int sleeps = 0;
 };
 
 TEST_F(CommClassTest, OpenSucceedsWithStatusAndSettings) {
@@ -173,6 +178,17 @@ TEST_F(CommClassTest, OutOfTableCodesKeepThePortSettingsAndAreReported) {
   EXPECT_TRUE(line->configured.empty());
 }
 
+TEST_F(CommClassTest, SettingsTheDeviceRefusesAreReported) {
+  line->configureResult = SerialStatus::kUnsupported;
+  EXPECT_TRUE(Ini(Block(0, 6, 0)));
+  EXPECT_EQ(status, Gbk("Com1打开成功\r\n设备参数中的串口设置有误!"));
+  EXPECT_TRUE(comm.Connected());
+  // Settings the device takes clear the report.
+  line->configureResult = SerialStatus::kOk;
+  EXPECT_TRUE(Ini(Block(0)));
+  EXPECT_EQ(status, Gbk("Com1打开成功"));
+}
+
 TEST_F(CommClassTest, ComPortOutOfRangeKeepsThePortName) {
   EXPECT_TRUE(Ini(Block(3)));
   comm.Close();
@@ -252,6 +268,7 @@ TEST_F(CommClassTest, SendOnClosedPortOpensIt) {
   line->openResult = SerialStatus::kBusy;
   EXPECT_FALSE(Ini(Block(0)));
   line->openResult = SerialStatus::kOk;
+  clock.Advance(ProcessOutTime());
   comm.SendStr("ABC");
   EXPECT_TRUE(comm.Connected());
   ASSERT_EQ(line->writes.size(), 1u);
@@ -274,6 +291,40 @@ TEST_F(CommClassTest, VanishedDeviceClosesAndNextSendReopens) {
   line->vanished = true;
   comm.SendStr("CD");
   EXPECT_FALSE(comm.Connected());
+}
+
+// The host's poll thread sends: without a device a send costs one open attempt and never a
+// pause, and attempts are a reply time-out apart until the device is back.
+TEST_F(CommClassTest, SendOnAbsentPortTriesOncePerReplyTimeout) {
+  SetProcessOutTime(200);
+  ASSERT_TRUE(Ini(Block(0)));
+  sleeps = 0;
+  line->vanished = true;
+  line->openResult = SerialStatus::kBusy;
+  comm.SendStr("A");  // the failed write closes the port
+  ASSERT_FALSE(comm.Connected());
+  const int before = line->openAttempts;
+  struct Step {
+    uint32_t advanceMs;
+    int attempts;
+  };
+  const Step steps[] = {{0, 1}, {0, 1}, {199, 1}, {1, 2}, {150, 2}, {50, 3}};
+  for (const Step& step : steps) {
+    clock.Advance(step.advanceMs);
+    comm.SendStr("B");
+    EXPECT_EQ(line->openAttempts - before, step.attempts);
+  }
+  EXPECT_FALSE(comm.Connected());
+  EXPECT_TRUE(line->writes.empty());
+
+  line->openResult = SerialStatus::kOk;
+  clock.Advance(200);
+  comm.SendStr("C");
+  EXPECT_TRUE(comm.Connected());
+  ASSERT_EQ(line->writes.size(), 1u);
+  EXPECT_EQ(line->writes[0], "C");
+  EXPECT_EQ(line->configured.size(), 2u);
+  EXPECT_EQ(sleeps, 0);
 }
 
 TEST_F(CommClassTest, ClosedPortCollectsNothing) {

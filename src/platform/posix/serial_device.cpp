@@ -1,6 +1,19 @@
 // Serial devices on POSIX: a terminal opened non-blocking and exclusively (TIOCEXCL against
 // other openers, flock() against root and this process's own openers, which TIOCEXCL lets
 // through), raw mode, and poll() for the bounded reads and writes.
+//
+// Line settings and the terminal flags they become; anything else is refused with
+// kUnsupported and the terminal keeps the settings it had:
+//   rate       110 ... 115200 of the Bxxx codes; 14400, 56000, 128000, 256000 through
+//              Linux's arbitrary-rate request (refused when the device settles more than
+//              2 % away)
+//   data bits  5, 6, 7, 8: CS5 ... CS8; 4 is refused (no terminal has it)
+//   stop bits  one: CSTOPB clear; two: CSTOPB; one and a half is refused (the terminal
+//              interface has no such setting, and two instead would send another frame)
+//   parity     none: PARENB clear; odd: PARENB|PARODD; even: PARENB; mark:
+//              PARENB|PARODD|CMSPAR; space: PARENB|CMSPAR
+// A frame or rate the device does not keep (tcgetattr reads back something else) is refused,
+// too.
 #include "platform/serial_device.h"
 
 #include <errno.h>
@@ -60,7 +73,7 @@ constexpr tcflag_t kFrameFlags = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
 
 tcflag_t FrameFlags(const SerialSettings& s) {
   tcflag_t flags = SizeFlag(s.dataBits);
-  if (s.stopBits != SerialStopBits::kOne) flags |= CSTOPB;  // one and a half is sent as two
+  if (s.stopBits == SerialStopBits::kTwo) flags |= CSTOPB;
   switch (s.parity) {
     case SerialParity::kNone:
       break;
@@ -147,7 +160,10 @@ class PosixSerialDevice final : public ISerialDevice {
 
   SerialStatus Configure(const SerialSettings& s) override {
     if (fd_ < 0) return SerialStatus::kNotOpen;
-    if (s.dataBits < 5 || s.dataBits > 8 || s.baudRate == 0) return SerialStatus::kUnsupported;
+    if (s.dataBits < 5 || s.dataBits > 8 || s.baudRate == 0 ||
+        s.stopBits == SerialStopBits::kOneAndHalf) {
+      return SerialStatus::kUnsupported;
+    }
     termios old{};
     if (::tcgetattr(fd_, &old) != 0) return SerialStatus::kFailed;
     termios t = old;
