@@ -11,7 +11,8 @@ namespace vdinv::platform {
 
 // Reads key of section from an INI file: sections and keys match without regard to letter
 // case, blanks around names and values are trimmed, and def is returned when the file, the
-// section or the key is missing. The first occurrence of a section and of a key counts.
+// section or the key is missing. The first occurrence of a section and of a key counts. A file
+// that is not a regular file or holds more than kMaxHostFileBytes (1 MiB) counts as missing.
 // As GetPrivateProfileString: lines starting with ';' are comments (a ';' later in a value is
 // part of it), one pair of quotes around a value ("..." or '...') is removed, a line without
 // '=' is no key, LF and CRLF line ends and a leading UTF-8 byte-order mark are accepted.
@@ -25,15 +26,17 @@ std::optional<std::map<std::string, std::string>> ReadIniSection(const std::stri
 
 // HKEY_LOCAL_MACHINE. The key path is written as on Windows ("Software\KORVI"); key and value
 // names match without regard to letter case. The stand-in is the INI file named by the
-// environment variable VD_INV_REGISTRY (unset or empty: /etc/vd_inv/registry.ini), a section
-// per key path, e.g. "[Software\KORVI]" with "PATH=/opt/ovatrex/". In key paths (queried and
-// written) '/' counts as '\', leading, trailing and doubled separators and a leading
-// "HKEY_LOCAL_MACHINE\" or "HKLM\" are ignored; a parent key exists only when it has a
-// section of its own. The value name "" (the key's default value) is written "@".
+// environment variable VD_INV_REGISTRY (unset or empty: /etc/vd_inv/registry.ini; missing, as an
+// INI file above, when not a regular file or larger than 1 MiB), a section per key path, e.g.
+// "[Software\KORVI]" with "PATH=/opt/ovatrex/". In key paths (queried and written) '/' counts
+// as '\', leading, trailing and doubled separators and a leading "HKEY_LOCAL_MACHINE\" or
+// "HKLM\" are ignored; a parent key exists only when it has a section of its own. The value
+// name "" (the key's default value) is written "@".
 // The processor key "hardware\description\system\centralprocessor\0" exists when
 // /proc/cpuinfo is readable and then has the values ProcessorNameString (the first "model
-// name"), VendorIdentifier ("vendor_id") and Identifier ("cpu family X model Y stepping Z");
-// without a readable /proc/cpuinfo the file is asked as for any key.
+// name"), VendorIdentifier ("vendor_id") and Identifier ("cpu family X model Y stepping Z"),
+// taken from the file's first kSystemFileHeadBytes; without a readable /proc/cpuinfo the file
+// is asked as for any key.
 bool RegistryKeyExists(std::string_view keyPath);
 // The string value, or empty when the key or the value is missing.
 std::string ReadRegistryString(std::string_view keyPath, std::string_view valueName);

@@ -26,7 +26,7 @@ std::string_view DriverModuleFileName();
 // pure ASCII is converted to GBK, any other value taken as bytes; the first of equal names
 // counts) and the key FileVersion of its [FixedFileInfo] section ("a.b.c.d", 0..65535 each,
 // missing trailing numbers 0, ',' also separates) the fixed version. Nothing when the file does
-// not exist or has no [StringFileInfo] section.
+// not exist, is not a regular file, holds more than 1 MiB or has no [StringFileInfo] section.
 std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
                                                    const std::string& searchDir);
 

@@ -1,6 +1,7 @@
 // Loads the built VD_Inv.so as a host does and talks to it only through its C exports.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "platform/pseudo_terminal.h"
 #include "platform/text.h"
 #include "support/host_tag.h"
+#include "support/returns_promptly.h"
 #include "support/temp_dir.h"
 
 namespace vdinv {
@@ -159,6 +161,27 @@ TEST_F(ModuleTest, UnloadingDestroysTheUnloadingThreadsObject) {
   ASSERT_TRUE(module.Close());
   // Destroying the object stopped it, so its run report is in the log.
   EXPECT_THAT(LogText(), HasSubstr("退出运行！"));
+}
+
+TEST_F(ModuleTest, NamedPipesAmongTheHostsFilesNeverBlock) {
+  std::vector<uint8_t> block = DefaultBlock();
+  ASSERT_TRUE(module.Close());
+  // Nobody is at the other end of the host's version file or of the log.
+  ASSERT_TRUE(platform::CreateDirectories(dir.File("proj/Debug")));
+  ASSERT_EQ(::mkfifo(dir.File("Taxil.exe.version").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(dir.File("proj/Debug/VD_Inv.Log").c_str(), 0644), 0);
+  const std::optional<bool> started = test::ReturnsPromptly<bool>([this, block]() mutable {
+    std::string error;
+    if (!module.Open(VDINV_MODULE_PATH, &error)) return false;
+    Resolve(iniDriver, "IniDriver");
+    Resolve(freeDriver, "FreeDriver");
+    TTagInfo tag = Tag(1, "COMMLINK", kAnalog);
+    TTagInfo* list[] = {&tag};
+    const bool initialised = iniDriver(1, list, block.data(), nullptr);
+    return freeDriver() && initialised;
+  });
+  ASSERT_TRUE(started.has_value()) << "loading, IniDriver or FreeDriver blocked";
+  EXPECT_TRUE(*started);
 }
 
 TEST_F(ModuleTest, TheTagEditorChecksAddressesAndListsTemplates) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -15,16 +16,32 @@
 namespace vdinv::platform {
 namespace {
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
 void CloseFd(int fd) {
   if (fd >= 0) ::close(fd);  // never retried on EINTR: on Linux the descriptor is gone anyway
+}
+
+// Opens a regular file, or gives -1. The path's type is looked at before the open, so that no
+// device is ever opened (opening one can have effects of its own), and again on the descriptor,
+// since the path may have been replaced in between. O_NONBLOCK keeps the open of a named pipe
+// from waiting for a process at its other end; it changes nothing for a regular file.
+int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0) {
+  if (path.empty()) return -1;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return -1;
+  } else if ((flags & O_CREAT) == 0) {
+    return -1;
+  }
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    CloseFd(fd);
+    return -1;
+  }
+  return fd;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -48,6 +65,28 @@ struct FdCloser {
   int fd;
   ~FdCloser() { CloseFd(fd); }
 };
+
+// Reads the regular file from its start until its end or until more than maxBytes are in
+// (then maxBytes + 1 bytes are handed back, so the caller sees that there was more). The file's
+// reported size is not trusted: the kernel's files report 0 and a growing file may be longer.
+std::optional<std::string> ReadAtMostOneOver(const std::string& path, size_t maxBytes) {
+  const int fd = OpenRegularFile(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  const FdCloser closer{fd};
+  const size_t limit = maxBytes < SIZE_MAX ? maxBytes + 1 : maxBytes;
+  std::string content;
+  char buffer[65536];
+  while (content.size() < limit) {
+    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  return content;
+}
 
 // Serialises the appends of this process's threads: flock() locks belong to the open file
 // description, so two threads that open the file separately would refuse each other.
@@ -105,51 +144,46 @@ bool DeleteFile(const std::string& path) {
 }
 
 bool CreateEmptyFile(const std::string& path) {
-  if (path.empty()) return false;
-  const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT, 0644);
-  CloseFd(fd);
+  CloseFd(OpenRegularFile(path, O_WRONLY | O_CREAT, 0644));
   return FileExists(path);
 }
 
 bool AppendToFile(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
   try {
     std::lock_guard<std::mutex> lock(AppendMutex());
-    const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const int fd = OpenRegularFile(path, O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (fd < 0) return false;
+    const FdCloser closer{fd};
     int locked;
     do {
       locked = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
-    if (locked != 0) {  // another process is writing: the text is lost
-      CloseFd(fd);
-      return false;
-    }
+    if (locked != 0) return false;  // another process is writing: the text is lost
     const bool written = WriteAll(fd, bytes);
     ::flock(fd, LOCK_UN);
-    CloseFd(fd);
     return written;
   } catch (...) {  // std::system_error from the mutex
     return false;
   }
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  if (path.empty()) return std::nullopt;
+std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
   try {
-    const int fd = OpenRetrying(path.c_str(), O_RDONLY);
-    if (fd < 0) return std::nullopt;
-    const FdCloser closer{fd};
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      if (n == 0) break;
-      content.append(buffer, static_cast<size_t>(n));
+    std::optional<std::string> content = ReadAtMostOneOver(path, maxBytes);
+    if (content && content->size() > maxBytes) return std::nullopt;
+    return content;
+  } catch (...) {  // std::bad_alloc
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> ReadFileHead(const std::string& path, size_t maxBytes) {
+  try {
+    std::optional<std::string> content = ReadAtMostOneOver(path, maxBytes);
+    if (content && content->size() > maxBytes) {
+      content->resize(maxBytes);
+      const size_t lastLineEnd = content->rfind('\n');
+      content->resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
     }
     return content;
   } catch (...) {  // std::bad_alloc
@@ -158,8 +192,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
-  const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int fd = OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, bytes);
   const bool closed = ::close(fd) == 0;

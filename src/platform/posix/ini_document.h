@@ -45,7 +45,8 @@ class IniDocument {
   // without ']' is ignored); "key=value" (split at the first '=') is an entry of the open
   // section; lines before the first section and lines without '=' are ignored.
   static IniDocument Parse(std::string_view text);
-  // Nothing when the file cannot be read.
+  // Nothing when the file cannot be read, is not a regular file or holds more than
+  // kMaxHostFileBytes.
   static std::optional<IniDocument> Load(const std::string& path);
 
   // The first section whose name matches (NamesEqual), or null.

@@ -125,7 +125,7 @@ bool IsProcessorKey(const std::string& normalised) {
 }
 
 std::optional<internal::CpuInfo> ReadCpuInfo() {
-  std::optional<std::string> text = ReadWholeFile(kCpuInfoFile);
+  std::optional<std::string> text = ReadFileHead(kCpuInfoFile, kSystemFileHeadBytes);
   if (!text) return std::nullopt;
   return internal::ParseCpuInfo(*text);
 }

@@ -168,11 +168,11 @@ MemoryStatus ReadMemoryStatus() {
       limit = static_cast<uint64_t>(rl.rlim_cur);
     }
     internal::MemInfo mem;
-    if (std::optional<std::string> text = ReadWholeFile("/proc/meminfo")) {
+    if (std::optional<std::string> text = ReadFileHead("/proc/meminfo", kSystemFileHeadBytes)) {
       mem = internal::ParseMemInfo(*text);
     }
     std::optional<uint64_t> vmSize;
-    if (std::optional<std::string> text = ReadWholeFile("/proc/self/status")) {
+    if (std::optional<std::string> text = ReadFileHead("/proc/self/status", kSystemFileHeadBytes)) {
       vmSize = internal::ParseVmSize(*text);
     }
     return internal::ComputeMemoryStatus(mem, limit, vmSize);
