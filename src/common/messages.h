@@ -120,6 +120,8 @@ namespace vdinv {
   X(WriteNotSwitch, "标签不是开关量类型!")            \
   X(WriteNotString, "标签不是字符串类型!")            \
   X(WriteNotHexText, "写入值不是1到4位十六进制数!")   \
+  X(WriteNotWord, "写入值不是0到65535之间的数!")      \
+  X(WriteQueueFull, "写队列已满,写命令被丢弃!")      \
   X(WriteSameValue, "写入值与当前值相同,")            \
   X(WriteInProgress, "正在执行写入操作,")             \
   X(WriteOverride, "：标签执行覆盖写入操作：")        \

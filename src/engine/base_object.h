@@ -102,7 +102,7 @@ class TBaseDLLObject : public ExceptionLog {
   // a write of the tag's current value.
   bool WriteAlreadyQueued(const TTagItem& tag);
   // The numeric image of the value to write: analog the number, switch and string the previous
-  // word with the tag's bit set or cleared. Throws on a value that is no number.
+  // word with the tag's bit set or cleared.
   static void PrepareWriteNumber(TTagItem& tag);
   // A tag's value in the log: analog as a number, switch "True"/"False", string as is (or
   // nothing when stringAsIs is false).
@@ -116,7 +116,7 @@ class TBaseDLLObject : public ExceptionLog {
   // The tag behind a TagIndexes entry, or null.
   TTagItem* TagAt(int32_t listIndex) const;
   // A new command record for a tag: its tag, type, device, value, word and period, as a read
-  // command without frames. A write of a value that no data word can carry throws.
+  // command without frames; null for a write of a value that no 32-bit word can carry.
   static CommandPtr NewCommandRecord(TTagItem& tag, bool isWrite);
   // The scheduling fields of a new command: a write is due first (its Interval the more
   // negative the longer the list), a read at once.
@@ -224,8 +224,10 @@ class TBaseDLLObject : public ExceptionLog {
   void ReleaseExecutingChain();
   // Sets a status tag's value and marks the tag for the next report.
   void SetStatusValue(TTagItem& tag, const TagValue& value);
-  // The "CommErr" tags of a device follow its link status (true while fault or line broken).
-  void UpdateCommErrTags(int32_t devId);
+  // The "CommErr" tags of a device after an exchange with it (failed: it timed out) follow its
+  // link status: true while fault or line broken, and while it never answered once an exchange
+  // has failed.
+  void UpdateCommErrTags(int32_t devId, bool failed);
   // At table build every "CommErr" tag starts false.
   void ResetCommErrTags();
 
@@ -311,7 +313,7 @@ class TBaseDLLObject : public ExceptionLog {
   bool WriteStartBanner();
   // Writes the per-tag statistics, memory lines, run time and run summary.
   void WriteRunReport(uint32_t runTime);
-  // The text of a link status code (Part of the status tags' values).
+  // The text of a link status code, as the status tags show it.
   std::string StatusText(int32_t code) const;
   // "<n>号变频器<ModelName>": the label of a device in status texts.
   std::string DeviceLabel(int32_t devId) const;

@@ -2,7 +2,6 @@
 // serves it, completing the list, logging and releasing commands.
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 
 #include "common/messages.h"
 #include "engine/base_object.h"
@@ -104,10 +103,8 @@ void TBaseDLLObject::LowerInterval(TCommandItem& command, uint32_t scanPeriod) {
 
 CommandPtr TBaseDLLObject::NewCommandRecord(TTagItem& tag, bool isWrite) {
   // A write must carry its value: a number that no 32-bit word holds, or a text that is no
-  // number, is refused rather than sent as some other number.
-  if (isWrite && tag.DataType == kAnalog && !protocol::ValueWord(tag.Value)) {
-    throw std::range_error("value cannot be written");
-  }
+  // number, gets no command rather than being sent as some other number.
+  if (isWrite && tag.DataType == kAnalog && !protocol::ValueWord(tag.Value)) return nullptr;
   PrepareWriteNumber(tag);
   auto command = std::make_unique<TCommandItem>();
   command->TagIndexes = {tag.ListIndex};
@@ -146,6 +143,7 @@ CommandPtr TBaseDLLObject::CreatCommand(TTagItem& tag, CommandList& list, bool i
   return Guarded(this, kClass, "CreatCommand", CommandPtr(), [&] {
     if (!NeedCreatCommand(list, tag, isWrite) || tag.TypeIndex == -1) return CommandPtr();
     CommandPtr command = NewCommandRecord(tag, isWrite);
+    if (!command) return command;
     command->AskFrame = GetAskStr(*command, tag, isWrite);
     command->AnswerHead = GetAnswerMainStr(*command, tag, isWrite);
     ScheduleNewCommand(*command, list, isWrite);

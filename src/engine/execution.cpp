@@ -215,10 +215,14 @@ bool TBaseDLLObject::QueueWrite(TTagItem& tag, const TagValue& value) {
     it = WriteQueue_.erase(it);
   }
 
-  if (WriteQueue_.size() < kWriteQueueCapacity) {
+  // A full queue drops the new write, and the request is answered as refused.
+  const bool queued = WriteQueue_.size() < kWriteQueueCapacity;
+  if (queued) {
     WriteQueue_.push_back(std::move(command));
   } else {
     FreeCommand(command);
+    WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteWrongType) +
+                   Text(Msg::WriteQueueFull));
   }
 
   // Writes that waited too long are dropped, oldest first, up to the first that has not.
@@ -240,7 +244,7 @@ bool TBaseDLLObject::QueueWrite(TTagItem& tag, const TagValue& value) {
     FreeCommand(head);
     WriteQueue_.erase(WriteQueue_.begin());
   }
-  return true;
+  return queued;
 }
 
 void TBaseDLLObject::TouchTag(TTagItem& tag) {

@@ -103,10 +103,12 @@ void TBaseDLLObject::GetRunEvent() {
       return;
     }
     // The reply is taken before the time-out is tested: a reply that came in after the
-    // time-out but before this poll still counts.
+    // time-out but before this poll still counts. The time since the send is the unsigned tick
+    // difference, right across the tick's wrap and, for a machine not stepped for weeks (the
+    // line switched off), up to the tick's whole range of about 49.7 days.
     auto overdue = [&] {
-      const auto elapsed = static_cast<int32_t>(Tick() - LastCommTick_);
-      return static_cast<int64_t>(elapsed) > static_cast<int64_t>(ProcessOutTime());
+      const uint32_t elapsed = Tick() - LastCommTick_;
+      return elapsed > ProcessOutTime();
     };
     switch (RunStatus_) {
       case kStateLinked:

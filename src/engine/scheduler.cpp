@@ -35,8 +35,10 @@ bool LineUp(int8_t status) {
   return status >= 1 && status <= 3;
 }
 
-bool DeviceInTrouble(int8_t status) {
-  return status == 3 || status == 4;
+// A device is in trouble while it shows a fault or a broken line, and while it has never
+// answered once a request to it has failed.
+bool DeviceInTrouble(int8_t status, bool failed) {
+  return status == 3 || status == 4 || (status == 0 && failed);
 }
 
 }  // namespace
@@ -175,14 +177,14 @@ void TBaseDLLObject::UpdateLinkStatus() {
           }
         }
       }
-      if (known) UpdateCommErrTags(device);
+      if (known) UpdateCommErrTags(device, !success);
     });
   });
 }
 
-void TBaseDLLObject::UpdateCommErrTags(int32_t devId) {
+void TBaseDLLObject::UpdateCommErrTags(int32_t devId, bool failed) {
   if (!ValidDevice(devId)) return;
-  const bool trouble = DeviceInTrouble(DevLinkStatus_[static_cast<size_t>(devId)]);
+  const bool trouble = DeviceInTrouble(DevLinkStatus_[static_cast<size_t>(devId)], failed);
   for (int32_t position : StatusTags_) {
     TTagItem& tag = *TagList_[static_cast<size_t>(position)];
     if (tag.IsInternal || tag.TypeIndex != protocol::kTypeCommErr || tag.DevID != devId) continue;

@@ -57,12 +57,13 @@ protocol::TDLLObject* Process::ThreadDriver() const {
   return slot_.Valid() ? static_cast<protocol::TDLLObject*>(slot_.Get()) : nullptr;
 }
 
-void Process::ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver) {
-  if (!slot_.Valid()) return;
+bool Process::ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver) {
+  if (!slot_.Valid()) return false;
   auto* old = static_cast<protocol::TDLLObject*>(slot_.Get());
   slot_.Set(nullptr);
   delete old;
   slot_.Set(driver.release());
+  return true;
 }
 
 }  // namespace vdinv::host

@@ -44,8 +44,9 @@ class Process {
 
   // The calling thread's driver object, or null.
   protocol::TDLLObject* ThreadDriver() const;
-  // Destroys the calling thread's object (stopping it first) and stores the new one.
-  void ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver);
+  // Destroys the calling thread's object (stopping it first) and stores the new one; false
+  // (the new one released) when the thread slot could not be made.
+  bool ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver);
 
  private:
   static void DestroyDriver(void* driver);

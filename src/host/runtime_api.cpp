@@ -1,6 +1,7 @@
 #include "host/runtime_api.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "common/messages.h"
@@ -43,21 +44,29 @@ void FillValue(const TTagItem& tag, double timeStamp, TTagValue& record) {
   }
 }
 
-TagValue ValueOf(const TTagValue& record) {
+// The value of a write record; nothing for a type other than analog, switch or string, whose
+// value bytes are no text pointer and are never read as one.
+std::optional<TagValue> ValueOf(const TTagValue& record) {
   switch (record.DataType) {
     case kAnalog:
       return TagValue::Double(record.Value.analog);
     case kSwitch:
       return TagValue::Boolean(record.Value.switchValue != 0);
-    default:
+    case kString:
       return TagValue::String(record.Value.text != nullptr ? std::string(record.Value.text)
                                                            : std::string());
+    default:
+      return std::nullopt;
   }
 }
 
 }  // namespace
 
 bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
+  return InitDriver(Process::Instance(), count, tags, pdb, msg);
+}
+
+bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, char** msg) {
   if (msg != nullptr) *msg = nullptr;
   if (tags == nullptr) {
     SetMessage(msg, Text(Msg::InvalidTagList));
@@ -67,7 +76,6 @@ bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
     SetMessage(msg, Text(Msg::InvalidParameterBlock));
     return false;
   }
-  Process& process = Process::Instance();
   platform::AutoResetEvent* guard = process.InitGuard();
   if (guard == nullptr) {
     SetMessage(msg, Text(Msg::GuardEventMissing));
@@ -79,11 +87,12 @@ bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
   }
   bool result = Guarded(nullptr, "DLLMain", "IniDriver", false, [&] {
     // An object left on this thread by an earlier initialisation is stopped and released first,
-    // so that its serial line is free for the new one.
-    process.ReplaceThreadDriver(nullptr);
+    // so that its serial line is free for the new one. Without a thread slot there is nowhere
+    // to keep an object, and nothing is set up.
+    if (!process.ReplaceThreadDriver(nullptr)) return false;
     auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
     protocol::TDLLObject& driver = *created;
-    process.ReplaceThreadDriver(std::move(created));
+    if (!process.ReplaceThreadDriver(std::move(created))) return false;
     engine::TagInfoList list(tags, tags + std::max(count, 0));
     CheckPdbModels(pdb);
     TDevParmBlock block = LoadPdb(pdb);
@@ -139,10 +148,16 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
   bool result = false;
   for (int32_t i = 0; i < count; ++i) {
     const TTagValue& record = values[i];
+    // A record of an unknown type is refused like a write that failed.
+    const std::optional<TagValue> value = ValueOf(record);
+    if (!value) {
+      result = false;
+      continue;
+    }
     // Only identifiers handed over at initialisation reach a tag.
     TTagItem* tag = driver->TagById(record.TagID);
     if (tag == nullptr || tag->DataType != record.DataType) continue;
-    result = driver->WriteExecute(record.TagID, ValueOf(record));
+    result = driver->WriteExecute(record.TagID, *value);
   }
   TakeMessage(*driver, msg);
   return result;

@@ -11,6 +11,8 @@ class TBaseDLLObject;
 
 namespace vdinv::host {
 
+class Process;
+
 bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg);
 bool IniDriverEx(int32_t faultEvent);
 bool OnDataRead(int32_t* count, TTagValue* values, char** msg);
@@ -19,6 +21,9 @@ bool GetDeviceStatus(char** msg);
 void WriteLog(bool enable, char** msg);
 uint16_t DetectScanTime();
 bool FreeDriver();
+
+// IniDriver on the given process state (IniDriver uses the library's).
+bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, char** msg);
 
 // One host poll of a driver object, as OnDataRead makes it: one step of the run-state machine,
 // the pending message, and a record for every tag whose value or quality changed since it was

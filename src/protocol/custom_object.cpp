@@ -62,6 +62,7 @@ engine::CommandPtr TCustomDLLObject::CreatCommand(TTagItem& tag, engine::Command
   return Guarded(this, kClass, "CreatCommand", engine::CommandPtr(), [&] {
     if (!NeedCreatCommand(list, tag, isWrite) || tag.TypeIndex == -1) return engine::CommandPtr();
     engine::CommandPtr command = NewCommandRecord(tag, isWrite);
+    if (!command) return command;
     command->RangeHigh = tag.ChID;
     command->RangeLow = tag.ChID;
     command->StartAddr = GetCommandStartAddr(*command, tag);

@@ -1,7 +1,5 @@
 #include "protocol/dll_object.h"
 
-#include <stdexcept>
-
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 #include "protocol/value_word.h"
@@ -41,10 +39,20 @@ int32_t TDLLObject::GetInterval() {
 engine::CommandPtr TDLLObject::CreatCommand(TTagItem& tag, engine::CommandList& list,
                                             bool isWrite) {
   return Guarded(this, kClass, "CreatCommand", engine::CommandPtr(), [&] {
-    engine::CommandPtr command = TCustomDLLObject::CreatCommand(tag, list, isWrite);
-    if (command && isWrite && tag.Value.IsDouble()) {
-      tag.Value = TagValue::Integer(RoundToInt32(tag.Value.AsDouble()).value());
+    // A write goes out only with its data word.
+    const std::string word = isWrite ? CreateValueStr(tag, true) : std::string();
+    if (isWrite && word.empty()) return engine::CommandPtr();
+    // A string is the word itself, so that a queued write of the same word is a repeat.
+    if (isWrite && tag.DataType == kString && tag.Value.IsString()) {
+      tag.Value = TagValue::String(word);
       TouchTag(tag);
+    }
+    engine::CommandPtr command = TCustomDLLObject::CreatCommand(tag, list, isWrite);
+    if (command && isWrite && tag.DataType == kAnalog && tag.Value.IsDouble()) {
+      if (std::optional<uint16_t> number = AnalogWord(tag.Value)) {
+        tag.Value = TagValue::Integer(*number);
+        TouchTag(tag);
+      }
     }
     return command;
   });
@@ -57,6 +65,7 @@ std::string TDLLObject::GetAskStr(TCommandItem& command, TTagItem& tag, bool isW
     const std::string_view group = kTypePrefix.at(type);
     const int addrWidth = kTypeAddrWidth.at(type);
     const std::string value = CreateValueStr(tag, isWrite);
+    if (isWrite && value.empty()) return std::string();
     const std::string station = NumberText(tag.DevID, kDevIDWidth, kDevIDHexFlag);
     // The command's range is worked out as for any layout; this one shows the function code
     // alone.
@@ -87,26 +96,22 @@ std::string TDLLObject::CreateValueStr(TTagItem& tag, bool isWrite) {
     const uint8_t code = isWrite ? kTypeWriteCode.at(type) : kTypeReadCode.at(type);
     if (code != kValueCodeWord) return std::string();
     if (tag.DataType == kAnalog) {
-      std::optional<int32_t> word = ValueWord(tag.Value);
-      if (!word) throw std::range_error("no data word for the value");
-      return HexText(static_cast<uint32_t>(*word), kValueWidth);
+      std::optional<uint16_t> word = AnalogWord(tag.Value);
+      return word ? HexText(*word, kValueWidth) : std::string();
     }
-    // A switch writes 1 for true and 0 for false; a string tag writes its text when it is one
-    // to four hexadecimal digits and is refused otherwise.
     if (tag.DataType == kSwitch) {
       if (!isWrite) return NumberText(0, kTypeDataWidth.at(type), kDataHexFlag);
       return EncodeSwitch(tag.Value.ToBoolean());
     }
     if (tag.DataType == kString && isWrite) {
-      std::optional<std::string> word = EncodeString(tag.Value.ToText());
-      if (!word) throw std::invalid_argument("no data word for the text");
-      return *word;
+      return EncodeString(tag.Value.ToText()).value_or(std::string());
     }
     return std::string();
   });
 }
 
 std::optional<Msg> TDLLObject::WriteValueRefusal(const TTagItem& tag, const TagValue& value) {
+  if (tag.DataType == kAnalog && !AnalogWord(value)) return Msg::WriteNotWord;
   if (tag.DataType == kString && value.IsString() && !EncodeString(value.AsString())) {
     return Msg::WriteNotHexText;
   }

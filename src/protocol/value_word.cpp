@@ -41,4 +41,10 @@ std::optional<int32_t> ValueWord(const TagValue& value) {
   return RoundToInt32(number);
 }
 
+std::optional<uint16_t> AnalogWord(const TagValue& value) {
+  const std::optional<int32_t> word = ValueWord(value);
+  if (!word || *word < 0 || *word > std::numeric_limits<uint16_t>::max()) return std::nullopt;
+  return static_cast<uint16_t>(*word);
+}
+
 }  // namespace vdinv::protocol

@@ -74,7 +74,7 @@ TEST_F(CommandListTest, ARepeatedWriteOfTheQueuedValueIsRefused) {
   EXPECT_FALSE(object.CreatCommand(text, object.List(), true));
   std::string log = LogText();
   EXPECT_THAT(log, HasSubstr("：标签写入请求未执行：on重复写入, 地址=E1:2, 标签值=True\r\n"));
-  EXPECT_THAT(log, HasSubstr("：标签写入请求未执行：t重复写入, 地址=E1:3, 标签值=1\r\n"));
+  EXPECT_THAT(log, HasSubstr("：标签写入请求未执行：t重复写入, 地址=E1:3, 标签值=0001\r\n"));
 }
 
 TEST_F(CommandListTest, TheRefusalIsLoggedOnlyWithTheErrorLog) {

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 constexpr uint32_t kExpired = 0x02000000;
 
@@ -173,6 +176,41 @@ TEST_F(ExecutionTest, RefusedWritesSayWhyInTheErrorLog) {
   EXPECT_TRUE(driver->WriteExecute(2, TagValue::Boolean(true)));
 }
 
+TEST_F(ExecutionTest, AnalogWritesTheDataWordCannotHoldAreRefusedWithTheirReason) {
+  // The data word is four hexadecimal digits; values are rounded to nearest, ties to even.
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double value;
+    const char* data;  // the data word sent; null: refused
+  };
+  const Case cases[] = {
+      {70000, nullptr},        {65535.6, nullptr}, {-100, nullptr}, {-0.6, nullptr},
+      {std::nan(""), nullptr}, {inf, nullptr},     {-inf, nullptr}, {0, "0000"},
+      {65535, "FFFF"},         {65535.4, "FFFF"},  {-0.4, "0000"},  {-0.5, "0000"},
+  };
+  TTagInfo info = Tag(1, "speed", "F1:3", kAnalog);
+  info.InitValue.vt = 3;  // the device's value before the write: 5
+  info.InitValue.value[0] = 5;
+  for (const Case& c : cases) {
+    auto driver = Build({info});
+    const size_t before = LogText().size();
+    EXPECT_EQ(driver->WriteExecute(1, TagValue::Double(c.value)), c.data != nullptr) << c.value;
+    EXPECT_EQ(driver->TagById(1)->Value, TagValue::Integer(5)) << c.value;
+    const std::string log = LogText().substr(before);
+    if (c.data == nullptr) {
+      EXPECT_THAT(driver->WriteQueue(), IsEmpty()) << c.value;
+      EXPECT_THAT(log, HasSubstr("：标签speed写错误,写入值不是0到65535之间的数!\r\n")) << c.value;
+    } else {
+      ASSERT_EQ(driver->WriteQueue().size(), 1u) << c.value;
+      EXPECT_THAT(driver->WriteQueue().front()->AskFrame,
+                  HasSubstr(std::string("WF03 ") + c.data + "\x03"))
+          << c.value;
+    }
+    // An input check is no fault of the driver.
+    EXPECT_THAT(log, Not(HasSubstr("异常"))) << c.value;
+  }
+}
+
 TEST_F(ExecutionTest, WithoutTheErrorLogRefusalsAreSilent) {
   block.EnErrorLog = 0;
   auto driver = Line();
@@ -251,14 +289,18 @@ TEST_F(ExecutionTest, ANewerWriteOverridesTheQueuedOneAndARepeatIsRefused) {
   EXPECT_EQ(driver->TagById(1)->Value, TagValue::Integer(0));
 }
 
-TEST_F(ExecutionTest, TheQueueHoldsThreeHundredWrites) {
+TEST_F(ExecutionTest, TheQueueHoldsThreeHundredWritesAndRefusesTheNext) {
   std::vector<TTagInfo> infos;
   for (uint32_t id = 1; id <= 301; ++id) infos.push_back(Tag(id, "t", "F1:3", kAnalog));
+  infos.back() = Tag(301, "last", "F1:3", kAnalog);
   auto driver = Build(infos);
-  for (uint32_t id = 1; id <= 301; ++id)
-    EXPECT_TRUE(driver->WriteExecute(id, TagValue::Double(id)));
+  for (uint32_t id = 1; id <= 300; ++id)
+    ASSERT_TRUE(driver->WriteExecute(id, TagValue::Double(id)));
+  EXPECT_FALSE(driver->WriteExecute(301, TagValue::Double(301)));
   ASSERT_EQ(driver->WriteQueue().size(), 300u);
   EXPECT_EQ(driver->WriteQueue().back()->WriteValues[0], TagValue::Integer(300));
+  EXPECT_EQ(driver->TagById(301)->Value, TagValue::Integer(0));
+  EXPECT_THAT(LogText(), HasSubstr("：标签last写错误,写队列已满,写命令被丢弃!\r\n"));
 }
 
 TEST_F(ExecutionTest, OldWritesExpireAcrossTheTickWrap) {

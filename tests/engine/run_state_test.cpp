@@ -134,6 +134,22 @@ TEST_F(RunStateTest, ATimeOutIsStrictlyLongerThanTheReplyTimeEvenAcrossTheTickWr
                                    head + "\r\n2026-12-07 07:26:51：没有接收到应答信息！\r\n"));
 }
 
+TEST_F(RunStateTest, ATimeOutIsDeclaredAfterTheLineWasOffForMoreThanHalfTheTickRange) {
+  // 24.8 days and more: the tick difference no longer fits a signed 32-bit number.
+  for (uint32_t gap : {0x80000000u, 0xC0000000u, 0xFFFFFFFFu}) {
+    ScriptedObject object(Environment(), true);
+    Build(object);
+    object.ReadExecute();
+    ASSERT_EQ(object.RunStatus(), kReadSent);
+    object.SetCommEnabled(false);
+    clock.Advance(gap);
+    object.SetCommEnabled(true);
+    object.ReadExecute();
+    EXPECT_EQ(object.sErrEvent(), platform::Utf8ToGbk("通讯超时错，期待设备应答")) << gap;
+    EXPECT_EQ(object.List()[0]->FailCount, 2) << gap;
+  }
+}
+
 TEST_F(RunStateTest, AReplyThatFailsItsCheckIsLoggedWithTheTimeOut) {
   block.EnErrorLog = 1;
   ScriptedObject object(Environment(), true);

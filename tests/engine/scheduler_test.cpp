@@ -204,8 +204,9 @@ TEST_F(SchedulerTest, LinkStatusWalksThroughItsCodesWithTheStatusTexts) {
   const std::string device2Text = Utf8(device2.Value);
   EXPECT_EQ(device2Text, "2号变频器P11S通讯始终不成功!");
 
-  // Never answered: time-outs leave it there.
+  // Never answered: time-outs leave it there, and the device's CommErr turns true.
   for (int i = 0; i < 3; ++i) Exchange(object, false);
+  EXPECT_EQ(commErr1.Value, TagValue::Boolean(true));
   EXPECT_EQ(object.DevLinkStatus(1), 0);
   EXPECT_EQ(object.DevFailCount(1), -1);
   EXPECT_EQ(Utf8(device1.Value), "1号变频器G11S通讯始终不成功!");

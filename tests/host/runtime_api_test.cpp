@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -216,6 +217,73 @@ TEST_F(RuntimeApiTest, WritesReachOnlyTagsHandedOver) {
     EXPECT_EQ(Take(msg), "<null>");
     EXPECT_FALSE(OnDataWrite(0, &record, &msg));
     EXPECT_EQ(Take(msg), "通讯设备初始化失败");
+  });
+}
+
+TEST_F(RuntimeApiTest, ATagOfUnknownTypeIsServedButNoValueOfItIsReadOrWrittenAsText) {
+  OnThread([&] {
+    constexpr uint8_t kUnknown = 7;
+    std::vector<TTagInfo> tags = {Tag(1, "odd", "F1:3", kUnknown),
+                                  Tag(2, "speed", "F1:4", kAnalog)};
+    ASSERT_TRUE(Init(tags, nullptr));
+    protocol::TDLLObject& driver = *Process::Instance().ThreadDriver();
+    ASSERT_NE(driver.TagById(1), nullptr);
+
+    // The record's value bytes are no text pointer: the record is refused, also after a write
+    // that was accepted, and nothing of it is queued.
+    TTagValue records[2] = {};
+    records[0].TagID = 2;
+    records[0].DataType = kAnalog;
+    records[0].Value.analog = 9;
+    records[1].TagID = 1;
+    records[1].DataType = kUnknown;
+    std::fill(std::begin(records[1].Value.raw), std::end(records[1].Value.raw), uint8_t{0x5A});
+    char* msg = nullptr;
+    EXPECT_FALSE(OnDataWrite(1, &records[1], &msg));
+    EXPECT_EQ(Take(msg), "<null>");
+    EXPECT_FALSE(OnDataWrite(2, records, &msg));
+    std::free(msg);
+    EXPECT_EQ(driver.WriteQueue().size(), 1u);
+
+    // Its report carries the type and no value.
+    TTagItem& odd = *driver.TagById(1);
+    odd.Value = TagValue::String("text");
+    driver.TouchTag(odd);
+    std::vector<TTagValue> values(tags.size());
+    int32_t count = 0;
+    ASSERT_TRUE(OnDataRead(&count, values.data(), &msg));
+    std::free(msg);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(values[0].TagID, 1u);
+    EXPECT_EQ(values[0].DataType, kUnknown);
+    EXPECT_THAT(values[0].Value.raw, testing::Each(uint8_t{0}));
+  });
+}
+
+TEST_F(RuntimeApiTest, WithoutAThreadSlotInitialisationAnswersFalse) {
+  OnThread([&] {
+    // With every thread key in use, the process state gets no thread slot.
+    std::vector<std::unique_ptr<platform::ThreadSlot>> keys;
+    for (int i = 0; i < 100000; ++i) {
+      auto key = std::make_unique<platform::ThreadSlot>(nullptr);
+      if (!key->Valid()) break;
+      keys.push_back(std::move(key));
+    }
+    Process process;
+    keys.clear();
+    process.UseClock(&clock);
+    process.UseLogPath(logPath);
+    process.UseSerialDevices([] {
+      return std::make_unique<test::FakeSerialDevice>(std::make_shared<test::FakeSerialLine>());
+    });
+    std::vector<TTagInfo> tags = {Tag(1, "line", "COMMLINK", kAnalog)};
+    TTagInfo* list[1] = {&tags[0]};
+    char* msg = reinterpret_cast<char*>(1);
+    EXPECT_FALSE(InitDriver(process, 1, list, &block, &msg));
+    EXPECT_EQ(msg, nullptr);
+    EXPECT_EQ(process.ThreadDriver(), nullptr);
+    // The guard was given back.
+    EXPECT_TRUE(process.InitGuard()->Wait(0));
   });
 }
 

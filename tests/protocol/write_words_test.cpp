@@ -4,6 +4,7 @@
 #include "platform/text.h"
 #include "protocol/dll_object.h"
 #include "support/engine_fixture.h"
+#include "support/scripted_object.h"
 
 namespace vdinv::protocol {
 namespace {
@@ -37,6 +38,22 @@ TEST_F(WriteWordsTest, SwitchAndStringTagsWriteTheirWordsAndRefuseOtherTexts) {
   ASSERT_EQ(object.Queue().size(), 2u);
   EXPECT_THAT(object.Queue()[0]->AskFrame, HasSubstr("WF03 001A\x03"));
   EXPECT_THAT(object.Queue()[1]->AskFrame, HasSubstr("WE02 0001\x03"));
+}
+
+TEST_F(WriteWordsTest, AConfirmedStringWriteShowsTheWordThatWasSent) {
+  TDevParmBlock block = Block({{1, kModelG11S}});
+  test::ScriptedObject object(Environment(), true);
+  TTagInfo text = Tag(1, "text", "F1:3", kString);
+  ASSERT_TRUE(object.IniDLLObj(&block, {&text}));
+  ASSERT_TRUE(object.WriteExecute(1, TagValue::String("ab")));
+  object.ReadExecute();  // init, then the queued write goes out before the read
+  ASSERT_EQ(object.sent.size(), 1u);
+  EXPECT_THAT(object.sent[0], HasSubstr("WF03 00AB\x03"));
+  EXPECT_EQ(object.TagAt(0).Value, TagValue::String(""));
+  object.replies = {true};
+  object.ReadExecute();
+  // The value a read of the function code will report from now on.
+  EXPECT_EQ(object.TagAt(0).Value, TagValue::String("00AB"));
 }
 
 }  // namespace

@@ -691,7 +691,7 @@ TEST(VdinvProgram, WriteConfirmsOnASimulatedLineAndPortSetsTheBlocksPort) {
                     " && VD_INV_REGISTRY=" + Quote(dir.File("registry.ini")) +
                     " VD_INV_COM3=/nonexistent/tty";
   ToolResult r =
-      RunTool("write " + Quote(file) + " F1:3=1500 DEVICELINK1@string --scan 50" +
+      RunTool("write " + Quote(file) + " F1:3=1500 F1:4@string=ab DEVICELINK1@string --scan 50" +
                   " --interval 10 --timeout 5000 --port " + Quote(sim.LinkPath()) + module,
               env);
   EXPECT_EQ(r.exitCode, 0) << r.output;
@@ -700,6 +700,9 @@ TEST(VdinvProgram, WriteConfirmsOnASimulatedLineAndPortSetsTheBlocksPort) {
   EXPECT_THAT(r.output, HasSubstr("OnDataWrite: true"));
   EXPECT_THAT(r.output, HasSubstr("write F1:3 = 1500: confirmed"));
   EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
+  // A string is confirmed by the data word it was sent as.
+  EXPECT_THAT(r.output, HasSubstr("write F1:4 = \"ab\": confirmed"));
+  EXPECT_EQ(sim.Value(1, {'F', 4}), 0xAB);
 
   // A monitor code is read-only: the driver refuses the write and the tool exits 1.
   r = RunTool("write " + Quote(file) + " M1:9=20 --scan 50 --interval 10 --timeout 600 --port " +

@@ -1,6 +1,7 @@
 #include "vdinv/commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -398,6 +399,21 @@ std::string ShownReported(const Reported& r) {
   return buf + std::string(quality);
 }
 
+// What a string tag reports once its write is confirmed: the data word the device stores, a
+// text of one to four hexadecimal digits upper-cased and zero-padded to four (the driver
+// refuses any other text).
+std::string ConfirmedText(const std::string& text) {
+  constexpr size_t kDigits = 4;
+  const bool word =
+      !text.empty() && text.size() <= kDigits && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c));
+      });
+  if (!word) return text;
+  std::string confirmed(kDigits - text.size(), '0');
+  for (char c : text) confirmed += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return confirmed;
+}
+
 bool Matches(const Reported* r, const WriteArgument& w) {
   // A value of bad quality (the line failed) confirms nothing, even when it happens to match.
   if (r == nullptr || r->type != w.tag.dataType || r->quality != 0) return false;
@@ -407,7 +423,7 @@ bool Matches(const Reported* r, const WriteArgument& w) {
     case kSwitch:
       return (r->number != 0) == w.on;
   }
-  return r->text == w.text;
+  return r->text == ConfirmedText(w.text);
 }
 
 // Sends the writes through OnDataWrite and polls until each is reported with its new value or
