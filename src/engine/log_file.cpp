@@ -1,5 +1,7 @@
 #include "engine/log_file.h"
 
+#include <algorithm>
+
 #include "host/module_info.h"
 #include "platform/datetime.h"
 #include "platform/files.h"
@@ -64,6 +66,20 @@ std::string ComputeLogPath() {
   return ProjectDirectoryOf(project) + std::string(kLogSubDir) + logName;
 }
 
+std::string StampedLines(std::string_view stamp, std::string_view text) {
+  std::string lines(stamp);
+  lines.reserve(stamp.size() + text.size() + 2);
+  size_t start = 0;
+  for (;;) {
+    const size_t brk = std::min(text.find_first_of("\r\n", start), text.size());
+    lines.append(text.substr(start, brk - start)).append("\r\n");
+    if (brk == text.size()) return lines;
+    // A byte of CR or LF is never part of a GBK character, so the text splits safely here.
+    start = brk + (text.compare(brk, 2, "\r\n") == 0 ? 2 : 1);
+    if (start < text.size() && text[start] != '\r' && text[start] != '\n') lines.append(stamp);
+  }
+}
+
 std::string LogFile::DailyArchive(const platform::LocalDateTime& day) const {
   return WithoutExtension(path_) + platform::FormatShortDate(day) + std::string(kArchiveExtension);
 }
@@ -78,7 +94,13 @@ void LogFile::Append(std::string_view bytes) const noexcept {
   }
 }
 
-void LogFile::Maintain(const platform::LocalDateTime& now) const noexcept {
+void LogFile::Append(std::string_view bytes, const platform::LocalDateTime& now) noexcept {
+  if (maintainedOn_ != DateOf(now) || platform::FileSize(path_) > kMaxLogBytes) Maintain(now);
+  Append(bytes);
+}
+
+void LogFile::Maintain(const platform::LocalDateTime& now) noexcept {
+  maintainedOn_ = DateOf(now);
   try {
     std::string archive = DailyArchive(platform::AddDays(now, -1));
     if (platform::FileExists(path_) && platform::FileSize(path_) > kMaxLogBytes) {

@@ -35,7 +35,7 @@ void TBaseDLLObject::WriteDevMsg(const std::string& text) {
   DevMsg_ = text;
 }
 void TBaseDLLObject::SetLogMsg(const std::string& text) {
-  log_.Append(text);
+  log_.Append(text, Now());
 }
 void TBaseDLLObject::SetEnLog(bool value) {
   EnLog_ = LogReady_ ? value : false;
@@ -52,7 +52,7 @@ std::string TBaseDLLObject::DateTimeText() const {
 }
 
 void TBaseDLLObject::LogLine(const std::string& text) {
-  SetLogMsg(DateTimeText() + text + "\r\n");
+  SetLogMsg(StampedLines(DateTimeText(), text));
 }
 
 void TBaseDLLObject::LogException(const char* cls, const char* method) noexcept {

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include "engine/base_object.h"
 #include "platform/files.h"
+#include "platform/text.h"
+#include "support/engine_fixture.h"
 #include "support/host_env.h"
 #include "support/temp_dir.h"
 
@@ -166,6 +169,66 @@ TEST_F(LogFileMaintain, ArchivesOfThirtyToHundredDaysAreDeleted) {
   log_.Maintain(kNow);
   for (const char* d : survivors) EXPECT_TRUE(FileExists(Archive(d))) << d;
   for (const char* d : expired) EXPECT_FALSE(FileExists(Archive(d))) << d;
+}
+
+TEST(LogFileLines, EveryLineOfATextCarriesTheStamp) {
+  const struct {
+    std::string text;
+    std::string lines;
+  } cases[] = {
+      {"\xA3\xBAone", "S\xA3\xBAone\r\n"},
+      {"", "S\r\n"},
+      {"a\r\nb", "Sa\r\nSb\r\n"},
+      {"a\nb\rc", "Sa\r\nSb\r\nSc\r\n"},
+      {"a\r\n", "Sa\r\n\r\n"},
+      {"a\r\n\r\nb", "Sa\r\n\r\nSb\r\n"},
+      {"\r\nb", "S\r\nSb\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StampedLines("S", c.text), c.lines) << c.text;
+}
+
+TEST_F(LogFileMaintain, AppendsOfARunningLogArchiveEachDayAndPruneOldArchives) {
+  log_.Maintain(kNow);
+  log_.Append("first\r\n", kNow);
+  log_.Append("last\r\n", LocalDateTime{2026, 12, 7, 23, 59, 59, 999});
+  EXPECT_EQ(ReadAll(log_.Path()), "first\r\nlast\r\n");  // one day, one log
+
+  const LocalDateTime nextDay{2026, 12, 8, 0, 0, 0, 1};
+  log_.Append("next\r\n", nextDay);
+  EXPECT_EQ(ReadAll(Archive("2026-12-07")), "first\r\nlast\r\n");
+  EXPECT_EQ(ReadAll(log_.Path()), "next\r\n");
+
+  // Thirty days on, the archive of the first day goes.
+  log_.Append("later\r\n", platform::AddDays(nextDay, 29));
+  EXPECT_FALSE(FileExists(Archive("2026-12-07")));
+  EXPECT_EQ(ReadAll(Archive("2027-01-05")), "next\r\n");
+}
+
+TEST_F(LogFileMaintain, ALogOutgrowingItsLimitDuringTheDayMovesAside) {
+  log_.Maintain(kNow);
+  log_.Append(std::string(500001, 'x'), kNow);
+  log_.Append("fresh", LocalDateTime{2026, 12, 7, 7, 26, 51, 0});
+  EXPECT_EQ(FileSize(Archive("2026-12-07-07-26-51")), 500001);
+  EXPECT_EQ(ReadAll(log_.Path()), "fresh");
+}
+
+// A driver object that keeps running past midnight, with a text that spans lines.
+class LogFileOfARunningObject : public test::EngineFixture {};
+
+TEST_F(LogFileOfARunningObject, DatesEveryLineAndArchivesYesterdayAtTheDayChange) {
+  clock.SetNow({2026, 12, 7, 23, 59, 59, 0});
+  TBaseDLLObject object(Environment(), true);
+  object.LogLine(platform::Utf8ToGbk("：串口打开\r\n设备参数中的串口设置有误!"));
+  EXPECT_NE(LogText().find("2026-12-07 23:59:59：串口打开\r\n"
+                           "2026-12-07 23:59:59设备参数中的串口设置有误!\r\n"),
+            std::string::npos);
+
+  clock.Advance(2000);
+  object.LogLine(platform::Utf8ToGbk("：次日"));
+  EXPECT_EQ(LogText(), "2026-12-08 00:00:01：次日\r\n");
+  const auto archived = platform::ReadWholeFile(dir.Path() + "Debug/VD_Inv2026-12-07.LOG");
+  ASSERT_TRUE(archived);
+  EXPECT_NE(platform::GbkToUtf8(*archived).find("设备参数中的串口设置有误!"), std::string::npos);
 }
 
 }  // namespace
