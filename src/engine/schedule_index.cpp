@@ -39,8 +39,9 @@ void ScheduleIndex::Key(List& list, size_t position) {
   Entry& entry = entries_[position];
   if (!list[position]) return;
   TCommandItem& command = *list[position];
-  // The time the command last ran, on the 64-bit count, from the signed 32-bit difference.
-  const int64_t ran = now_ - static_cast<int32_t>(lastTick_ - command.LastRunTick);
+  // The time the command last ran, on the 64-bit count. A command last ran at a tick already
+  // seen, so the unsigned difference is the time since, even when it is more than 2^31 ms.
+  const int64_t ran = now_ - int64_t{static_cast<uint32_t>(lastTick_ - command.LastRunTick)};
   const int64_t interval = command.Interval;
   const int32_t failures = command.FailCount;
   entry.restart = -1;
@@ -74,7 +75,9 @@ ScheduleIndex::Choice ScheduleIndex::Choose(List& list, uint32_t now) {
   if (!valid_ || list_ != &list || size_ != list.size()) {
     Rebuild(list, now);
   } else {
-    now_ += static_cast<int32_t>(now - lastTick_);
+    // The tick only goes forward: a host that stopped polling for more than 2^31 ms (a
+    // suspended machine) finds every command overdue, not due weeks later.
+    now_ += int64_t{static_cast<uint32_t>(now - lastTick_)};
     lastTick_ = now;
     for (size_t position : changed_) {
       if (position >= size_) continue;

@@ -6,7 +6,8 @@
 //
 // Ticks are followed as a 64-bit count from the wrapping 32-bit tick, so due times compare
 // across the wrap as the walk's signed 32-bit differences do while no command waits longer
-// than 2^31 ms.
+// than 2^31 ms. Beyond that the walk's signed difference would put a long-overdue command
+// weeks into the future; the index takes the unsigned time since it ran, so it is due at once.
 #pragma once
 
 #include <cstddef>

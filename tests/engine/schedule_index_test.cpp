@@ -114,5 +114,25 @@ TEST(ScheduleIndexDifferential, AFreshStartSetsEveryTimeLeft) {
   }
 }
 
+// A host that stops polling for more than 2^31 ms (the machine suspended for weeks) finds
+// its commands overdue when it comes back, whether the pause crosses the tick's wrap or not.
+TEST(ScheduleIndex, CommandsAreDueAtOnceAfterAPauseOfMoreThanHalfTheTickRange) {
+  for (uint32_t start : {1000u, 0xF0000000u}) {
+    std::mt19937 rng(5);
+    List list = RandomList(rng, 10, start);
+    ScheduleIndex index;
+    for (uint32_t now = start; now < start + 20000; now += 100) {
+      const ScheduleIndex::Choice choice = index.Choose(list, now);
+      if (choice.position == ScheduleIndex::npos) continue;
+      list[choice.position]->LastRunTick = now;
+      index.Changed(choice.position);
+    }
+    const uint32_t back = start + 20000 + 0x90000000u;
+    const ScheduleIndex::Choice choice = index.Choose(list, back);
+    ASSERT_NE(choice.position, ScheduleIndex::npos) << start;
+    EXPECT_LT(choice.best, 0) << start;
+  }
+}
+
 }  // namespace
 }  // namespace vdinv::engine
