@@ -77,7 +77,6 @@ size_t InverterLine::BytesHeld() const {
 platform::SerialStatus InverterLine::Open() {
   if (!plugged_) {
     ++counters_.failedOpens;
-    if (onFailedOpen) onFailedOpen();
     return platform::SerialStatus::kNotFound;
   }
   open_ = true;

@@ -47,11 +47,10 @@ class InverterLine {
   StationBehaviour& Station(int station) { return stations_.at(static_cast<size_t>(station)); }
 
   // The adapter goes away: the device fails every transfer, a reply under way is lost and
-  // every open attempt fails (each calls onFailedOpen) until Plug.
+  // every open attempt fails until Plug.
   void Unplug();
   void Plug() { plugged_ = true; }
   bool Plugged() const { return plugged_; }
-  std::function<void()> onFailedOpen;
 
   struct Counters {
     uint64_t readRequests = 0;  // well-formed requests received, by kind
