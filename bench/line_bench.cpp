@@ -43,6 +43,9 @@
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
+#include "simulated_line.h"
+#include "support/host_tag.h"
+#include "support/module_host.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -50,11 +53,7 @@ namespace {
 using vdinv::TTagInfo;
 using vdinv::TTagValue;
 using SteadyClock = std::chrono::steady_clock;
-
-using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
-using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
-using DetectScanTimeFn = uint16_t (*)();
-using FreeDriverFn = bool (*)();
+using vdinv::bench::SimulatedLine;
 
 constexpr double kRunSeconds = 4.0;
 constexpr double kWarmUpSeconds = 0.5;
@@ -79,40 +78,8 @@ double SecondsSince(SteadyClock::time_point start) {
   return std::chrono::duration<double>(SteadyClock::now() - start).count();
 }
 
-// A line of two inverters (station 1 a G11S, station 2 a P11S) paced at the given baud rate.
-class SimulatedLine {
- public:
-  explicit SimulatedLine(uint32_t baud)
-      : sim_(vdinv::invsim::SimulatorOptions{dir_.Path() + "ttyINV", {}, {baud, kTurnaroundMs}}) {
-    sim_.SetStation(1, vdinv::invsim::Model::kG11S);
-    sim_.SetStation(2, vdinv::invsim::Model::kP11S);
-    sim_.SetValue(1, {'F', 3}, 3000);
-    sim_.SetValue(1, {'M', 9}, -50);
-    sim_.SetValue(2, {'F', 3}, 500);
-    sim_.SetValue(2, {'M', 9}, 120);
-  }
-  ~SimulatedLine() { sim_.Stop(); }
-  bool Start(std::string* error) {
-    if (sim_.Start()) return true;
-    *error = "simulator: " + sim_.Error();
-    return false;
-  }
-  vdinv::invsim::Simulator& sim() { return sim_; }
-  const vdinv::test::TempDir& dir() const { return dir_; }
-
- private:
-  vdinv::test::TempDir dir_;
-  vdinv::invsim::Simulator sim_;
-};
-
 TTagInfo Tag(uint32_t id, const char* address) {
-  TTagInfo info{};
-  info.TagID = id;
-  std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
-  std::strncpy(info.TagAddr, address, sizeof info.TagAddr - 1);
-  info.DataType = vdinv::kAnalog;
-  info.ScanPeriod = 0;
-  return info;
+  return vdinv::test::HostTag(id, address, vdinv::kAnalog, 0);
 }
 
 uint8_t BaudIndexOf(uint32_t baud) {
@@ -123,31 +90,20 @@ uint8_t BaudIndexOf(uint32_t baud) {
 void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
   vdinv::platform::DynamicLibrary module;
   if (!module.Open(VDINV_MODULE_PATH, &result.error)) return;
-  const auto iniDriver = reinterpret_cast<IniDriverFn>(module.Symbol("IniDriver"));
-  const auto onDataRead = reinterpret_cast<OnDataReadFn>(module.Symbol("OnDataRead"));
-  const auto detectScanTime = reinterpret_cast<DetectScanTimeFn>(module.Symbol("DetectScanTime"));
-  const auto freeDriver = reinterpret_cast<FreeDriverFn>(module.Symbol("FreeDriver"));
-  if (!iniDriver || !onDataRead || !detectScanTime || !freeDriver) {
+  vdinv::test::ModuleExports api;
+  if (!api.Find(module)) {
     result.error = "an export is missing";
     return;
   }
 
-  std::vector<uint8_t> block(vdinv::kPdbLength, 0);
-  vdinv::TDevParmBlock pdb = vdinv::LoadPdb(block.data());
-  vdinv::FillDefaults(pdb, 1000, 2);
-  pdb.Devices[0].Model = vdinv::kModelNone;
-  pdb.Devices[1].Model = vdinv::kModelG11S;
-  pdb.Devices[1].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelG11S));
-  pdb.Devices[2].Model = vdinv::kModelP11S;
-  pdb.Devices[2].ModelName.Set(vdinv::ModelNameOf(vdinv::kModelP11S));
-  pdb.BaudIndex = BaudIndexOf(baud);
-  vdinv::StorePdb(block.data(), pdb);
+  std::vector<uint8_t> block = vdinv::test::LineBlock(
+      {{1, vdinv::kModelG11S}, {2, vdinv::kModelP11S}}, 1, BaudIndexOf(baud));
   TTagInfo tags[] = {Tag(1, "F1:3"), Tag(2, "F2:3"), Tag(3, "M1:9"), Tag(4, "M2:9")};
   std::vector<TTagInfo*> list;
   for (TTagInfo& t : tags) list.push_back(&t);
   char* msg = nullptr;
   const bool initialised =
-      iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
+      api.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
   std::free(msg);
   if (!initialised) {
     result.error = "IniDriver failed";
@@ -155,14 +111,14 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
     return;
   }
 
-  const auto period = std::chrono::milliseconds(detectScanTime());
+  const auto period = std::chrono::milliseconds(api.detectScanTime());
   result.pollMs = static_cast<double>(period.count());
   std::vector<TTagValue> values(64);
   vdinv::invsim::Simulator& sim = line.sim();
   SteadyClock::time_point next = SteadyClock::now();
   auto poll = [&] {
     int32_t count = 0;
-    onDataRead(&count, values.data(), nullptr);
+    api.onDataRead(&count, values.data(), nullptr);
     next += period;
     std::this_thread::sleep_until(next);
   };
@@ -182,7 +138,7 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
   result.seconds = SecondsSince(start);
   result.cpuSeconds = CpuSeconds() - cpu;
   result.exchanges = sim.RepliesSent() - replies;
-  freeDriver();
+  api.freeDriver();
   module.Close();
   result.ok = result.exchanges > 0;
   if (!result.ok) result.error = "the driver exchanged nothing";
@@ -190,12 +146,8 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
 
 RunResult RunDriver(uint32_t baud) {
   RunResult result;
-  SimulatedLine line(baud);
-  const std::string& dir = line.dir().Path();
-  if (!vdinv::platform::WriteWholeFile(line.dir().File("registry.ini"),
-                                       "[Software\\KORVI]\nPATH=" + dir + "\n") ||
-      !vdinv::platform::WriteWholeFile(line.dir().File("Ovatrex.ini"),
-                                       "[WORKING]\nDefaultPROJECT=" + dir + "p/x\n")) {
+  SimulatedLine line(baud, kTurnaroundMs);
+  if (!vdinv::test::WriteHostFiles(line.dir())) {
     result.error = "cannot write the host's files";
     return result;
   }
@@ -222,7 +174,7 @@ std::string ReadRequest() {
 
 RunResult RunIdeal(uint32_t baud) {
   RunResult result;
-  SimulatedLine line(baud);
+  SimulatedLine line(baud, kTurnaroundMs);
   if (!line.Start(&result.error)) return result;
   vdinv::platform::PseudoTerminal port;
   if (!port.OpenDevice(line.sim().LinkPath())) {

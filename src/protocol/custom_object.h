@@ -63,6 +63,9 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // The exchange whose refusal was traced last, so that a refusal is traced once.
   const TCommandItem* nakTraced_ = nullptr;
   uint32_t nakTracedTick_ = 0;
+  // The command whose received text was searched last, and where the next search of it begins.
+  const TCommandItem* searched_ = nullptr;
+  size_t searchFrom_ = 0;
   // Finds the read command a tag joins without walking the whole list.
   CommandIndex readIndex_;
 };

@@ -27,9 +27,22 @@ bool TCustomDLLObject::GetResult() {
   return Guarded(this, kClass, "GetResult", false, [&] {
     TCommandItem* command = CurCommand_;
     if (command == nullptr || !Comm_) return false;
-    command->Reply = Comm_->GetStr();
+    // Between two sends the received text only grows, and sending empties the command's
+    // Reply. So a poll copies only what is new and searches on where the last search stopped:
+    // its cost is what arrived since the last poll, not all since the request, which a line
+    // that never stops sending (an endless frame) makes as long as the time-out allows.
+    const std::string& received = Comm_->GetStr();
+    if (command == searched_ && !command->Reply.empty() &&
+        received.size() >= command->Reply.size()) {
+      command->Reply.append(received, command->Reply.size());
+    } else {
+      command->Reply = received;
+      searchFrom_ = 0;
+    }
+    searched_ = command;
     if (command->Reply.empty()) return false;
-    const ReplyCheck reply = FindReply(command->Reply, command->AskFrame);
+    const ReplyCheck reply = FindReply(command->Reply, command->AskFrame, searchFrom_);
+    searchFrom_ = reply.resume;
     if (reply.kind == ReplyKind::kNak) {
       // A refusal is no value: it is traced once and the exchange ends through its time-out.
       if (TraceOn() && (nakTraced_ != command || nakTracedTick_ != LastCommTick_)) {

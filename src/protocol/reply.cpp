@@ -82,16 +82,19 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
 
 }  // namespace
 
-ReplyCheck FindReply(std::string_view received, std::string_view request) {
+ReplyCheck FindReply(std::string_view received, std::string_view request, size_t from) {
   ReplyCheck result;
+  // A frame that disagrees with the reply does so at a byte already there, so it stays none.
+  result.resume = received.size();
   const std::optional<RequestHead> head = HeadOf(request);
   if (!head) return result;
-  for (size_t at = received.find(kSOH); at != std::string_view::npos;
+  for (size_t at = received.find(kSOH, from); at != std::string_view::npos;
        at = received.find(kSOH, at + 1)) {
     const ReplyKind kind = MatchAt(received, at, *head);
     if (kind == ReplyKind::kNone) continue;
     result.kind = kind;
     result.start = at;
+    result.resume = at;
     // A reply from a later SOH cannot be complete while this one is cut short: it would end
     // later still.
     if (kind == ReplyKind::kIncomplete) return result;

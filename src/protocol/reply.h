@@ -42,14 +42,18 @@ struct ReplyCheck {
   std::string data;
   // kAck with a "-" in the sign position: the data word is a negative number.
   bool negative = false;
+  // Where a search of the same text, grown by more bytes, may begin: every frame from an SOH
+  // before it was found to be no reply, and bytes that follow never make one of them a reply.
+  size_t resume = 0;
 };
 
 // The first frame in the received text, from an SOH, that is a complete and intact reply to
 // the request; frames before it that are not (the request's own echo on a two-wire line, a
 // stray frame, noise) are skipped. When the first frame that agrees with the reply so far is
 // cut short by the end of the text, the result is kIncomplete. A request that is not a frame
-// of SOH, station, ENQ, address text and a space matches nothing.
-ReplyCheck FindReply(std::string_view received, std::string_view request);
+// of SOH, station, ENQ, address text and a space matches nothing. Frames from an SOH before
+// `from` are passed over: the `resume` of a search of the text when it was shorter.
+ReplyCheck FindReply(std::string_view received, std::string_view request, size_t from = 0);
 
 // The check digits of a frame body: its byte sum modulo 256 as two upper-case hexadecimal
 // digits.

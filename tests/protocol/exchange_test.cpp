@@ -68,6 +68,31 @@ TEST_F(ExchangeTest, RepliesOfAnotherStationOrCodeAndRefusalsAreNoValue) {
   EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
 }
 
+TEST_F(ExchangeTest, AReplyInPiecesIsTakenWholeAndTheNextExchangeSearchedFromItsStart) {
+  // A broken-off frame head and then the reply, a piece a poll: the reply text is all of it.
+  const std::string head =
+      "\x01"
+      "01\x06RF03 0B";
+  const std::string reply = Reply("01\x06RF03 0BB8\x03");
+  for (const std::string& piece : {head + std::string(200, '0'), reply.substr(0, 9)}) {
+    line->Arrive(piece);
+    object.ReadExecute();
+    EXPECT_EQ(TagOf().Value, TagValue::Integer(0));
+  }
+  line->Arrive(reply.substr(9));
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Double(3000));
+  EXPECT_THAT(LogText(), HasSubstr("= " + head + std::string(200, '0') + reply + "\r\n"));
+
+  // The next request's reply is shorter than all that: it is found from its own start.
+  clock.Advance(1000);
+  object.ReadExecute();
+  ASSERT_EQ(line->writes.size(), 2u);
+  line->Arrive(Reply("01\x06RF03 0FA0\x03"));
+  object.ReadExecute();
+  EXPECT_EQ(TagOf().Value, TagValue::Double(4000));
+}
+
 TEST_F(ExchangeTest, ANegativeMonitorValueKeepsItsSign) {
   line->Arrive(Reply("01\x06RF03-0032\x03"));
   object.ReadExecute();

@@ -160,6 +160,31 @@ TEST(ReplyFind, NoiseFloods) {
   EXPECT_EQ(r.start, flood.size());
 }
 
+TEST(ReplyFind, ASearchResumedOnTheGrownTextFindsWhatAWholeSearchFinds) {
+  std::string endless = Frame("01", kAck, "RF03 0BB8").substr(0, 10);
+  endless += std::string(300, '0');
+  const std::string texts[] = {
+      kReadF03 + kReplyF03,                                           // echo, then the reply
+      "\x03zz\x01\x01" + Frame("02", kAck, "RF03 0BB8") + kReplyF03,  // noise, a stray frame
+      kSoh + "01" + kAck + "RF03 0B" + kSoh + kReplyF03,              // a head that breaks off
+      Frame("01", kNak, "RF03 004C") + kReplyF03,                     // a refusal comes first
+      Frame("01", kAck, "RF03-0032"),                                 // negative
+      endless,                                                        // never reaches ETX
+  };
+  for (const std::string& text : texts) {
+    const ReplyCheck whole = FindReply(text, kReadF03);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      const ReplyCheck first = FindReply(text.substr(0, cut), kReadF03);
+      const ReplyCheck resumed = FindReply(text, kReadF03, first.resume);
+      ASSERT_EQ(resumed.kind, whole.kind) << text << " cut at " << cut;
+      EXPECT_EQ(resumed.start, whole.start);
+      EXPECT_EQ(resumed.data, whole.data);
+      EXPECT_EQ(resumed.negative, whole.negative);
+      EXPECT_EQ(resumed.resume, whole.resume);
+    }
+  }
+}
+
 class ReplyObjectTest : public test::EngineFixture {
  protected:
   ReplyObjectTest() : object(Environment(), true) {

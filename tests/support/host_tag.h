@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "common/records.h"
 
@@ -13,7 +14,9 @@ inline TTagInfo HostTag(uint32_t id, const char* address, uint8_t type, uint32_t
   TTagInfo info{};
   info.TagID = id;
   std::snprintf(info.TagName, sizeof info.TagName, "Tag%u", id);
-  std::strncpy(info.TagAddr, address, sizeof info.TagAddr);
+  // Up to the whole field, without a terminating zero when the address fills it (a plain
+  // strncpy of the field's size is refused by GCC's truncation warning in optimised builds).
+  std::string_view(address).copy(info.TagAddr, sizeof info.TagAddr);
   info.DataType = type;
   info.ScanPeriod = scanPeriod;
   return info;

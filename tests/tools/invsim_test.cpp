@@ -323,6 +323,41 @@ TEST_F(InvsimLine, LocalEchoAndBaudPacing) {
   EXPECT_LT(took, std::chrono::milliseconds(500));
 }
 
+TEST_F(InvsimLine, NoiseFloodAndEndlessReplyStreamWithoutEnd) {
+  const std::string request = Read("01", "F03");
+  const std::string reply = Ack("01", 'R', "F03", "0000");
+
+  // The flood runs unasked, far beyond a pipe's buffer, with every kind of byte in it; a
+  // request is still answered in the middle of it.
+  sim_.SetLine({0, 0, false, true});
+  const std::string flood = Collect(100000, 5000);
+  ASSERT_EQ(flood.size(), 100000u);
+  EXPECT_NE(flood.find(kSOH), std::string::npos);
+  EXPECT_NE(flood.find(kETX), std::string::npos);
+  EXPECT_NE(flood.find('\xFF'), std::string::npos);
+  ASSERT_TRUE(client_.Write(request));
+  ASSERT_TRUE(sim_.WaitForFramesHandled(1, 1000));
+  EXPECT_NE(Collect(100000, 5000).find(reply), std::string::npos);
+  sim_.SetLine({});
+  std::string rest;
+  while (client_.Read(rest, 30) == LineRead::kData) rest.clear();
+
+  // An endless reply begins as the reply does and never reaches ETX; the next request ends it.
+  StationFaults faults;
+  faults.endless = true;
+  sim_.SetFaults(1, faults);
+  const std::string endless = Exchange(request, 10000, 5000);
+  ASSERT_EQ(endless.size(), 10000u);
+  EXPECT_EQ(endless.substr(0, 10), reply.substr(0, 10));
+  EXPECT_EQ(endless.find(kETX), std::string::npos);
+  EXPECT_EQ(endless.find_first_not_of('0', 10), std::string::npos);
+  EXPECT_EQ(sim_.RepliesSent(), 1u);  // the one in the flood
+  sim_.ClearFaults(1);
+  const std::string after = Exchange(request, 100000, 300);
+  EXPECT_EQ(after.substr(after.size() - reply.size()), reply);
+  EXPECT_EQ(sim_.RepliesSent(), 2u);
+}
+
 TEST_F(InvsimLine, StopCutsALongReplyShort) {
   StationFaults faults;
   faults.delayMs = 10000;

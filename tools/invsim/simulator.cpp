@@ -251,6 +251,7 @@ void Simulator::Run() {
     if (replug) {
       const bool ok = DoReplug(*replug);
       reader.Reset();
+      endlessReply_ = false;  // it went with the old line
       {
         std::lock_guard lock(mutex_);
         replugGap_.reset();
@@ -260,15 +261,19 @@ void Simulator::Run() {
       continue;
     }
     input.clear();
-    const platform::LineRead got = line_->Read(input, kPollMs);
+    // While a stream goes on, input is only looked at between its pieces.
+    const bool streaming = endlessReply_ || Line().noiseFlood;
+    if (!streaming) streaming_ = false;
+    const platform::LineRead got = line_->Read(input, streaming ? 0 : kPollMs);
     if (got == platform::LineRead::kClosed) {
       // A serial device that went away: nothing to do but wait for Stop.
       Pause(std::chrono::milliseconds(kPollMs));
       continue;
     }
-    if (got != platform::LineRead::kData) continue;
-    if (Line().localEcho) line_->Write(input, kWriteTimeoutMs);
-    reader.Feed(input);
+    if (got == platform::LineRead::kData) {
+      if (Line().localEcho) line_->Write(input, kWriteTimeoutMs);
+      reader.Feed(input);
+    }
     while (std::optional<RequestReader::Event> event = reader.Next()) {
       if (event->kind != RequestReader::Kind::kRequest) {
         {
@@ -278,9 +283,16 @@ void Simulator::Run() {
         FrameHandled();
         continue;
       }
+      endlessReply_ = false;  // a new request ends the reply that went on
       const std::optional<Outgoing> out = Answer(event->request);
       if (!out || !Send(*out)) FrameHandled();
+      if (out && out->endless) {
+        endlessReply_ = true;
+        streaming_ = false;
+      }
     }
+    const LineSettings settings = Line();
+    if (endlessReply_ || settings.noiseFlood) SendStream(!endlessReply_, settings.baud);
   }
 }
 
@@ -333,12 +345,18 @@ std::optional<Simulator::Outgoing> Simulator::Answer(const Request& request) {
   out.waitMs = options_.line.turnaroundMs + faults.delayMs;
   out.baud = options_.line.baud;
   out.station = request.station;
+  out.endless = faults.endless;
   return out;
 }
 
 bool Simulator::Send(const Outgoing& out) {
   if (out.waitMs > 0 && !Pause(std::chrono::milliseconds(out.waitMs))) return false;
   if (!out.noise.empty() && !SendPaced(out.noise, out.baud)) return false;
+  if (out.endless) {
+    // Everything up to the data; ETX and the check code never come, so it is no reply sent.
+    SendPaced(std::string_view(out.reply).substr(0, out.reply.size() - 3), out.baud);
+    return false;
+  }
   const size_t parts = std::min(static_cast<size_t>(out.splitParts), out.reply.size());
   size_t begin = 0;
   for (size_t i = 0; i < parts; ++i) {
@@ -378,6 +396,38 @@ bool Simulator::SendPaced(std::string_view bytes, uint32_t baud) {
     if (left.count() > 0 && !Pause(left)) return false;
   }
   return true;
+}
+
+void Simulator::SendStream(bool noise, uint32_t baud) {
+  constexpr size_t kPiece = 512;
+  const Clock::time_point now = Clock::now();
+  if (!streaming_) {
+    streaming_ = true;
+    streamStart_ = now;
+    streamSent_ = 0;
+  }
+  size_t count = kPiece;
+  if (baud > 0) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - streamStart_);
+    const uint64_t due = static_cast<uint64_t>(elapsed.count()) * baud / 10'000'000;
+    count = static_cast<size_t>(std::min<uint64_t>(due - streamSent_, kPiece));
+    if (count == 0) {
+      Pause(std::chrono::milliseconds(1));
+      return;
+    }
+  }
+  std::string piece(count, '0');
+  if (noise) {
+    for (char& c : piece) c = static_cast<char>(NextNoiseByte());
+  }
+  // A client that does not read makes the stream wait here, a poll interval at a time.
+  line_->Write(piece, kPollMs);
+  streamSent_ += count;
+}
+
+uint8_t Simulator::NextNoiseByte() {
+  noiseState_ = noiseState_ * 1103515245u + 12345u;
+  return static_cast<uint8_t>(noiseState_ >> 16);
 }
 
 bool Simulator::DoReplug(uint32_t gapMs) {

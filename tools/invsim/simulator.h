@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -40,6 +41,8 @@ struct StationFaults {
   uint32_t delayMs = 0;                  // extra wait before the reply
   std::optional<int> echoStation;        // the reply names this station instead
   std::optional<FunctionCode> echoCode;  // the reply names this function code instead
+  bool endless = false;  // the reply never ends: after the data, data bytes follow without
+                         // ETX or check code until the next request arrives
 };
 
 // Settings of the whole line.
@@ -48,6 +51,9 @@ struct LineSettings {
   uint32_t turnaroundMs = 0;  // wait between a request and its reply
   bool localEcho = false;     // every received byte is sent straight back, as a two-wire
                               // adapter does
+  bool noiseFlood = false;    // garbage of every byte value (SOH and ETX among them) streams
+                              // without pause, paced by the baud rate or, without one, as fast
+                              // as the client reads; replies go out in the middle of it
 };
 
 struct SimulatorOptions {
@@ -127,6 +133,7 @@ class Simulator {
     uint32_t waitMs = 0;
     uint32_t baud = 0;
     int station = 0;
+    bool endless = false;
   };
 
   void Run();
@@ -136,6 +143,11 @@ class Simulator {
   bool Send(const Outgoing& out);
   // Writes the bytes, one character time apart when a baud rate is set; false when stopping.
   bool SendPaced(std::string_view bytes, uint32_t baud);
+  // Sends the next piece of an endless stream (noise or the tail of an endless reply): at the
+  // baud rate what is due since the stream began, else a piece the client takes within a
+  // poll interval.
+  void SendStream(bool noise, uint32_t baud);
+  uint8_t NextNoiseByte();
   // Waits, ending early when the simulator stops; false when stopping.
   bool Pause(std::chrono::microseconds duration);
   bool DoReplug(uint32_t gapMs);
@@ -160,6 +172,12 @@ class Simulator {
 
   std::unique_ptr<platform::PseudoTerminal> line_;
   std::thread thread_;
+  // The thread's stream: an endless reply going on, where a paced stream stands, the noise.
+  bool endlessReply_ = false;
+  std::chrono::steady_clock::time_point streamStart_;
+  uint64_t streamSent_ = 0;
+  bool streaming_ = false;
+  uint32_t noiseState_ = 1;
 };
 
 }  // namespace vdinv::invsim

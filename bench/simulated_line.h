@@ -1,0 +1,43 @@
+// What the benchmarks of the built module share: a line of two inverters (station 1 a G11S,
+// station 2 a P11S, each with its F03 and M09 set) on a pseudo-terminal behind the link
+// "ttyINV" in a temporary directory of its own, where the host's files go as well.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "invsim/simulator.h"
+#include "support/temp_dir.h"
+
+namespace vdinv::bench {
+
+class SimulatedLine {
+ public:
+  // Replies paced at the baud rate (0: not paced), after the turnaround.
+  SimulatedLine(uint32_t baud, uint32_t turnaroundMs)
+      : sim_(invsim::SimulatorOptions{dir_.Path() + "ttyINV", {}, {baud, turnaroundMs}}) {
+    sim_.SetStation(1, invsim::Model::kG11S);
+    sim_.SetStation(2, invsim::Model::kP11S);
+    sim_.SetValue(1, {'F', 3}, 3000);
+    sim_.SetValue(1, {'M', 9}, -50);
+    sim_.SetValue(2, {'F', 3}, 500);
+    sim_.SetValue(2, {'M', 9}, 120);
+  }
+  ~SimulatedLine() { sim_.Stop(); }
+  SimulatedLine(const SimulatedLine&) = delete;
+  SimulatedLine& operator=(const SimulatedLine&) = delete;
+
+  bool Start(std::string* error) {
+    if (sim_.Start()) return true;
+    *error = "simulator: " + sim_.Error();
+    return false;
+  }
+  invsim::Simulator& sim() { return sim_; }
+  const test::TempDir& dir() const { return dir_; }
+
+ private:
+  test::TempDir dir_;
+  invsim::Simulator sim_;
+};
+
+}  // namespace vdinv::bench
