@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,7 +102,11 @@ class DriverHost {
     clock.SetNow({2026, 12, 7, 7, 26, 50, 0});
     *line = test::FakeSerialLine{};
     std::vector<TTagInfo*> pointers;
-    for (TTagInfo& tag : tags) pointers.push_back(&tag);
+    handedOver_.clear();
+    for (TTagInfo& tag : tags) {
+      pointers.push_back(&tag);
+      handedOver_.insert({tag.TagID, tag.DataType});
+    }
     char* msg = nullptr;
     const bool ok =
         host::IniDriver(static_cast<int32_t>(pointers.size()), pointers.data(), pdb, &msg);
@@ -116,8 +121,9 @@ class DriverHost {
     return ok;
   }
 
-  // One OnDataRead; every record names a tag of the table with its type, and the texts handed
-  // over are released. The number of records reported.
+  // One OnDataRead; every record names a tag the host handed over, with that tag's data type
+  // (a host may hand over one identifier twice), and the texts handed over are released. The
+  // number of records reported.
   int32_t Poll() {
     std::vector<TTagValue> values(reportSlots);
     int32_t count = -1;
@@ -125,13 +131,9 @@ class DriverHost {
     Check(host::OnDataRead(&count, values.data(), &msg));
     std::free(msg);
     Check(count >= 0 && static_cast<size_t>(count) <= values.size());
-    protocol::TDLLObject* driver = host::Process::Instance().ThreadDriver();
     for (int32_t i = 0; i < count; ++i) {
       const TTagValue& record = values[static_cast<size_t>(i)];
-      if (driver != nullptr) {
-        const TTagItem* tag = driver->TagById(record.TagID);
-        Check(tag != nullptr && tag->DataType == record.DataType);
-      }
+      Check(handedOver_.count({record.TagID, record.DataType}) == 1);
       if (record.DataType == kString) std::free(record.Value.text);
     }
     return count;
@@ -152,9 +154,8 @@ class DriverHost {
     host::Process::Instance().ReplaceThreadDriver(nullptr);
   }
 
-  // Every poll of a running line sends at most one request: a well-formed reply to the last
-  // one (kind ACK or NAK, sign ' ' or '-', four data characters), or nothing when no request
-  // went out.
+  // A well-formed reply to the last request put on the line (kind ACK or NAK, sign ' ' or '-',
+  // four data characters), or nothing when no request went out.
   std::string ReplyToLastRequest(char kind, char sign, std::string_view word) const {
     if (line->writes.empty()) return {};
     const std::string& request = line->writes.back();
@@ -240,6 +241,8 @@ class DriverHost {
   std::filesystem::path dir_;
   std::string logPath_;
   size_t checkedWrites_ = 0;
+  // Identifier and data type of every tag record handed to IniDriver.
+  std::set<std::pair<uint32_t, uint8_t>> handedOver_;
   // The stations a request may name: the block's devices with a model.
   std::array<bool, kDeviceCount> stations_{};
   uint64_t runs_ = 0;

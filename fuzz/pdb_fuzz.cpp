@@ -4,7 +4,8 @@
 // Input: the 26508 bytes of a parameter block (a shorter input is padded with zeros, bytes
 // beyond are ignored). The block goes through CheckPDBModels, FullPDB, LoadPdb/StorePdb and
 // CopyPdb, then IniDriver with a fixed set of status and device tags, three polls a time-out
-// apart and FreeDriver. The block's own switches decide whether the driver logs.
+// apart (every request must name a station the checked block has) and FreeDriver. The
+// block's own switches decide whether the driver logs.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -89,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.Init(tags, block);
   for (int poll = 0; poll < 3; ++poll) {
     host.Poll();
+    host.CheckRequests();
     host.clock.Advance(checked.OutTime + 1u);
   }
   host.Free();
