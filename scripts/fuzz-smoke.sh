@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds every fuzz target with clang, AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# each for a short time (fuzz-smoke.sh [SECONDS], default 8) from its committed seeds in
+# each for a short time (fuzz-smoke.sh [SECONDS], default 6) from its committed seeds in
 # fuzz/corpus/TARGET, including every regression input in fuzz/regressions/TARGET. Fails on
 # any finding; the crashing input is left in build-fuzz/artifacts/.
 set -euo pipefail
-seconds=${1:-8}
+seconds=${1:-6}
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/fuzz/env.sh"
 "$root/scripts/setup.sh"
