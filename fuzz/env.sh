@@ -24,7 +24,7 @@ fuzz_build() {
   for t in "$@"; do names+=("${t}_fuzz"); done
   # -O1: the driver targets run whole driver lines per input, several times faster than at -O0.
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
-    -DVDINV_FUZZ=ON -DVDINV_TESTS=OFF "-DVDINV_SANITIZE=address,undefined" >/dev/null
+    -DVDINV_FUZZ=ON -DVDINV_TESTS=OFF -DVDINV_BENCH=OFF "-DVDINV_SANITIZE=address,undefined" >/dev/null
   cmake --build build-fuzz -j"$(nproc)" --target "${names[@]}"
 }
 

@@ -29,3 +29,4 @@ for target in "${fuzz_targets[@]}"; do
   fi
   grep -E '^Done|#[0-9]+.*DONE' "$tmp/$target.log" | tail -n 1 || true
 done
+echo "fuzz: ${#fuzz_targets[@]} passed, 0 failed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds from scratch and runs every test: the whole suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, again under ThreadSanitizer and once more in
-# an ordinary build.
+# AddressSanitizer and UndefinedBehaviorSanitizer, again under ThreadSanitizer, once more in an
+# ordinary build, and a short run of every fuzz target over its committed seeds.
 #
 # Every stage configures its own build directory with every option spelled out, so that a
 # directory left by another script (the demo builds without tests) never decides what runs, and
@@ -34,3 +34,6 @@ run_suite build-tsan -LE soak
 echo "== ordinary build"
 scripts/build.sh build "${options[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDINV_SANITIZE=
 run_suite build
+
+echo "== fuzz targets, a short run of each over its seeds"
+scripts/fuzz-smoke.sh
