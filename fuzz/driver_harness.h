@@ -25,6 +25,7 @@
 #include "platform/text.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
+#include "support/device_block.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_device.h"
 
@@ -72,16 +73,10 @@ class DriverHost {
   test::FakeClock clock;
   std::shared_ptr<test::FakeSerialLine> line = std::make_shared<test::FakeSerialLine>();
 
-  // A block of the given devices (device number, model code), logging off.
+  // A block of the given devices (device number, model code), logging off, with a short
+  // reply time-out.
   static TDevParmBlock Block(std::initializer_list<std::pair<int, uint8_t>> devices) {
-    TDevParmBlock pdb{};
-    FillDefaults(pdb, 100, 2);
-    pdb.Devices[0].Model = kModelNone;
-    for (auto [number, model] : devices) {
-      pdb.Devices[number].Model = model;
-      pdb.Devices[number].ModelName.Set(ModelNameOf(model));
-    }
-    return pdb;
+    return test::DevicesBlock(devices, 100);
   }
 
   static TTagInfo Tag(uint32_t id, const char* address, uint8_t type, uint32_t scanPeriod = 0) {

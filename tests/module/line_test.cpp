@@ -13,31 +13,22 @@
 #include <thread>
 #include <vector>
 
-#include "common/parameter_block.h"
 #include "common/records.h"
 #include "invsim/simulator.h"
 #include "platform/dynamic_library.h"
-#include "platform/files.h"
 #include "platform/interrupt.h"
 #include "platform/text.h"
 #include "support/host_tag.h"
+#include "support/module_host.h"
 #include "support/temp_dir.h"
 
 namespace vdinv {
 namespace {
 
-using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
-using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
-using OnDataWriteFn = bool (*)(int32_t, TTagValue*, char**);
-using FreeDriverFn = bool (*)();
-
 class LineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::WriteWholeFile(dir.File("registry.ini"),
-                                         "[Software\\KORVI]\nPATH=" + dir.Path() + "\n"));
-    ASSERT_TRUE(platform::WriteWholeFile(dir.File("Ovatrex.ini"),
-                                         "[WORKING]\nDefaultPROJECT=" + dir.Path() + "p/x\n"));
+    ASSERT_TRUE(test::WriteHostFiles(dir));
     setenv("VD_INV_REGISTRY", dir.File("registry.ini").c_str(), 1);
     sim.SetStation(1, invsim::Model::kG11S);
     sim.SetStation(2, invsim::Model::kP11S);
@@ -48,10 +39,7 @@ class LineTest : public ::testing::Test {
     setenv("VD_INV_COM1", sim.LinkPath().c_str(), 1);
     std::string error;
     ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, &error)) << error;
-    iniDriver = reinterpret_cast<IniDriverFn>(module.Symbol("IniDriver"));
-    onDataRead = reinterpret_cast<OnDataReadFn>(module.Symbol("OnDataRead"));
-    onDataWrite = reinterpret_cast<OnDataWriteFn>(module.Symbol("OnDataWrite"));
-    freeDriver = reinterpret_cast<FreeDriverFn>(module.Symbol("FreeDriver"));
+    ASSERT_TRUE(driver.Find(module));
   }
   void TearDown() override {
     module.Close();
@@ -69,7 +57,7 @@ class LineTest : public ::testing::Test {
     for (uint32_t waited = 0; waited < limitMs; waited += 5) {
       int32_t count = 0;
       const auto start = std::chrono::steady_clock::now();
-      onDataRead(&count, values.data(), nullptr);
+      driver.onDataRead(&count, values.data(), nullptr);
       longestPoll = std::max(longestPoll, std::chrono::steady_clock::now() - start);
       for (int32_t i = 0; i < count; ++i) {
         TTagValue& v = values[static_cast<size_t>(i)];
@@ -89,10 +77,7 @@ class LineTest : public ::testing::Test {
   test::TempDir dir;
   invsim::Simulator sim{invsim::SimulatorOptions{dir.Path() + "ttyINV", {}, {}}};
   platform::DynamicLibrary module;
-  IniDriverFn iniDriver = nullptr;
-  OnDataReadFn onDataRead = nullptr;
-  OnDataWriteFn onDataWrite = nullptr;
-  FreeDriverFn freeDriver = nullptr;
+  test::ModuleExports driver;
   std::map<uint32_t, double> numbers;
   std::map<uint32_t, std::string> texts;
   std::chrono::steady_clock::duration longestPoll{};
@@ -100,23 +85,16 @@ class LineTest : public ::testing::Test {
 
 TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
   std::thread host([&] {
-    std::vector<uint8_t> block(kPdbLength, 0);
-    TDevParmBlock pdb = LoadPdb(block.data());
-    FillDefaults(pdb, 1000, 2);
-    pdb.Devices[0].Model = kModelNone;
-    for (auto [n, m] : {std::pair{1, kModelG11S}, std::pair{2, kModelP11S}}) {
-      pdb.Devices[n].Model = m;
-      pdb.Devices[n].ModelName.Set(ModelNameOf(m));
-    }
-    pdb.OutTime = 60;  // a silent station is given up on quickly
-    StorePdb(block.data(), pdb);
+    // A silent station is given up on quickly.
+    std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}, {2, kModelP11S}}, 1, 6, 60);
     TTagInfo tags[] = {Tag(1, "F1:3", kAnalog),        Tag(2, "M1:9", kAnalog),
                        Tag(3, "DEVICELINK1", kString), Tag(4, "F2:3", kAnalog),
                        Tag(5, "COMMLINK", kString),    Tag(6, "E1:2", kSwitch)};
     std::vector<TTagInfo*> list;
     for (TTagInfo& t : tags) list.push_back(&t);
     char* msg = nullptr;
-    ASSERT_TRUE(iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg));
+    ASSERT_TRUE(
+        driver.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg));
     std::free(msg);
 
     // Values arrive from both stations; a negative monitor value keeps its sign.
@@ -129,7 +107,7 @@ TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
     write.TagID = 1;
     write.DataType = kAnalog;
     write.Value.analog = 1500;
-    EXPECT_TRUE(onDataWrite(1, &write, nullptr));
+    EXPECT_TRUE(driver.onDataWrite(1, &write, nullptr));
     EXPECT_TRUE(PollUntil([&] { return numbers[1] == 1500; }));
     EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
 
@@ -140,7 +118,7 @@ TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
     EXPECT_TRUE(PollUntil([&] { return texts[3] == "1号变频器G11S通讯线路断路!"; }, 20000));
     sim.SetValue(2, {'F', 3}, 700);
     EXPECT_TRUE(PollUntil([&] { return numbers[4] == 700; }));
-    EXPECT_TRUE(freeDriver());
+    EXPECT_TRUE(driver.freeDriver());
   });
   host.join();
 }
@@ -150,17 +128,10 @@ TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {
 // next send after it is back reopens the port without a restart.
 TEST_F(LineTest, ALineThatVanishesComesBackWithoutARestart) {
   std::thread host([&] {
-    std::vector<uint8_t> block(kPdbLength, 0);
-    TDevParmBlock pdb = LoadPdb(block.data());
-    FillDefaults(pdb, 1000, 2);
-    pdb.Devices[0].Model = kModelNone;
-    pdb.Devices[1].Model = kModelG11S;
-    pdb.Devices[1].ModelName.Set(ModelNameOf(kModelG11S));
-    pdb.OutTime = 60;
-    StorePdb(block.data(), pdb);
+    std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}}, 1, 6, 60);
     TTagInfo tags[] = {Tag(1, "F1:3", kAnalog), Tag(3, "DEVICELINK1", kString)};
     TTagInfo* list[] = {&tags[0], &tags[1]};
-    ASSERT_TRUE(iniDriver(2, list, block.data(), nullptr));
+    ASSERT_TRUE(driver.iniDriver(2, list, block.data(), nullptr));
     EXPECT_TRUE(PollUntil([&] { return numbers[1] == 3000; }));
 
     // Nine failed exchanges make a broken line; the adapter stays away long enough for them.
@@ -174,7 +145,7 @@ TEST_F(LineTest, ALineThatVanishesComesBackWithoutARestart) {
     sim.SetValue(1, {'F', 3}, 4321);
     EXPECT_TRUE(PollUntil([&] { return numbers[1] == 4321; }, 10000));
     EXPECT_TRUE(PollUntil([&] { return texts[3] == "1号变频器G11S通讯正常!"; }));
-    EXPECT_TRUE(freeDriver());
+    EXPECT_TRUE(driver.freeDriver());
   });
   host.join();
 }

@@ -25,17 +25,6 @@ std::string EngineFixture::LogText() const {
   return bytes ? platform::GbkToUtf8(*bytes) : std::string();
 }
 
-TDevParmBlock EngineFixture::Block(const std::vector<std::pair<int, uint8_t>>& devices) {
-  TDevParmBlock pdb{};
-  FillDefaults(pdb, 1000, 2);
-  pdb.Devices[0].Model = kModelNone;
-  for (auto [number, model] : devices) {
-    pdb.Devices[number].Model = model;
-    pdb.Devices[number].ModelName.Set(ModelNameOf(model));
-  }
-  return pdb;
-}
-
 TTagInfo EngineFixture::Tag(uint32_t id, const std::string& name, const std::string& address,
                             uint8_t dataType, uint32_t scanPeriod) {
   TTagInfo info{};

@@ -11,6 +11,7 @@
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "engine/driver_environment.h"
+#include "support/device_block.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_device.h"
 #include "support/temp_dir.h"
@@ -27,7 +28,9 @@ class EngineFixture : public ::testing::Test {
   // The log's text converted to UTF-8, or empty when there is none.
   std::string LogText() const;
   // A defaulted block with the given devices (device number, model code).
-  static TDevParmBlock Block(const std::vector<std::pair<int, uint8_t>>& devices);
+  static TDevParmBlock Block(std::initializer_list<std::pair<int, uint8_t>> devices) {
+    return DevicesBlock(devices);
+  }
   // A host tag record.
   static TTagInfo Tag(uint32_t id, const std::string& name, const std::string& address,
                       uint8_t dataType, uint32_t scanPeriod = 1000);

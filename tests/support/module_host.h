@@ -12,6 +12,7 @@
 #include "common/records.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
+#include "support/device_block.h"
 #include "support/temp_dir.h"
 
 namespace vdinv::test {
@@ -46,18 +47,13 @@ inline std::string HostLogPath(const TempDir& dir) {
   return dir.Path() + "p/Debug/VD_Inv.Log";
 }
 
-// A block with the given stations (number, model code) and no other device, on port
+// The stored block with the given stations (number, model code) and no other device, on port
 // "Com<comNumber>" at the baud code, the log switches off.
-inline std::vector<uint8_t> LineBlock(const std::vector<std::pair<int, uint8_t>>& stations,
+inline std::vector<uint8_t> LineBlock(std::initializer_list<std::pair<int, uint8_t>> stations,
                                       int comNumber = 1, uint8_t baudIndex = 6,
                                       uint16_t outTime = 1000) {
   std::vector<uint8_t> block(kPdbLength, 0);
-  TDevParmBlock pdb = LoadPdb(block.data());
-  FillDefaults(pdb, outTime, 2);
-  for (auto [station, model] : stations) {
-    pdb.Devices[station].Model = model;
-    pdb.Devices[station].ModelName.Set(ModelNameOf(model));
-  }
+  TDevParmBlock pdb = DevicesBlock(stations, outTime);
   pdb.ComPort = static_cast<uint8_t>(comNumber - 1);
   pdb.BaudIndex = baudIndex;
   StorePdb(block.data(), pdb);
