@@ -13,15 +13,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/command_item.h"
 #include "common/guard.h"
 #include "common/messages.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
-#include "common/tag_item.h"
+#include "engine/command_item.h"
 #include "engine/driver_environment.h"
 #include "engine/log_file.h"
 #include "engine/schedule_index.h"
+#include "engine/tag_item.h"
 
 namespace vdinv::engine {
 

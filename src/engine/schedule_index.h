@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/command_item.h"
+#include "engine/command_item.h"
 
 namespace vdinv::engine {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "common/tag_item.h"
 #include "engine/base_object.h"
+#include "engine/tag_item.h"
 #include "platform/text.h"
 #include "protocol/protocol_table.h"
 

@@ -1,4 +1,4 @@
-#include "common/command_item.h"
+#include "engine/command_item.h"
 
 namespace vdinv {
 
