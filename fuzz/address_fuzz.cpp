@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "common/device_types.h"
 #include "common/module_info.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
@@ -23,7 +24,6 @@
 #include "engine/driver_environment.h"
 #include "platform/clock.h"
 #include "platform/text.h"
-#include "protocol/protocol_table.h"
 #include "support/quiet_serial_device.h"
 
 namespace {
@@ -107,26 +107,24 @@ void Check(bool condition) {
 
 // What holds for every record the parsers filled.
 void CheckRecord(const TTagItem& tag) {
-  namespace p = vdinv::protocol;
   Check(tag.TagName.size() <= 32 && tag.TagAddr.size() <= 64);
   Check(tag.Model <= vdinv::kModelNone);
   if (tag.DevID < 0 || tag.DevID >= vdinv::kDeviceCount) Check(tag.Model == vdinv::kModelNone);
-  Check(tag.TypeIndex >= -1 && tag.TypeIndex < p::kTypeCount);
+  Check(tag.TypeIndex >= -1 && tag.TypeIndex < vdinv::kTypeCount);
   if (tag.TypeIndex == -1) {
     Check(tag.TypeText.empty() && !tag.Writable);
   } else {
-    Check(tag.TypeText == vdinv::GbkUpper(p::kTypePrefix[tag.TypeIndex]));
+    Check(tag.TypeText == vdinv::GbkUpper(vdinv::kTypePrefix[tag.TypeIndex]));
   }
 }
 
 // What holds for a record the address check kept.
 void CheckKept(const TTagItem& tag) {
-  namespace p = vdinv::protocol;
-  Check(p::ValidType(tag.TypeIndex));
+  Check(vdinv::ValidType(tag.TypeIndex));
   Check(tag.Model == vdinv::kModelG11S || tag.Model == vdinv::kModelP11S);
   Check(tag.DevID >= 0 && tag.DevID < vdinv::kDeviceCount);
-  int32_t chMin = p::ChMin(tag.Model, tag.TypeIndex);
-  if (chMin != -1) Check(tag.ChID >= chMin && tag.ChID <= p::ChMax(tag.Model, tag.TypeIndex));
+  int32_t chMin = vdinv::ChMin(tag.Model, tag.TypeIndex);
+  if (chMin != -1) Check(tag.ChID >= chMin && tag.ChID <= vdinv::ChMax(tag.Model, tag.TypeIndex));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/number_text.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 
@@ -54,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
   const uint8_t mode = data[3];
   const int offset = (mode & 8) != 0 ? 100 : 0;
-  const std::string station = p::DecimalText(data[0] % 100 + offset, p::kDevIDWidth);
+  const std::string station = vdinv::DecimalText(data[0] % 100 + offset, p::kDevIDWidth);
   const std::string address = std::string((data[1] & 0x80) != 0 ? p::kWriteCode : p::kReadCode) +
-                              std::string(p::kTypePrefix[data[1] % 9]) +
-                              p::DecimalText(data[2] % 100 + offset, 2);
+                              std::string(vdinv::kTypePrefix[data[1] % 9]) +
+                              vdinv::DecimalText(data[2] % 100 + offset, 2);
   const std::string body = station + p::kENQ + address + " 0000" + p::kETX;
   const std::string request = p::kSOH + body + p::CheckDigits(body);
   const size_t frameLength = station.size() + address.size() + 10;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/device_types.h"
 #include "common/messages.h"
+#include "common/value_word.h"
 #include "engine/base_object.h"
-#include "protocol/protocol_table.h"
-#include "protocol/value_word.h"
 
 namespace vdinv::engine {
 namespace {
@@ -37,7 +37,7 @@ void TBaseDLLObject::PrepareWriteNumber(TTagItem& tag) {
     set = tag.Value.AsString() == "1";
     clear = tag.Value.AsString() == "0";
   }
-  int64_t word = protocol::RoundToInt32(tag.WriteNumber).value_or(0);
+  int64_t word = RoundToInt32(tag.WriteNumber).value_or(0);
   // A tag without a bit number (or one beyond the word) leaves the word as it is.
   if (tag.BitID >= 0 && tag.BitID < kWordBits) {
     if (set) word |= int64_t{1} << tag.BitID;
@@ -104,7 +104,7 @@ void TBaseDLLObject::LowerInterval(TCommandItem& command, uint32_t scanPeriod) {
 CommandPtr TBaseDLLObject::NewCommandRecord(TTagItem& tag, bool isWrite) {
   // A write must carry its value: a number that no 32-bit word holds, or a text that is no
   // number, gets no command rather than being sent as some other number.
-  if (isWrite && tag.DataType == kAnalog && !protocol::ValueWord(tag.Value)) return nullptr;
+  if (isWrite && tag.DataType == kAnalog && !ValueWord(tag.Value)) return nullptr;
   PrepareWriteNumber(tag);
   auto command = std::make_unique<TCommandItem>();
   command->TagIndexes = {tag.ListIndex};
@@ -112,7 +112,7 @@ CommandPtr TBaseDLLObject::NewCommandRecord(TTagItem& tag, bool isWrite) {
   command->TypeIndex = tag.TypeIndex;
   command->DevID = tag.DevID;
   command->IsWrite = isWrite;
-  command->WriteWord = protocol::RoundToInt32(tag.WriteNumber).value_or(0);
+  command->WriteWord = RoundToInt32(tag.WriteNumber).value_or(0);
   // A period beyond the signed range would turn into a negative (write-like) interval.
   command->Interval =
       static_cast<int32_t>(std::min<uint32_t>(tag.ScanPeriod, std::numeric_limits<int32_t>::max()));
@@ -155,11 +155,11 @@ CommandPtr TBaseDLLObject::CreatCommand(TTagItem& tag, CommandList& list, bool i
 bool TBaseDLLObject::NeedCreatCommand(CommandList& list, TTagItem& tag, bool isWrite) {
   return Guarded(this, kClass, "NeedCreatCommand", true, [&] {
     if (isWrite) {
-      bool need = protocol::TypeWritable(tag.TypeIndex);
+      bool need = TypeWritable(tag.TypeIndex);
       if (WriteAlreadyQueued(tag)) need = false;
       return need;
     }
-    if (!protocol::TypeReadable(tag.TypeIndex)) return false;
+    if (!TypeReadable(tag.TypeIndex)) return false;
     for (CommandPtr& command : list) {
       if (!command || command->DevID != tag.DevID || command->TypeIndex != tag.TypeIndex) continue;
       if (command->StartAddr <= tag.ChID && tag.ChID <= command->EndAddr) {
@@ -209,9 +209,8 @@ bool TBaseDLLObject::TypeNeedsReadCommand(int32_t typeIndex) const {
   // Readable types are polled, and so is the read-only group "M" (monitored values, which
   // exist only to be read). "CommErr" never goes on the line.
   auto* self = const_cast<TBaseDLLObject*>(this);
-  return Guarded(self, kClass, "TypeNeedsReadCommand", false, [&] {
-    return protocol::TypeReadable(typeIndex) || typeIndex == protocol::kTypeM;
-  });
+  return Guarded(self, kClass, "TypeNeedsReadCommand", false,
+                 [&] { return TypeReadable(typeIndex) || typeIndex == kTypeM; });
 }
 
 }  // namespace vdinv::engine

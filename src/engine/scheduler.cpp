@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/device_types.h"
 #include "common/messages.h"
 #include "engine/base_object.h"
 #include "engine/run_codes.h"
-#include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
@@ -187,7 +187,7 @@ void TBaseDLLObject::UpdateCommErrTags(int32_t devId, bool failed) {
   const bool trouble = DeviceInTrouble(DevLinkStatus_[static_cast<size_t>(devId)], failed);
   for (int32_t position : StatusTags_) {
     TTagItem& tag = *TagList_[static_cast<size_t>(position)];
-    if (tag.IsInternal || tag.TypeIndex != protocol::kTypeCommErr || tag.DevID != devId) continue;
+    if (tag.IsInternal || tag.TypeIndex != kTypeCommErr || tag.DevID != devId) continue;
     if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(trouble));
     if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(trouble ? 1 : 0));
   }
@@ -197,7 +197,7 @@ void TBaseDLLObject::ResetCommErrTags() {
   Guarded(this, kClass, "ResetCommErrTags", [&] {
     for (int32_t position : StatusTags_) {
       TTagItem& tag = *TagList_[static_cast<size_t>(position)];
-      if (tag.IsInternal || tag.TypeIndex != protocol::kTypeCommErr) continue;
+      if (tag.IsInternal || tag.TypeIndex != kTypeCommErr) continue;
       if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(false));
       if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(0));
     }

@@ -11,10 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/device_types.h"
 #include "common/messages.h"
+#include "common/number_text.h"
 #include "common/short_string.h"
 #include "engine/base_object.h"
-#include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
@@ -48,7 +49,7 @@ std::optional<Separator> FirstDot(std::string_view text) {
 // The address cut to the working length, without its type prefix.
 std::string_view WorkingText(std::string_view address, int32_t typeIndex) {
   std::string_view text = GbkPrefix(address, kWorkingBytes);
-  text.remove_prefix(std::min(text.size(), protocol::kTypePrefix[typeIndex].size()));
+  text.remove_prefix(std::min(text.size(), kTypePrefix[typeIndex].size()));
   return text;
 }
 
@@ -139,8 +140,8 @@ int32_t TBaseDLLObject::GetTagTypeIndex(const std::string& /*name*/, const std::
     const std::string upper = GbkUpper(address);
     int32_t kept = -1;
     size_t keptLength = 0;
-    for (int32_t row = 0; row < protocol::kTypeCount; ++row) {
-      const std::string prefix = GbkUpper(protocol::kTypePrefix[row]);
+    for (int32_t row = 0; row < kTypeCount; ++row) {
+      const std::string prefix = GbkUpper(kTypePrefix[row]);
       if (prefix.empty() || !upper.starts_with(prefix)) continue;
       if (kept == -1 || prefix.size() > keptLength) {
         kept = row;
@@ -155,7 +156,7 @@ void TBaseDLLObject::GetTagTypeStr(const std::string& name, const std::string& a
                                    std::string& text) {
   Guarded(this, kClass, "GetTagTypeStr", [&] {
     int32_t row = GetTagTypeIndex(name, address);
-    text = row < 0 ? std::string() : GbkUpper(protocol::kTypePrefix[row]);
+    text = row < 0 ? std::string() : GbkUpper(kTypePrefix[row]);
   });
 }
 
@@ -186,7 +187,7 @@ int32_t TBaseDLLObject::GetChID(const std::string& name, const std::string& addr
     int32_t type = GetTagTypeIndex(name, address);
     if (type < 0) return int32_t{-1};
     std::string_view text = WorkingText(address, type);
-    const int32_t fallback = protocol::ChMin(model, type);
+    const int32_t fallback = ChMin(model, type);
     if (fallback == -1) return int32_t{-1};  // the type has no channel
     if (std::optional<Separator> colon = FirstColon(text)) {
       text.remove_prefix(colon->pos + colon->width);
@@ -211,7 +212,7 @@ int32_t TBaseDLLObject::GetBitID(const std::string& name, const std::string& add
     int32_t type = GetTagTypeIndex(name, address);
     if (type < 0) return int32_t{-1};
     std::string_view text = WorkingText(address, type);
-    const int32_t fallback = protocol::kBitMin[type];
+    const int32_t fallback = kBitMin[type];
     if (fallback == -1) return int32_t{-1};  // the type has no bit
     std::optional<Separator> dot = FirstDot(text);
     if (!dot) {
@@ -260,19 +261,19 @@ void TBaseDLLObject::CheckAddrValid(std::unique_ptr<TTagItem>& tag) {
     const std::string& chWord = DriverModule()[kChIDName];
     const std::string modelName =
         ValidDevice(t.DevID) ? Parm_->Devices[t.DevID].ModelName.Get() : std::string();
-    const bool validType = protocol::ValidType(t.TypeIndex);
-    const int32_t chMin = protocol::ChMin(t.Model, t.TypeIndex);
-    const int32_t chMax = protocol::ChMax(t.Model, t.TypeIndex);
-    const int32_t bitMin = validType ? protocol::kBitMin[t.TypeIndex] : -1;
-    const int32_t bitMax = validType ? protocol::kBitMax[t.TypeIndex] : -1;
+    const bool validType = ValidType(t.TypeIndex);
+    const int32_t chMin = ChMin(t.Model, t.TypeIndex);
+    const int32_t chMax = ChMax(t.Model, t.TypeIndex);
+    const int32_t bitMin = validType ? kBitMin[t.TypeIndex] : -1;
+    const int32_t bitMax = validType ? kBitMax[t.TypeIndex] : -1;
 
     std::string message;
     if (!validType) {
       message = head + Text(Msg::AddrNoType);
     } else if (t.Model != kModelG11S && t.Model != kModelP11S) {
-      message = head + Text(Msg::AddrDevice) + protocol::DecimalText(t.DevID, 4) +
-                Text(Msg::NumberSuffix) + devType + Text(Msg::AddrNoDevice) +
-                Text(Msg::AddrAddDevice) + devType + Text(Msg::AddrDeviceEnd) + "\r\n";
+      message = head + Text(Msg::AddrDevice) + DecimalText(t.DevID, 4) + Text(Msg::NumberSuffix) +
+                devType + Text(Msg::AddrNoDevice) + Text(Msg::AddrAddDevice) + devType +
+                Text(Msg::AddrDeviceEnd) + "\r\n";
     } else if (t.ChID == -1 && chMin != -1) {
       message = head + chWord + Text(Msg::AddrWrong) + modelName + Text(Msg::AddrNoSuchTag);
     } else if (t.BitID == -1 && bitMin != -1) {

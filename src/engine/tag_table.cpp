@@ -3,12 +3,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/device_types.h"
 #include "common/messages.h"
 #include "common/ole_variant.h"
 #include "common/short_string.h"
 #include "engine/base_object.h"
 #include "engine/run_codes.h"
-#include "protocol/protocol_table.h"
 
 namespace vdinv::engine {
 namespace {
@@ -71,7 +71,7 @@ void TBaseDLLObject::ParseTagAddress(TTagItem& tag) {
   tag.FourSegID = GetFourSegID(tag.TagName, tag.TagAddr, tag.Model);
   tag.FiveSegID = GetFiveSegID(tag.TagName, tag.TagAddr, tag.Model);
   tag.ReadCount = tag.ReadFailCount = tag.WriteCount = tag.WriteFailCount = 0;
-  tag.Writable = protocol::TypeWritable(tag.TypeIndex);
+  tag.Writable = TypeWritable(tag.TypeIndex);
 }
 
 void TBaseDLLObject::StartTables() {
@@ -155,7 +155,7 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
       // table build changed is reported at the first poll.
       TagMap_[tag->TagID] = counter;
       tag->ListIndex = counter;
-      if (tag->IsInternal || tag->TypeIndex == protocol::kTypeCommErr) {
+      if (tag->IsInternal || tag->TypeIndex == kTypeCommErr) {
         StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
       }
       TagList_.push_back(std::move(tag));
@@ -218,7 +218,7 @@ int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t
           }
           TagMap_[tag->TagID] = counter;
           tag->ListIndex = counter;
-          if (tag->IsInternal || tag->TypeIndex == protocol::kTypeCommErr) {
+          if (tag->IsInternal || tag->TypeIndex == kTypeCommErr) {
             StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
           }
           TagList_.push_back(std::move(tag));
@@ -251,7 +251,7 @@ bool TBaseDLLObject::CheckTagAddr(const TDevParmBlock* block, std::string& addre
     const uint8_t model = ModelOf(*block, device);
     const int32_t channel = GetChID(name, address, model);
     const int32_t bit = GetBitID(name, address, model);
-    if (!found) typeText = std::string(protocol::kTypePrefix[0]);
+    if (!found) typeText = std::string(kTypePrefix[0]);
     address = typeText + std::to_string(device) + ":" + std::to_string(channel) + "." +
               std::to_string(bit);
     return found;

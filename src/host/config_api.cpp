@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "common/device_types.h"
 #include "common/messages.h"
 #include "common/parameter_block.h"
 #include "common/short_string.h"
 #include "host/process.h"
 #include "platform/text.h"
-#include "protocol/protocol_table.h"
 
 namespace vdinv::host {
 namespace {
@@ -87,10 +87,10 @@ void GetTagAddrList(int32_t, int32_t* count, TTagAddrTemplate* list) {
     const Template& t = kTemplates[static_cast<size_t>(i)];
     TTagAddrTemplate& record = list[i];
     std::memset(&record, 0, sizeof record);
-    SetShortString(record.prefixLen, record.prefix, protocol::kTypePrefix[static_cast<size_t>(i)]);
+    SetShortString(record.prefixLen, record.prefix, kTypePrefix[static_cast<size_t>(i)]);
     SetShortString(record.descriptionLen, record.description, Text(t.description));
     record.tagType = t.tagType;
-    record.access = protocol::TypeWritable(i) ? kAccessWritable : 0;
+    record.access = TypeWritable(i) ? kAccessWritable : 0;
     record.upperLimit = t.upper;
     record.lowerLimit = t.lower;
     record.reserved = 0;

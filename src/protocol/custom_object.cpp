@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/messages.h"
+#include "common/number_text.h"
 #include "common/process_values.h"
 #include "protocol/protocol_table.h"
 

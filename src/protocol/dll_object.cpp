@@ -1,8 +1,9 @@
 #include "protocol/dll_object.h"
 
+#include "common/number_text.h"
+#include "common/value_word.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
-#include "protocol/value_word.h"
 
 namespace vdinv::protocol {
 namespace {

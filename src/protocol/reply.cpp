@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/number_text.h"
 #include "protocol/protocol_table.h"
 
 namespace vdinv::protocol {

@@ -13,11 +13,6 @@
 namespace vdinv::engine {
 namespace {
 
-using protocol::kTypeCommErr;
-using protocol::kTypeE;
-using protocol::kTypeF;
-using protocol::kTypeM;
-using protocol::kTypeS;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;

@@ -6,9 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "common/number_text.h"
+#include "common/value_word.h"
 #include "protocol/dll_object.h"
 #include "protocol/object_harness.h"
-#include "protocol/value_word.h"
 #include "support/engine_fixture.h"
 
 namespace vdinv::protocol {

@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
+#include "common/device_types.h"
 #include "engine/base_object.h"
 #include "engine/tag_item.h"
 #include "platform/text.h"
-#include "protocol/protocol_table.h"
 
 namespace vdinv::test {
 
@@ -38,7 +38,7 @@ inline TTagItem MakeTag(int32_t typeIndex, int32_t devId, int32_t chId, uint8_t 
   tag.TagName = platform::Utf8ToGbk(name);
   tag.TagAddr = platform::Utf8ToGbk(address);
   tag.TypeIndex = typeIndex;
-  if (protocol::ValidType(typeIndex)) tag.TypeText = std::string(protocol::kTypePrefix[typeIndex]);
+  if (ValidType(typeIndex)) tag.TypeText = std::string(kTypePrefix[typeIndex]);
   tag.DevID = devId;
   tag.ChID = chId;
   tag.DataType = dataType;
@@ -46,7 +46,7 @@ inline TTagItem MakeTag(int32_t typeIndex, int32_t devId, int32_t chId, uint8_t 
   tag.Value = std::move(value);
   tag.ReportedValue = tag.Value;
   tag.SavedValue = tag.Value;
-  tag.Writable = protocol::TypeWritable(typeIndex);
+  tag.Writable = TypeWritable(typeIndex);
   return tag;
 }
 

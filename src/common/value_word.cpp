@@ -1,10 +1,10 @@
-#include "protocol/value_word.h"
+#include "common/value_word.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-namespace vdinv::protocol {
+namespace vdinv {
 
 double RoundHalfEven(double value) {
   if (!std::isfinite(value)) return value;
@@ -47,4 +47,4 @@ std::optional<uint16_t> AnalogWord(const TagValue& value) {
   return static_cast<uint16_t>(*word);
 }
 
-}  // namespace vdinv::protocol
+}  // namespace vdinv

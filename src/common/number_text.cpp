@@ -1,21 +1,8 @@
-#include "protocol/protocol_table.h"
+#include "common/number_text.h"
 
 #include <charconv>
 
-#include "common/parameter_block.h"
-
-namespace vdinv::protocol {
-
-int32_t ChMin(uint8_t model, int32_t typeIndex) {
-  if (model > kModelP11S || !ValidType(typeIndex)) return -1;
-  return kChMin[typeIndex];
-}
-
-int32_t ChMax(uint8_t model, int32_t typeIndex) {
-  if (model > kModelP11S || !ValidType(typeIndex)) return -1;
-  return kChMax[typeIndex];
-}
-
+namespace vdinv {
 namespace {
 
 // Digits of a non-negative number, zero-padded on the left to at least width digits.
@@ -47,4 +34,4 @@ std::string HexText(uint32_t value, int width) {
   return Padded(value, 16, width, false);
 }
 
-}  // namespace vdinv::protocol
+}  // namespace vdinv

@@ -7,7 +7,7 @@
 
 #include "common/tag_value.h"
 
-namespace vdinv::protocol {
+namespace vdinv {
 
 // The nearest integer, ties to the even one, whatever the processor's rounding mode.
 double RoundHalfEven(double value);
@@ -20,4 +20,4 @@ std::optional<int32_t> ValueWord(const TagValue& value);
 // when it is 0..65535 after rounding; nothing otherwise (NaN and infinities included).
 std::optional<uint16_t> AnalogWord(const TagValue& value);
 
-}  // namespace vdinv::protocol
+}  // namespace vdinv
