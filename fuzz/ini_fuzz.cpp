@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/log_file.h"
+#include "common/path_text.h"
+#include "host/install_paths.h"
 #include "host/module_info.h"
 #include "platform/posix/cpuinfo.h"
 #include "platform/posix/ini_document.h"
@@ -107,9 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   vdinv::TModuleInfo info;
   vdinv::host::ReadModuleInfo(vdinv::host::kHostExecutable, info);
-  vdinv::engine::ComputeLogPath();
-  vdinv::engine::ProjectDirectoryOf(text);
-  vdinv::host::DirectoryPart(text);
+  vdinv::host::ComputeLogPath();
+  vdinv::host::ProjectDirectoryOf(text);
+  vdinv::DirectoryPart(text);
 
   // The /proc texts, read as the same bytes.
   const auto cpu = platform::internal::ParseCpuInfo(text);

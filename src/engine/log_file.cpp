@@ -2,22 +2,13 @@
 
 #include <algorithm>
 
-#include "host/module_info.h"
+#include "common/path_text.h"
 #include "platform/datetime.h"
 #include "platform/files.h"
-#include "platform/profile.h"
-#include "platform/version_resource.h"
 
 namespace vdinv::engine {
 namespace {
 
-constexpr std::string_view kHostSettingsFile = "Ovatrex.ini";
-constexpr std::string_view kWorkingSection = "WORKING";
-constexpr std::string_view kProjectKey = "DefaultPROJECT";
-constexpr std::string_view kProjectDefault = ".\\";
-constexpr std::string_view kFallbackLogDir = "./Debug/";
-constexpr std::string_view kLogSubDir = "Debug/";
-constexpr std::string_view kLogExtension = ".Log";
 constexpr std::string_view kArchiveExtension = ".LOG";
 
 // A running log larger than this is moved aside under a time stamp.
@@ -25,12 +16,6 @@ constexpr int64_t kMaxLogBytes = 500000;
 // Daily archives this many days old are deleted at maintenance.
 constexpr int kFirstExpiredDay = 30;
 constexpr int kLastExpiredDay = 100;
-
-// The log's base name: the driver's module file name up to its first ".".
-std::string LogBaseName() {
-  std::string_view module = platform::DriverModuleFileName();
-  return std::string(module.substr(0, module.find('.')));
-}
 
 // The path without its extension (the part from the last "." of the last component on).
 std::string WithoutExtension(const std::string& path) {
@@ -41,30 +26,6 @@ std::string WithoutExtension(const std::string& path) {
 }
 
 }  // namespace
-
-std::string ProjectDirectoryOf(std::string_view defaultProject) {
-  std::string dir = host::DirectoryPart(defaultProject);
-  // Walk the GBK text so that a trail byte 0x5C of a double-byte character stays as it is.
-  for (size_t i = 0; i < dir.size(); ++i) {
-    const auto c = static_cast<unsigned char>(dir[i]);
-    if (c >= 0x81 && c <= 0xFE && i + 1 < dir.size()) {
-      ++i;
-    } else if (c == '\\') {
-      dir[i] = '/';
-    }
-  }
-  return dir;
-}
-
-std::string ComputeLogPath() {
-  const std::string logName = LogBaseName() + std::string(kLogExtension);
-  const std::string settings = host::HostInstallDir() + std::string(kHostSettingsFile);
-  if (!platform::FileExists(settings)) return std::string(kFallbackLogDir) + logName;
-
-  const std::string project =
-      platform::ReadIniString(settings, kWorkingSection, kProjectKey, kProjectDefault);
-  return ProjectDirectoryOf(project) + std::string(kLogSubDir) + logName;
-}
 
 std::string StampedLines(std::string_view stamp, std::string_view text) {
   std::string lines(stamp);
@@ -86,7 +47,7 @@ std::string LogFile::DailyArchive(const platform::LocalDateTime& day) const {
 
 void LogFile::Append(std::string_view bytes) const noexcept {
   try {
-    const std::string dir = host::DirectoryPart(path_);
+    const std::string dir = DirectoryPart(path_);
     if (!dir.empty()) platform::CreateDirectories(dir);
     platform::AppendToFile(path_, bytes);
   } catch (...) {
@@ -111,7 +72,7 @@ void LogFile::Maintain(const platform::LocalDateTime& now) noexcept {
     // yesterday's archive, which keeps the set of archives without gaps. Its directory is
     // created first, so that a log started later that day is never taken for yesterday's.
     if (!platform::FileExists(path_)) {
-      const std::string dir = host::DirectoryPart(path_);
+      const std::string dir = DirectoryPart(path_);
       if (!dir.empty()) platform::CreateDirectories(dir);
       platform::CreateEmptyFile(path_);
     }

@@ -1,4 +1,4 @@
-// The driver's plain-text log: where it lives, appending, and its daily maintenance.
+// The driver's plain-text log at the path the host hands in: appending, and its daily maintenance.
 #pragma once
 
 #include <optional>
@@ -8,17 +8,6 @@
 #include "platform/clock.h"
 
 namespace vdinv::engine {
-
-// The log file path: "<project dir>/Debug/VD_Inv.Log" where the project directory is that of
-// the host's current project ("Ovatrex.ini", section WORKING, key DefaultPROJECT, found in the
-// host installation directory or else in "../"); "./Debug/VD_Inv.Log" when no settings file
-// is found. "VD_Inv" is the driver's module file name up to its first ".".
-std::string ComputeLogPath();
-
-// The project directory part of a DefaultPROJECT text: everything up to and including the last
-// "/" or "\" (both separate components), with every "\" separator written as "/"; empty when
-// there is none.
-std::string ProjectDirectoryOf(std::string_view defaultProject);
 
 // The text as log lines: the stamp in front and CR LF behind. A line break in the text (CR LF, a
 // lone LF or a lone CR) is written as CR LF, and the text after it gets the stamp again, so that

@@ -4,30 +4,12 @@
 #include <utility>
 
 #include "common/messages.h"
+#include "host/install_paths.h"
 #include "host/own_version_resource.h"
-#include "platform/files.h"
-#include "platform/profile.h"
 #include "platform/version_resource.h"
 
 namespace vdinv::host {
 namespace {
-
-constexpr std::string_view kInstallKey = "Software\\KORVI";
-constexpr std::string_view kInstallValue = "PATH";
-constexpr std::string_view kHostSettingsFile = "Ovatrex.ini";
-constexpr std::string_view kFallbackDir = "../";
-
-// First byte of a GBK double-byte character.
-bool IsGbkLeadByte(unsigned char c) {
-  return c >= 0x81 && c <= 0xFE;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  // Blanks are spaces and control characters.
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -91,26 +73,6 @@ std::optional<std::string> FindEntry(const platform::VersionResource& resource,
 }
 
 }  // namespace
-
-std::string DirectoryPart(std::string_view path) {
-  size_t end = 0;  // one past the last separator seen
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (IsGbkLeadByte(c) && i + 1 < path.size()) {
-      ++i;  // the trail byte may look like "\" but is part of the character
-    } else if (c == '/' || c == '\\') {
-      end = i + 1;
-    }
-  }
-  return std::string(path.substr(0, end));
-}
-
-std::string HostInstallDir() {
-  const std::string path = platform::ReadRegistryString(kInstallKey, kInstallValue);
-  std::string dir(TrimBlanks(DirectoryPart(path)));
-  if (!platform::FileExists(dir + std::string(kHostSettingsFile))) dir = kFallbackDir;
-  return dir;
-}
 
 bool ReadModuleInfo(std::string_view moduleFileName, TModuleInfo& info) {
   // Re-reading a record never keeps texts of an earlier read.

@@ -12,15 +12,6 @@ namespace vdinv::host {
 constexpr std::string_view kHostExecutable = "Taxil.exe";
 constexpr std::string_view kDriverModule = "VD_Inv.dll";
 
-// The directory part of a path: everything up to and including its last "/" or "\" (the second
-// byte of a GBK double-byte character never counts as one); empty when there is none.
-std::string DirectoryPart(std::string_view path);
-
-// The host installation directory: the directory part of the registry value
-// "Software\KORVI" PATH, trimmed of blanks; "../" when no "Ovatrex.ini" is found there. An empty
-// directory part means the current directory when "Ovatrex.ini" lies there.
-std::string HostInstallDir();
-
 // Reads the module information of a module file name (kHostExecutable, kDriverModule or the
 // platform's own module name). The driver's own module answers with its compiled-in entries;
 // others are looked up beside the host installation. True when the module has a version

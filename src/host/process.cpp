@@ -1,7 +1,7 @@
 #include "host/process.h"
 
 #include "common/guard.h"
-#include "engine/log_file.h"
+#include "host/install_paths.h"
 #include "host/module_info.h"
 #include "platform/version_resource.h"
 
@@ -16,7 +16,7 @@ Process::Process() : slot_(&Process::DestroyDriver) {
   ReadModuleInfo(kHostExecutable, hostModule_);
   ReadModuleInfo(platform::DriverModuleFileName(), driverModule_);
   ReadProductInfo(platform::DriverModuleFileName(), productInfo_);
-  logPath_ = engine::ComputeLogPath();
+  logPath_ = ComputeLogPath();
   initGuard_ = std::make_unique<platform::AutoResetEvent>(true);
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "engine/base_object.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -17,8 +15,6 @@ namespace {
 using platform::FileExists;
 using platform::FileSize;
 using platform::LocalDateTime;
-using test::ScopedCurrentDir;
-using test::ScopedRegistry;
 using test::TempDir;
 using test::WriteTestFile;
 
@@ -26,57 +22,6 @@ const LocalDateTime kNow{2026, 12, 7, 7, 26, 50, 0};
 
 std::string ReadAll(const std::string& path) {
   return platform::ReadWholeFile(path).value_or("");
-}
-
-TEST(LogFilePath, ProjectDirectoryDropsTheLastComponent) {
-  EXPECT_EQ(ProjectDirectoryOf("D:\\Work\\Demo"), "D:/Work/");
-  EXPECT_EQ(ProjectDirectoryOf("D:\\Work\\Demo\\"), "D:/Work/Demo/");
-  EXPECT_EQ(ProjectDirectoryOf("/srv/projects/demo"), "/srv/projects/");
-  EXPECT_EQ(ProjectDirectoryOf("..\\projects/demo"), "../projects/");
-  EXPECT_EQ(ProjectDirectoryOf(".\\"), "./");
-  EXPECT_EQ(ProjectDirectoryOf("Demo"), "");
-  // A GBK character whose second byte is 0x5C neither ends a component nor turns into "/".
-  EXPECT_EQ(ProjectDirectoryOf("/p/\x81\x5C/demo"), "/p/\x81\x5C/");
-}
-
-// A host installation in a temporary directory, the test working in a subdirectory of it.
-class LogFilePathInstalled : public ::testing::Test {
- protected:
-  LogFilePathInstalled()
-      : registry_(root_.File("registry.ini")),
-        work_((std::filesystem::create_directory(root_.File("work")), root_.File("work"))) {}
-
-  void RegisterHost(const std::string& settings) {
-    WriteTestFile(root_.File("registry.ini"), "[Software\\KORVI]\nPATH=" + root_.Path() + "\n");
-    WriteTestFile(root_.File("Ovatrex.ini"), settings);
-  }
-
-  TempDir root_;
-  ScopedRegistry registry_;
-  ScopedCurrentDir work_;
-};
-
-TEST_F(LogFilePathInstalled, LogLivesBesideTheCurrentProject) {
-  RegisterHost("[working]\nDefaultPROJECT = D:\\Work\\Demo\n");
-  EXPECT_EQ(ComputeLogPath(), "D:/Work/Debug/VD_Inv.Log");
-
-  RegisterHost("[WORKING]\ndefaultproject=D:\\Work\\Demo\\\n");
-  EXPECT_EQ(ComputeLogPath(), "D:/Work/Demo/Debug/VD_Inv.Log");
-
-  RegisterHost("[WORKING]\nDefaultPROJECT=" + root_.Path() + "projects/demo\n");
-  EXPECT_EQ(ComputeLogPath(), root_.Path() + "projects/Debug/VD_Inv.Log");
-
-  RegisterHost("[WORKING]\n");  // no project: the default ".\"
-  EXPECT_EQ(ComputeLogPath(), "./Debug/VD_Inv.Log");
-}
-
-TEST_F(LogFilePathInstalled, WithoutInstallationTheParentDirectorySettingsCount) {
-  // Nothing registered: "Ovatrex.ini" is looked for in "../", here the temporary root.
-  WriteTestFile(root_.File("Ovatrex.ini"), "[WORKING]\nDefaultPROJECT=/srv/plant/line1\n");
-  EXPECT_EQ(ComputeLogPath(), "/srv/plant/Debug/VD_Inv.Log");
-
-  std::filesystem::remove(root_.File("Ovatrex.ini"));
-  EXPECT_EQ(ComputeLogPath(), "./Debug/VD_Inv.Log");
 }
 
 TEST(LogFileAppend, CreatesTheDirectoryAndAppendsBytesAsTheyAre) {

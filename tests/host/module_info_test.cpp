@@ -34,39 +34,6 @@ class ModuleInfoInstalled : public ::testing::Test {
   ScopedRegistry registry_;
 };
 
-TEST(ModuleInfoDirectoryPart, KeepsEverythingUpToTheLastSeparator) {
-  EXPECT_EQ(DirectoryPart("/opt/ovatrex/Taxil.exe"), "/opt/ovatrex/");
-  EXPECT_EQ(DirectoryPart("/opt/ovatrex/"), "/opt/ovatrex/");
-  EXPECT_EQ(DirectoryPart("D:\\Ovatrex\\Taxil.exe"), "D:\\Ovatrex\\");
-  EXPECT_EQ(DirectoryPart("a\\b/c"), "a\\b/");
-  EXPECT_EQ(DirectoryPart("Taxil.exe"), "");
-  EXPECT_EQ(DirectoryPart(""), "");
-}
-
-TEST(ModuleInfoDirectoryPart, TrailByteOfDoubleByteCharacterIsNoSeparator) {
-  // 0x81 0x5C is one GBK character whose second byte equals "\".
-  EXPECT_EQ(DirectoryPart("/opt/\x81\x5C"
-                          "abc"),
-            "/opt/");
-  EXPECT_EQ(DirectoryPart("/opt/\x81\x5C/x"), "/opt/\x81\x5C/");
-}
-
-TEST_F(ModuleInfoInstalled, InstallDirIsTheDirectoryOfTheRegisteredPath) {
-  Install(dir_.File("Taxil.exe"));
-  EXPECT_EQ(HostInstallDir(), dir_.Path());
-  Install(dir_.Path());
-  EXPECT_EQ(HostInstallDir(), dir_.Path());
-}
-
-TEST_F(ModuleInfoInstalled, InstallDirFallsBackWithoutSettingsFile) {
-  TempDir elsewhere;  // registered, but without "Ovatrex.ini"
-  Install(elsewhere.Path());
-  EXPECT_EQ(HostInstallDir(), "../");
-
-  ScopedRegistry missing(dir_.File("no-such-registry.ini"));
-  EXPECT_EQ(HostInstallDir(), "../");
-}
-
 TEST_F(ModuleInfoInstalled, OwnModuleAnswersFromCompiledEntries) {
   ScopedRegistry missing(dir_.File("no-such-registry.ini"));
   for (std::string_view name : {kDriverModule, platform::DriverModuleFileName()}) {
