@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 
+#include "cli/number_validator.h"
+
 namespace vdinv::invsim {
 namespace {
 
@@ -43,19 +45,10 @@ int64_t Integer(std::string_view text, int64_t min, int64_t max, const std::stri
   }
 }
 
-// An integer option in [min, max], decimal or 0x hexadecimal, given to CLI11 in plain decimal
-// (CLI11 alone would read a leading 0 as octal).
+// An integer option in [min, max], decimal or 0x hexadecimal.
 CLI::Validator IntegerIn(int64_t min, int64_t max) {
-  return CLI::Validator(
-      [min, max](std::string& text) {
-        try {
-          text = std::to_string(ParseInteger(text, min, max));
-          return std::string();
-        } catch (const UsageError& e) {
-          return std::string(e.what());
-        }
-      },
-      "");
+  return cli::NumberValidator(
+      [min, max](const std::string& text) { return ParseInteger(text, min, max); });
 }
 
 std::string NonEmptyPath(const std::string& text, const std::string& what) {

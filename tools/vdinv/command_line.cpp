@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/number_validator.h"
 #include "common/baud_rates.h"
 #include "vdinv/options.h"
 
@@ -102,19 +103,10 @@ class HelpFormatter : public CLI::Formatter {
   std::map<const CLI::App*, std::string> texts_;
 };
 
-// A decimal number in [min, max], digits only: CLI11 alone would also take a sign, blanks, "0x"
-// and read a leading 0 as octal. The text is rewritten plainly for the typed conversion.
+// A decimal number in [min, max], digits only: no sign, blank or base prefix.
 CLI::Validator Decimal(uint64_t min, uint64_t max) {
-  return CLI::Validator(
-      [min, max](std::string& text) {
-        try {
-          text = std::to_string(ParseNumber(text, min, max));
-          return std::string();
-        } catch (const UsageError& e) {
-          return std::string(e.what());
-        }
-      },
-      "");
+  return cli::NumberValidator(
+      [min, max](const std::string& text) { return ParseNumber(text, min, max); });
 }
 
 // A path that must not be empty ("--port=" would name no device).
