@@ -1,4 +1,5 @@
-// A CLI11 validator made from one of the tools' own number parsers.
+// A CLI11 transform made from one of the tools' own number parsers (give it to Option::transform:
+// Option::check would drop the rewritten text).
 #pragma once
 
 #include <CLI/CLI.hpp>

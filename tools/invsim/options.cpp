@@ -86,11 +86,11 @@ class Options {
                     "send every byte one character time (10 bits) apart at N baud;\n0 (default) "
                     "sends at once; with --device also the line speed")
         ->type_name("N")
-        ->check(IntegerIn(0, 4000000));
+        ->transform(IntegerIn(0, 4000000));
     app_.add_option("--turnaround", sim.line.turnaroundMs,
                     "wait MS milliseconds before each reply (default 0)")
         ->type_name("MS")
-        ->check(IntegerIn(0, 60000));
+        ->transform(IntegerIn(0, 60000));
     app_.add_flag("--echo", sim.line.localEcho,
                   "send every received byte straight back (two-wire adapter)")
         ->disable_flag_override();

@@ -266,13 +266,13 @@ class CommandTree {
             "--timeout", [&o](uint32_t v) { o.outTime = static_cast<uint16_t>(v); },
             "reply time-out in milliseconds, 10..60000")
         ->type_name("MS")
-        ->check(Decimal(10, 60000));
+        ->transform(Decimal(10, 60000));
     made->add_option_function<uint32_t>(
             "--wcount", [&o](uint32_t v) { o.wcount = static_cast<uint8_t>(v); },
             "how often a failed write is repeated, 0..255 (the\nconfiguration wizard offers "
             "2..10)")
         ->type_name("N")
-        ->check(Decimal(0, 255));
+        ->transform(Decimal(0, 255));
     Flag(*made, "--debug", o.debug, "switch on the debug lines of the driver's log");
     Flag(*made, "--errorlog", o.errorLog, "switch on the error lines of the driver's log");
     Flag(*made, "--tracelog", o.traceLog, "switch on the trace lines (frames) of the driver's log");
@@ -315,10 +315,10 @@ class CommandTree {
     app.add_option("--interval", interval,
                    "time between polls (default: the driver's DetectScanTime)")
         ->type_name("MS")
-        ->check(Decimal(1, kMaxWaitMs));
+        ->transform(Decimal(1, kMaxWaitMs));
     app.add_option("--scan", scan, "scan period of every tag (default 1000)")
         ->type_name("MS")
-        ->check(Decimal(0, UINT32_MAX));
+        ->transform(Decimal(0, UINT32_MAX));
     Text(app, "--port", "PATH", "use serial device PATH for the block's port (sets VD_INV_COMn)",
          [&port](const std::string& v) { port = Path(v, "--port"); });
   }
@@ -359,7 +359,7 @@ class CommandTree {
     AddPollOptions(*run, o.intervalMs, o.scanPeriod, o.port);
     run->add_option("--count", o.count, "stop after N polls (default: until Ctrl-C)")
         ->type_name("N")
-        ->check(Decimal(1, UINT64_MAX));
+        ->transform(Decimal(1, UINT64_MAX));
     Flag(*run, "--names", o.names,
          "list the tags before starting and show tag names in the output");
     AddModule(*run);
@@ -404,7 +404,7 @@ class CommandTree {
                      "how long to wait for the first values, and again for the\nconfirmation "
                      "(default 10000)")
         ->type_name("MS")
-        ->check(Decimal(1, kMaxWaitMs));
+        ->transform(Decimal(1, kMaxWaitMs));
     AddPollOptions(*write, o.intervalMs, o.scanPeriod, o.port);
     AddModule(*write);
   }
@@ -431,7 +431,7 @@ class CommandTree {
     demo->add_option("--timeout", o.timeoutMs,
                      "limit of each step that waits for the line (default 10000)")
         ->type_name("MS")
-        ->check(Decimal(1, kMaxWaitMs));
+        ->transform(Decimal(1, kMaxWaitMs));
     AddModule(*demo);
   }
 
