@@ -490,8 +490,11 @@ class CommandTree {
 std::optional<std::string> CommandRefusal(const CommandTree& tree, bool help) {
   const CLI::App* app = tree.Deepest();
   if (app->get_subcommands({}).empty() || app == tree.HelpCommand()) return std::nullopt;
-  const std::string where = app->get_parent() == nullptr ? "" : CommandPath(app).substr(6) + ": ";
+  const std::string where = app->get_parent() == nullptr ? "" : app->get_name() + ": ";
   const std::vector<std::string> left = app->remaining();
+  if (!left.empty() && left.front().rfind('-', 0) == 0) {
+    return where + "unknown option '" + left.front() + "'";
+  }
   if (!left.empty()) {
     return where + "unknown command '" + left.front() + "' (" + CommandChoice(app) + ")";
   }
