@@ -110,8 +110,8 @@ CLI::Validator Decimal(uint64_t min, uint64_t max) {
 }
 
 // A path that must not be empty ("--port=" would name no device).
-std::string Path(const std::string& text, const std::string& what) {
-  if (text.empty()) throw UsageError(what + ": empty path");
+std::string NonEmpty(const std::string& text, const std::string& refusal) {
+  if (text.empty()) throw UsageError(refusal);
   return text;
 }
 
@@ -320,7 +320,7 @@ class CommandTree {
         ->type_name("MS")
         ->transform(Decimal(0, UINT32_MAX));
     Text(app, "--port", "PATH", "use serial device PATH for the block's port (sets VD_INV_COMn)",
-         [&port](const std::string& v) { port = Path(v, "--port"); });
+         [&port](const std::string& v) { port = NonEmpty(v, "--port: empty device path"); });
   }
 
   void AddRun() {
@@ -427,7 +427,7 @@ class CommandTree {
         "VD_INV_REGISTRY at them, so the log is DIR/Debug/VD_Inv.Log.\n");
     demo->footer("Exit code 0 when the write was confirmed and the broken line reported, else 1.");
     Text(*demo, "--dir", "DIR", "the demo's directory, created when missing (default vdinv-demo)",
-         [&o](const std::string& v) { o.dir = Path(v, "--dir"); });
+         [&o](const std::string& v) { o.dir = NonEmpty(v, "--dir: empty directory"); });
     demo->add_option("--timeout", o.timeoutMs,
                      "limit of each step that waits for the line (default 10000)")
         ->type_name("MS")
