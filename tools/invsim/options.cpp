@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 
-#include "cli/number_validator.h"
+#include "cli/numbers.h"
 
 namespace vdinv::invsim {
 namespace {
@@ -38,11 +38,7 @@ int64_t ParseInteger(std::string_view text, int64_t min, int64_t max) {
 
 // ParseInteger with the option's name in front of the message.
 int64_t Integer(std::string_view text, int64_t min, int64_t max, const std::string& what) {
-  try {
-    return ParseInteger(text, min, max);
-  } catch (const UsageError& e) {
-    throw UsageError(what + ": " + e.what());
-  }
+  return cli::Named<UsageError>(what, [&] { return ParseInteger(text, min, max); });
 }
 
 // An integer option in [min, max], decimal or 0x hexadecimal.

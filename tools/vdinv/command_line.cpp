@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/number_validator.h"
+#include "cli/numbers.h"
 #include "common/baud_rates.h"
 #include "vdinv/options.h"
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/numbers.h"
 #include "common/baud_rates.h"
 #include "common/parameter_block.h"
 #include "platform/text.h"
@@ -19,11 +20,7 @@ std::string Lower(std::string_view text) {
 
 // ParseNumber with the option's name in front of the message.
 uint64_t Number(std::string_view text, uint64_t min, uint64_t max, const std::string& what) {
-  try {
-    return ParseNumber(text, min, max);
-  } catch (const UsageError& e) {
-    throw UsageError(what + ": " + e.what());
-  }
+  return cli::Named<UsageError>(what, [&] { return ParseNumber(text, min, max); });
 }
 
 }  // namespace

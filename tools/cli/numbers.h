@@ -1,5 +1,5 @@
-// A CLI11 transform made from one of the tools' own number parsers (give it to Option::transform:
-// Option::check would drop the rewritten text).
+// The tools' own number parsers on CLI11: as an option's transform, and with the option's name
+// in their refusals.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -8,7 +8,8 @@
 
 namespace vdinv::cli {
 
-// The parser's refusal (a std::runtime_error) becomes the option's error, and the number goes
+// A transform for Option::transform (Option::check would drop the rewritten text). The parser's
+// refusal (a std::runtime_error) becomes the option's error, and the number goes
 // on in plain decimal: CLI11's own conversion alone would read a leading 0 as octal and wrap a
 // negative number into an unsigned option.
 template <typename Parse>
@@ -23,6 +24,16 @@ CLI::Validator NumberValidator(Parse parse) {
         }
       },
       "");
+}
+
+// Runs parse; a refusal it throws comes back with the option's name in front.
+template <typename Error, typename Parse>
+auto Named(const std::string& option, Parse parse) {
+  try {
+    return parse();
+  } catch (const Error& e) {
+    throw Error(option + ": " + e.what());
+  }
 }
 
 }  // namespace vdinv::cli
