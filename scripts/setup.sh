@@ -3,7 +3,7 @@
 # there already. Run as root (or with sudo) on a fresh Debian machine.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang
+packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev clang
           libclang-rt-14-dev clang-format)
 missing=()
 for p in "${packages[@]}"; do

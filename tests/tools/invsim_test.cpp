@@ -134,6 +134,8 @@ TEST(InvsimOptions, ParsesTheLine) {
   EXPECT_EQ(cl.values[1].function, (FunctionCode{'F', 3}));
   EXPECT_EQ(cl.values[1].value, 3000);
 
+  EXPECT_EQ(ParseCommandLine({"--baud", "010"}).simulator.line.baud, 10u);  // not octal
+
   CommandLine bare = ParseCommandLine({});
   ASSERT_EQ(bare.stations.size(), 1u);
   EXPECT_EQ(bare.stations[0].station, 0);
@@ -155,6 +157,7 @@ TEST(InvsimOptions, RefusesBadValues) {
       {"--station", "1:G11S", "--set", "1:F03"},
       {"--baud"},
       {"--baud", "fast"},
+      {"--turnaround", "-1"},
       {"--link", "a", "--device", "b"},
       {"--frobnicate"},
       {"extra"}};

@@ -124,6 +124,10 @@ TEST(VdinvOptions, CommandLines) {
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval"}), UsageError);
   EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--interval", "0"}), UsageError);
+  // Numbers are plain decimal: no octal, and no negative number wrapped into an unsigned one.
+  EXPECT_EQ(ParseCommandLine({"run", "b.pdb", "F1:3", "--count", "010"}).run.count, 10u);
+  EXPECT_THROW(ParseCommandLine({"run", "b.pdb", "F1:3", "--count=-1"}), UsageError);
+  EXPECT_THROW(ParseCommandLine({"frobnicate", "--help"}), UsageError);
 }
 
 TEST(VdinvOptions, WriteValuesFollowTheTagType) {

@@ -1,11 +1,15 @@
 #include "invsim/options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
+
+#include "cli/numbers.h"
 
 namespace vdinv::invsim {
 namespace {
 
-int64_t ParseInteger(std::string_view text, int64_t min, int64_t max, const std::string& what) {
+// A decimal or 0x hexadecimal integer in [min, max].
+int64_t ParseInteger(std::string_view text, int64_t min, int64_t max) {
   std::string_view digits = text;
   bool negative = false;
   if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
@@ -20,22 +24,113 @@ int64_t ParseInteger(std::string_view text, int64_t min, int64_t max, const std:
   uint64_t magnitude = 0;
   auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
   if (digits.empty() || ec == std::errc::invalid_argument || end != digits.data() + digits.size()) {
-    throw UsageError(what + ": '" + std::string(text) + "' is not a number");
+    throw UsageError("'" + std::string(text) + "' is not a number");
   }
   const bool tooBig = ec == std::errc::result_out_of_range || magnitude > (1ULL << 40);
   const int64_t value =
       tooBig ? 0 : (negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude));
   if (tooBig || value < min || value > max) {
-    throw UsageError(what + ": " + std::string(text) + " is out of range (" + std::to_string(min) +
-                     ".." + std::to_string(max) + ")");
+    throw UsageError(std::string(text) + " is out of range (" + std::to_string(min) + ".." +
+                     std::to_string(max) + ")");
   }
   return value;
 }
 
-std::string TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name) {
-  if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
-  return args[++i];
+// ParseInteger with the option's name in front of the message.
+int64_t Integer(std::string_view text, int64_t min, int64_t max, const std::string& what) {
+  return cli::Named<UsageError>(what, [&] { return ParseInteger(text, min, max); });
 }
+
+// An integer option in [min, max], decimal or 0x hexadecimal.
+CLI::Validator IntegerIn(int64_t min, int64_t max) {
+  return cli::NumberValidator(
+      [min, max](const std::string& text) { return ParseInteger(text, min, max); });
+}
+
+std::string NonEmptyPath(const std::string& text, const std::string& what) {
+  if (text.empty()) throw UsageError(what + ": empty path");
+  return text;
+}
+
+// The options of the program, bound to the command line they fill.
+class Options {
+ public:
+  explicit Options(CommandLine& cl) {
+    app_.set_help_flag("-h,--help", "show this text");
+    app_.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app_.get_formatter()->column_width(23);
+    app_.description(
+        "Simulates a line of G11S/P11S inverters: opens a pseudo-terminal (or a serial device)\n"
+        "and answers the read and write requests of the inverter protocol from each station's\n"
+        "function-code memory until interrupted (Ctrl-C). It prints the path to open, e.g.\n"
+        "for the driver: VD_INV_COM1=/dev/pts/7.\n");
+    app_.footer(
+        "A read of any group F E C P H A O S M answers the stored value; a write stores it and\n"
+        "is acknowledged; a write to M is refused (NAK, error 004F); a request with a wrong\n"
+        "check code, a malformed one, or one for a station not on the line gets no reply.\n"
+        "\n"
+        "Exit codes:\n"
+        "  0  ended by Ctrl-C (or --help)\n"
+        "  1  the line could not be opened\n"
+        "  2  usage error (unknown option, malformed value)");
+    SimulatorOptions& sim = cl.simulator;
+    Path("--link", sim.linkPath,
+         "also make a symbolic link PATH to the pseudo-terminal (an\n"
+         "existing symbolic link there is replaced, anything else is not)");
+    Path("--device", sim.devicePath, "answer on this serial device instead of a pseudo-terminal");
+    app_.add_option("--baud", sim.line.baud,
+                    "send every byte one character time (10 bits) apart at N baud;\n0 (default) "
+                    "sends at once; with --device also the line speed")
+        ->type_name("N")
+        ->transform(IntegerIn(0, 4000000));
+    app_.add_option("--turnaround", sim.line.turnaroundMs,
+                    "wait MS milliseconds before each reply (default 0)")
+        ->type_name("MS")
+        ->transform(IntegerIn(0, 60000));
+    app_.add_flag("--echo", sim.line.localEcho,
+                  "send every received byte straight back (two-wire adapter)")
+        ->disable_flag_override();
+    app_.add_option_function<std::vector<std::string>>(
+            "--station",
+            [&cl](const std::vector<std::string>& values) {
+              for (const std::string& v : values) AddStation(cl, ParseStation(v));
+            },
+            "station N (0..99) is a G11S or a P11S; repeatable; without any\n--station the line "
+            "has station 0, a G11S")
+        ->type_name("N:MODEL")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app_.add_option_function<std::vector<std::string>>(
+            "--set",
+            [&cl](const std::vector<std::string>& values) {
+              for (const std::string& v : values) cl.values.push_back(ParseValue(v));
+            },
+            "store VALUE (decimal or 0x hex, 0..65535; -65535..65535 for\nthe monitor group M) "
+            "at function code GROUPCODE of station N,\ne.g. --set 1:F03=3000 --set 1:M09=-120; "
+            "repeatable; codes never\nset read 0")
+        ->type_name("N:GROUPCODE=VALUE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  }
+
+  CLI::App& App() { return app_; }
+
+ private:
+  void Path(const std::string& name, std::string& path, const std::string& help) {
+    app_.add_option_function<std::string>(
+            name, [&path, name](const std::string& v) { path = NonEmptyPath(v, name); }, help)
+        ->type_name("PATH");
+  }
+
+  static void AddStation(CommandLine& cl, const StationSetting& s) {
+    for (const StationSetting& seen : cl.stations) {
+      if (seen.station == s.station) {
+        throw UsageError("--station: station " + std::to_string(s.station) + " given twice");
+      }
+    }
+    cl.stations.push_back(s);
+  }
+
+  CLI::App app_{"", "invsim"};
+};
 
 }  // namespace
 
@@ -45,7 +140,7 @@ StationSetting ParseStation(std::string_view text) {
     throw UsageError("--station: '" + std::string(text) + "' is not N:MODEL (e.g. 1:G11S)");
   }
   StationSetting s;
-  s.station = static_cast<int>(ParseInteger(text.substr(0, colon), 0, 99, "--station"));
+  s.station = static_cast<int>(Integer(text.substr(0, colon), 0, 99, "--station"));
   const std::optional<Model> model = ParseModel(text.substr(colon + 1));
   if (!model) {
     throw UsageError("--station: unknown model '" + std::string(text.substr(colon + 1)) +
@@ -63,7 +158,7 @@ ValueSetting ParseValue(std::string_view text) {
                      "' is not N:GROUPCODE=VALUE (e.g. 1:F03=3000)");
   }
   ValueSetting v;
-  v.station = static_cast<int>(ParseInteger(text.substr(0, colon), 0, 99, "--set"));
+  v.station = static_cast<int>(Integer(text.substr(0, colon), 0, 99, "--set"));
   const std::string_view code = text.substr(colon + 1, equals - colon - 1);
   const std::optional<FunctionCode> fc = ParseFunctionCode(code);
   if (!fc) {
@@ -72,45 +167,21 @@ ValueSetting ParseValue(std::string_view text) {
   }
   v.function = *fc;
   const int64_t min = fc->group == kMonitorGroup ? -0xFFFF : 0;
-  v.value = static_cast<int32_t>(ParseInteger(text.substr(equals + 1), min, 0xFFFF, "--set"));
+  v.value = static_cast<int32_t>(Integer(text.substr(equals + 1), min, 0xFFFF, "--set"));
   return v;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      cl.help = true;
-    } else if (arg == "--link") {
-      cl.simulator.linkPath = TakeValue(args, i, arg);
-      if (cl.simulator.linkPath.empty()) throw UsageError("--link: empty path");
-    } else if (arg == "--device") {
-      cl.simulator.devicePath = TakeValue(args, i, arg);
-      if (cl.simulator.devicePath.empty()) throw UsageError("--device: empty path");
-    } else if (arg == "--baud") {
-      cl.simulator.line.baud =
-          static_cast<uint32_t>(ParseInteger(TakeValue(args, i, arg), 0, 4000000, arg));
-    } else if (arg == "--turnaround") {
-      cl.simulator.line.turnaroundMs =
-          static_cast<uint32_t>(ParseInteger(TakeValue(args, i, arg), 0, 60000, arg));
-    } else if (arg == "--echo") {
-      cl.simulator.line.localEcho = true;
-    } else if (arg == "--station") {
-      const StationSetting s = ParseStation(TakeValue(args, i, arg));
-      for (const StationSetting& seen : cl.stations) {
-        if (seen.station == s.station) {
-          throw UsageError("--station: station " + std::to_string(s.station) + " given twice");
-        }
-      }
-      cl.stations.push_back(s);
-    } else if (arg == "--set") {
-      cl.values.push_back(ParseValue(TakeValue(args, i, arg)));
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw UsageError("unknown option '" + arg + "'");
-    } else {
-      throw UsageError("unexpected argument '" + arg + "'");
-    }
+  Options options(cl);
+  try {
+    // CLI11 takes the words in reverse order.
+    options.App().parse(std::vector<std::string>(args.rbegin(), args.rend()));
+  } catch (const CLI::CallForHelp&) {
+    cl.help = true;
+    return cl;
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(e.what());
   }
   if (!cl.simulator.linkPath.empty() && !cl.simulator.devicePath.empty()) {
     throw UsageError("--link and --device exclude each other (a link names a pseudo-terminal)");
@@ -129,38 +200,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string HelpText() {
-  return "Usage: invsim [OPTIONS]\n"
-         "\n"
-         "Simulates a line of G11S/P11S inverters: opens a pseudo-terminal (or a serial device)\n"
-         "and answers the read and write requests of the inverter protocol from each station's\n"
-         "function-code memory until interrupted (Ctrl-C). It prints the path to open, e.g.\n"
-         "for the driver: VD_INV_COM1=/dev/pts/7.\n"
-         "\n"
-         "Options:\n"
-         "  --link PATH          also make a symbolic link PATH to the pseudo-terminal (an\n"
-         "                       existing symbolic link there is replaced, anything else is not)\n"
-         "  --device PATH        answer on this serial device instead of a pseudo-terminal\n"
-         "  --baud N             send every byte one character time (10 bits) apart at N baud;\n"
-         "                       0 (default) sends at once; with --device also the line speed\n"
-         "  --turnaround MS      wait MS milliseconds before each reply (default 0)\n"
-         "  --echo               send every received byte straight back (two-wire adapter)\n"
-         "  --station N:MODEL    station N (0..99) is a G11S or a P11S; repeatable; without any\n"
-         "                       --station the line has station 0, a G11S\n"
-         "  --set N:GROUPCODE=VALUE\n"
-         "                       store VALUE (decimal or 0x hex, 0..65535; -65535..65535 for\n"
-         "                       the monitor group M) at function code GROUPCODE of station N,\n"
-         "                       e.g. --set 1:F03=3000 --set 1:M09=-120; repeatable; codes never\n"
-         "                       set read 0\n"
-         "  -h, --help           show this text\n"
-         "\n"
-         "A read of any group F E C P H A O S M answers the stored value; a write stores it and\n"
-         "is acknowledged; a write to M is refused (NAK, error 004F); a request with a wrong\n"
-         "check code, a malformed one, or one for a station not on the line gets no reply.\n"
-         "\n"
-         "Exit codes:\n"
-         "  0  ended by Ctrl-C (or --help)\n"
-         "  1  the line could not be opened\n"
-         "  2  usage error (unknown option, malformed value)\n";
+  CommandLine cl;
+  return Options(cl).App().help();
 }
 
 }  // namespace vdinv::invsim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/baud_rates.h"
 #include "platform/text.h"
 
 namespace vdinv::tool {
@@ -79,7 +80,7 @@ std::string DescribeComPort(uint8_t code) {
 }
 
 std::string DescribeBaud(uint8_t index) {
-  if (index >= kBaudRateCount) return "index " + std::to_string(index) + " (unknown baud rate)";
+  if (index >= kBaudRates.size()) return "index " + std::to_string(index) + " (unknown baud rate)";
   return std::to_string(kBaudRates[index]) + " baud";
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -40,11 +39,6 @@ enum class Command {
   kAddrList,
   kAddrCheck
 };
-
-// The baud rates of the block's baud rate index 0..14.
-inline constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                          19200, 38400, 56000, 57600, 115200, 128000, 256000};
-inline constexpr int kBaudRateCount = static_cast<int>(std::size(kBaudRates));
 
 struct DeviceSetting {
   int number = 0;     // 0..99
@@ -124,8 +118,11 @@ struct Invocation {
   AddrCheckOptions addrCheck;
 };
 
-// Parses the arguments after the program name. Throws UsageError.
+// Parses the arguments after the program name (command_line.cpp). Throws UsageError.
 Invocation ParseCommandLine(const std::vector<std::string>& args);
+
+// A decimal number of digits only, in [min, max]. Throws UsageError.
+uint64_t ParseNumber(std::string_view text, uint64_t min, uint64_t max);
 
 // Single values; each throws UsageError naming what is wrong.
 uint8_t ParseBaud(std::string_view text);             // an index 0..14 or a rate of the table
@@ -140,7 +137,8 @@ std::string ParseAddress(std::string_view text);      // an address of `addr che
 // any text (valid UTF-8).
 WriteArgument ParseWriteArgument(std::string_view text);
 
-// The help texts (UTF-8). defaultModule is the module loaded without --module.
+// The help text of a command (UTF-8), generated from the command tree. defaultModule is the
+// module loaded without --module.
 std::string HelpText(Command command, const std::string& defaultModule);
 
 }  // namespace vdinv::tool
