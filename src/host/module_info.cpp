@@ -7,6 +7,7 @@
 #include "host/own_version_resource.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "platform/version_resource.h"
 
 namespace vdinv::host {
@@ -16,11 +17,6 @@ constexpr std::string_view kInstallKey = "Software\\KORVI";
 constexpr std::string_view kInstallValue = "PATH";
 constexpr std::string_view kHostSettingsFile = "Ovatrex.ini";
 constexpr std::string_view kFallbackDir = "../";
-
-// First byte of a GBK double-byte character.
-bool IsGbkLeadByte(unsigned char c) {
-  return c >= 0x81 && c <= 0xFE;
-}
 
 std::string_view TrimBlanks(std::string_view s) {
   // Blanks are spaces and control characters.
@@ -96,7 +92,7 @@ std::string DirectoryPart(std::string_view path) {
   size_t end = 0;  // one past the last separator seen
   for (size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (IsGbkLeadByte(c) && i + 1 < path.size()) {
+    if (platform::IsGbkLeadByte(c) && i + 1 < path.size()) {
       ++i;  // the trail byte may look like "\" but is part of the character
     } else if (c == '/' || c == '\\') {
       end = i + 1;
