@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 

@@ -1,5 +1,6 @@
 #include "protocol/dll_object.h"
 
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 #include "protocol/value_word.h"
@@ -10,7 +11,6 @@ namespace {
 constexpr const char* kClass = "TDLLObject";
 constexpr size_t kMaxFrame = 255;
 constexpr int kValueWidth = 4;
-constexpr int kCheckDigits = 2;
 // The data field of a read request.
 constexpr std::string_view kReadData = "0000";
 // The group letter that stands for "CommErr" in a request.
@@ -119,11 +119,7 @@ std::optional<Msg> TDLLObject::WriteValueRefusal(const TTagItem& tag, const TagV
 }
 
 std::string TDLLObject::CheckCRC(const std::string& text) {
-  return Guarded(this, kClass, "CheckCRC", std::string(), [&] {
-    uint32_t sum = 0;
-    for (unsigned char byte : text) sum += byte;
-    return text + HexText(sum % 256, kCheckDigits);
-  });
+  return Guarded(this, kClass, "CheckCRC", std::string(), [&] { return text + CheckDigits(text); });
 }
 
 }  // namespace vdinv::protocol

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 
 namespace vdinv::protocol {
@@ -57,7 +58,6 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
   const size_t length = etxAt + 3;
   const std::string_view frame = text.substr(start);
 
-  uint32_t sum = 0;
   for (size_t i = 1; i < length; ++i) {
     if (i >= frame.size()) return ReplyKind::kIncomplete;
     const char c = frame[i];
@@ -70,12 +70,9 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
     } else if (i == etxAt) {
       if (c != kETX) return ReplyKind::kNone;
     } else if (i > etxAt) {
-      const char expected = kHexDigits[i == etxAt + 1 ? (sum % 256) / 16 : sum % 16];
-      if (c != expected) return ReplyKind::kNone;
-      continue;
+      // The sign and the data are any bytes; the check digits vouch for them.
+      if (c != CheckDigits(frame.substr(1, etxAt))[i - etxAt - 1]) return ReplyKind::kNone;
     }
-    // The sign and the data are any bytes; the check digits vouch for them.
-    sum += static_cast<unsigned char>(c);
   }
   return frame[ackAt] == kACK ? ReplyKind::kAck : ReplyKind::kNak;
 }
@@ -105,12 +102,6 @@ ReplyCheck FindReply(std::string_view received, std::string_view request, size_t
     return result;
   }
   return result;
-}
-
-std::string CheckDigits(std::string_view body) {
-  uint32_t sum = 0;
-  for (char c : body) sum += static_cast<unsigned char>(c);
-  return HexText(sum % 256, 2);
 }
 
 std::optional<double> DecodeAnalog(std::string_view data, bool negative) {
