@@ -58,6 +58,7 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
   const size_t length = etxAt + 3;
   const std::string_view frame = text.substr(start);
 
+  std::string check;  // the check digits the bytes up to ETX call for
   for (size_t i = 1; i < length; ++i) {
     if (i >= frame.size()) return ReplyKind::kIncomplete;
     const char c = frame[i];
@@ -69,9 +70,10 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
       if (c != head.address[i - addressAt]) return ReplyKind::kNone;
     } else if (i == etxAt) {
       if (c != kETX) return ReplyKind::kNone;
-    } else if (i > etxAt) {
       // The sign and the data are any bytes; the check digits vouch for them.
-      if (c != CheckDigits(frame.substr(1, etxAt))[i - etxAt - 1]) return ReplyKind::kNone;
+      check = CheckDigits(frame.substr(1, etxAt));
+    } else if (i > etxAt) {
+      if (c != check[i - etxAt - 1]) return ReplyKind::kNone;
     }
   }
   return frame[ackAt] == kACK ? ReplyKind::kAck : ReplyKind::kNak;
