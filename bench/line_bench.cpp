@@ -29,7 +29,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -43,6 +42,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
+#include "protocol/check_code.h"
 #include "simulated_line.h"
 #include "support/host_tag.h"
 #include "support/module_host.h"
@@ -161,15 +161,10 @@ RunResult RunDriver(uint32_t baud) {
   return result;
 }
 
-// SOH "01" ENQ "RF03 0000" ETX and the two check digits: the byte sum, modulo 256, of
-// everything after SOH, in upper-case hexadecimal.
+// SOH "01" ENQ "RF03 0000" ETX and the two check digits.
 std::string ReadRequest() {
-  std::string body = "01\x05RF03 0000\x03";
-  unsigned sum = 0;
-  for (char c : body) sum += static_cast<unsigned char>(c);
-  char check[3];
-  std::snprintf(check, sizeof check, "%02X", sum & 0xFFu);
-  return std::string(1, '\x01') + body + check;
+  const std::string body = "01\x05RF03 0000\x03";
+  return std::string(1, '\x01') + body + vdinv::protocol::CheckDigits(body);
 }
 
 RunResult RunIdeal(uint32_t baud) {

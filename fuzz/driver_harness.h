@@ -23,6 +23,7 @@
 #include "host/process.h"
 #include "host/runtime_api.h"
 #include "platform/text.h"
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 #include "support/device_block.h"

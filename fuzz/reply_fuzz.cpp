@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "common/number_text.h"
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, builds from scratch and runs every test: the whole suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, again under ThreadSanitizer, once more in an
-# ordinary build, and a short run of every fuzz target over its committed seeds.
+# Sets everything up, checks the format of every source file, builds from scratch and runs
+# every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, again under
+# ThreadSanitizer, once more in an ordinary build, and a short run of every fuzz target over
+# its committed seeds.
 #
 # Every stage configures its own build directory with every option spelled out, so that a
 # directory left by another script (the demo builds without tests) never decides what runs, and
@@ -19,6 +20,15 @@ options=(-DVDINV_TESTS=ON -DVDINV_BENCH=OFF -DVDINV_FUZZ=OFF)
 run_suite() {
   ctest --test-dir "$1" --output-on-failure --no-tests=error -j"$(nproc)" "${@:2}"
 }
+
+# The quick stage first: every source file as the house format (.clang-format) has it.
+echo "== format"
+source_dirs=(src tests tools bench fuzz)
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z -- "${source_dirs[@]/%//*.h}" "${source_dirs[@]/%//*.cpp}"
+else
+  find "${source_dirs[@]}" \( -name '*.h' -o -name '*.cpp' \) -print0
+fi | xargs -0 -r clang-format --dry-run -Werror
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan "${options[@]}" -DCMAKE_BUILD_TYPE=Debug \

@@ -8,191 +8,191 @@
 namespace vdinv {
 
 // X(id, utf-8 text)
-#define VDINV_MESSAGES(X)                             \
-  /* host entry points */                             \
-  X(InvalidTagList, "无效的标签列表。")               \
-  X(InvalidParameterBlock, "无效的参数信息。")        \
-  X(GuardEventMissing, "TLSEvent = 0")                \
-  X(ConcurrentInit, "设备不支持并发访问，共享冲突。") \
-  X(DeviceNotInitialised, "通讯设备初始化失败")       \
-  /* models */                                        \
-  X(ModelG11S, "G11S")                                \
-  X(ModelP11S, "P11S")                                \
-  X(ModelNone, "无效")                                \
-  /* module information defaults */                   \
-  X(DefaultDeviceName, "无名设备")                    \
-  X(DefaultDevTypeName, "其他设备")                   \
-  X(DefaultDevIDName, "设备号")                       \
-  X(DefaultChName, "通道")                            \
-  X(DefaultChIDName, "通道号")                        \
-  X(DefaultSlotName, "槽")                            \
-  X(DefaultSlotIDName, "槽号")                        \
-  X(DefaultBitName, "位")                             \
-  X(DefaultBitIDName, "位号")                         \
-  X(DefaultThirdSegName, "第三段")                    \
-  X(DefaultThirdSegIDName, "第三段")                  \
-  X(DefaultFourSegName, "第四段地址")                 \
-  X(DefaultFourSegIDName, "第四段地址")               \
-  X(DefaultFiveSegName, "第五段")                     \
-  X(DefaultFiveSegIDName, "第五段地址")               \
-  /* the driver's own version entries */              \
-  X(OwnDeviceName, "富士变频器")                      \
-  X(OwnDevTypeName, "变频器")                         \
-  X(OwnDevIDName, "设备号")                           \
-  X(OwnChIDName, "通道地址")                          \
-  X(OwnChName, "通道")                                \
-  X(OwnBitName, "位")                                 \
-  X(OwnBitIDName, "位号")                             \
-  X(OwnFileDescription, "富士变频器通讯驱动程序")     \
-  X(OwnProductName, "VD_Inv 富士变频器驱动")          \
-  X(OwnLegalCopyright, "版权所有 (C) VD_Inv 开发组")  \
-  X(OwnCompanyName, "VD_Inv 开发组")                  \
-  /* log: general */                                  \
-  X(FullColon, "：")                                  \
-  X(ExceptionSuffix, "异常！")                        \
-  X(DevicePresent, "：工程中存在")                    \
-  X(NumberSuffix, "号")                               \
-  X(DeviceLoadFailed, "：设备加载失败！")             \
-  X(ValidTagCount, "：有效标签个数=")                 \
-  X(MaxReplyTimeout, "：通讯最大允许超时时间=")       \
-  X(NoValidTag, "驱动程序加载失败：无合法标签！")     \
-  /* log: start banner */                             \
-  X(MemoryLoad, "：已使用内存 = ")                    \
-  X(TotalPhysical, "：总物理内存 = ")                 \
-  X(AvailablePhysical, "：可用物理内存 = ")           \
-  X(TotalVirtual, "：总虚拟内存 = ")                  \
-  X(AvailableVirtual, "：可用虚拟内存 = ")            \
-  X(Starting, "：启动")                               \
-  X(FileVersionOpen, "[文件版本")                     \
-  X(BannerEllipsis, "]  ...")                         \
-  X(StartingDriver, "：启动驱动程序")                 \
-  X(DriverVersion, "：驱动程序版本")                  \
-  X(BannerOpen, "：[")                                \
-  X(BannerClose, "]")                                 \
-  X(BannerOsClose, "] ")                              \
-  X(PercentSuffix, " %")                              \
-  X(MegabyteSuffix, " MB")                            \
-  X(StartEllipsis, "  ...")                           \
-  /* system information */                            \
-  X(OsBuildOpen, "(Build ")                           \
-  X(OsBuildClose, ")")                                \
-  /* log: run report */                               \
-  X(ReportTag, "：标签")                              \
-  X(ReportAddress, "，地址=")                         \
-  X(ReportScanPeriod, "，读扫描周期(毫秒)=")          \
-  X(ReportReadFailRate, "，读操作失败率= ")           \
-  X(ReportWriteTotal, "，写操作总次数=")              \
-  X(ReportWriteFailRate, "，写操作失败率= ")          \
-  X(ReportRunTime, "：本次运行总时间（毫秒）=")       \
-  X(ReportReadFailTotal, "：读操作失败总次数= ")      \
-  X(ReportWriteFailTotal, "：写操作失败总次数= ")     \
-  X(ReportWriteCommTotal, "：写通讯总次数= ")         \
-  X(ReportWriteTimeouts, "：通讯写超时总次数= ")      \
-  X(ReportWriteTimeoutRate, "：通讯写超时率= ")       \
-  X(ReportReadCommTotal, "：读通讯总次数= ")          \
-  X(ReportReadTimeouts, "：通讯读超时次数= ")         \
-  X(ReportReadTimeoutRate, "：通讯读超时率= ")        \
-  X(ReportDriverVersion, "驱动程序版本")              \
-  X(ReportExit, "退出运行！")                         \
-  /* protocol layer log */                            \
-  X(MaxTagsPerFrame, "：最长通讯报包含的标签个数=")   \
-  X(FrameTotal, "：包含的通讯报总计=")                \
-  X(ValidTagTotal, "：有效标签个数共计=")             \
-  X(CountUnit, "个")                                  \
-  X(FrameUnit, "条")                                  \
-  /* log: command list */                             \
-  X(WriteNotDone, "：标签写入请求未执行：")           \
-  X(DuplicateWrite, "重复写入,")                      \
-  X(LogAddress, " 地址=")                             \
-  X(LogTagValue, ", 标签值=")                         \
-  X(LogModelIs, "类型=")                              \
-  X(LogComma, "，")                                   \
-  X(LogWriteValue, "写入值=")                         \
-  X(WriteFrameBuilt, "]生成写标签命令串=")            \
-  X(ReadCommandBuilt, "]生成读标签命令=")             \
-  X(ReadFrameBuilt, "]生成读标签命令串=")             \
-  /* log: write requests */                           \
-  X(WriteTagMissing, "：写标签错误,标签不存在!")      \
-  X(WriteTag, "：标签")                               \
-  X(WriteNotWritable, "不可写!")                      \
-  X(WriteWrongType, "写错误,")                        \
-  X(WriteNotAnalog, "标签不是模拟量类型!")            \
-  X(WriteNotSwitch, "标签不是开关量类型!")            \
-  X(WriteNotString, "标签不是字符串类型!")            \
-  X(WriteNotHexText, "写入值不是1到4位十六进制数!")   \
-  X(WriteNotWord, "写入值不是0到65535之间的数!")      \
-  X(WriteQueueFull, "写队列已满,写命令被丢弃!")      \
-  X(WriteSameValue, "写入值与当前值相同,")            \
-  X(WriteInProgress, "正在执行写入操作,")             \
-  X(WriteOverride, "：标签执行覆盖写入操作：")        \
-  /* tag addresses */                                 \
-  X(AddrTag, "：标签")                                \
-  X(AddrHint, "提示：地址=")                          \
-  X(AddrMissing, "中缺少")                            \
-  X(AddrDefault, "，系统采用缺省值")                  \
-  X(AddrError, "错误：标签地址")                      \
-  X(AddrIn, "中")                                     \
-  X(AddrOf, "的")                                     \
-  X(AddrIllegal, "非法。")                            \
-  X(AddrNoType, "指定不存在的标签类型。")             \
-  X(AddrDevice, "所指定的")                           \
-  X(AddrNoDevice, "不存在。")                         \
-  X(AddrAddDevice, "请在设备向导中添加该")            \
-  X(AddrDeviceEnd, "！")                              \
-  X(AddrWrong, "错误，")                              \
-  X(AddrNoSuchTag, "不存在此标签。")                  \
-  X(AddrBitWrong, "位号错误，")                       \
-  X(AddrExceeds, "超出")                              \
-  X(AddrBitExceeds, "的位号超出")                     \
-  X(AddrBitBelowMin, "的位号超出最小范围")            \
-  X(AddrMaxRange, "的最大范围")                       \
-  X(AddrMinRange, "的最小范围")                       \
-  X(AddrReport, "错误报告：")                         \
-  X(AddrDropReason, "由于出现错误，")                 \
-  X(AddrDropped, "系统在通讯时丢弃该标签！")          \
-  X(FullDot, "。")                                    \
-  /* link status texts */                             \
-  X(StatusNeverAnswered, "通讯始终不成功!")           \
-  X(StatusNormal, "通讯正常!")                        \
-  X(StatusInterference, "通讯出现干扰!")              \
-  X(StatusFault, "通讯出现故障!")                     \
-  X(StatusBroken, "通讯线路断路!")                    \
-  X(StatusPaused, "通讯暂停!")                        \
-  X(LineOpened, "打开通信线路")                       \
-  /* serial port */                                   \
-  X(PortOpened, "打开成功")                           \
-  X(PortUnavailable, "不存在或被其它程序占用！")      \
+#define VDINV_MESSAGES(X)                                       \
+  /* host entry points */                                       \
+  X(InvalidTagList, "无效的标签列表。")                         \
+  X(InvalidParameterBlock, "无效的参数信息。")                  \
+  X(GuardEventMissing, "TLSEvent = 0")                          \
+  X(ConcurrentInit, "设备不支持并发访问，共享冲突。")           \
+  X(DeviceNotInitialised, "通讯设备初始化失败")                 \
+  /* models */                                                  \
+  X(ModelG11S, "G11S")                                          \
+  X(ModelP11S, "P11S")                                          \
+  X(ModelNone, "无效")                                          \
+  /* module information defaults */                             \
+  X(DefaultDeviceName, "无名设备")                              \
+  X(DefaultDevTypeName, "其他设备")                             \
+  X(DefaultDevIDName, "设备号")                                 \
+  X(DefaultChName, "通道")                                      \
+  X(DefaultChIDName, "通道号")                                  \
+  X(DefaultSlotName, "槽")                                      \
+  X(DefaultSlotIDName, "槽号")                                  \
+  X(DefaultBitName, "位")                                       \
+  X(DefaultBitIDName, "位号")                                   \
+  X(DefaultThirdSegName, "第三段")                              \
+  X(DefaultThirdSegIDName, "第三段")                            \
+  X(DefaultFourSegName, "第四段地址")                           \
+  X(DefaultFourSegIDName, "第四段地址")                         \
+  X(DefaultFiveSegName, "第五段")                               \
+  X(DefaultFiveSegIDName, "第五段地址")                         \
+  /* the driver's own version entries */                        \
+  X(OwnDeviceName, "富士变频器")                                \
+  X(OwnDevTypeName, "变频器")                                   \
+  X(OwnDevIDName, "设备号")                                     \
+  X(OwnChIDName, "通道地址")                                    \
+  X(OwnChName, "通道")                                          \
+  X(OwnBitName, "位")                                           \
+  X(OwnBitIDName, "位号")                                       \
+  X(OwnFileDescription, "富士变频器通讯驱动程序")               \
+  X(OwnProductName, "VD_Inv 富士变频器驱动")                    \
+  X(OwnLegalCopyright, "版权所有 (C) VD_Inv 开发组")            \
+  X(OwnCompanyName, "VD_Inv 开发组")                            \
+  /* log: general */                                            \
+  X(FullColon, "：")                                            \
+  X(ExceptionSuffix, "异常！")                                  \
+  X(DevicePresent, "：工程中存在")                              \
+  X(NumberSuffix, "号")                                         \
+  X(DeviceLoadFailed, "：设备加载失败！")                       \
+  X(ValidTagCount, "：有效标签个数=")                           \
+  X(MaxReplyTimeout, "：通讯最大允许超时时间=")                 \
+  X(NoValidTag, "驱动程序加载失败：无合法标签！")               \
+  /* log: start banner */                                       \
+  X(MemoryLoad, "：已使用内存 = ")                              \
+  X(TotalPhysical, "：总物理内存 = ")                           \
+  X(AvailablePhysical, "：可用物理内存 = ")                     \
+  X(TotalVirtual, "：总虚拟内存 = ")                            \
+  X(AvailableVirtual, "：可用虚拟内存 = ")                      \
+  X(Starting, "：启动")                                         \
+  X(FileVersionOpen, "[文件版本")                               \
+  X(BannerEllipsis, "]  ...")                                   \
+  X(StartingDriver, "：启动驱动程序")                           \
+  X(DriverVersion, "：驱动程序版本")                            \
+  X(BannerOpen, "：[")                                          \
+  X(BannerClose, "]")                                           \
+  X(BannerOsClose, "] ")                                        \
+  X(PercentSuffix, " %")                                        \
+  X(MegabyteSuffix, " MB")                                      \
+  X(StartEllipsis, "  ...")                                     \
+  /* system information */                                      \
+  X(OsBuildOpen, "(Build ")                                     \
+  X(OsBuildClose, ")")                                          \
+  /* log: run report */                                         \
+  X(ReportTag, "：标签")                                        \
+  X(ReportAddress, "，地址=")                                   \
+  X(ReportScanPeriod, "，读扫描周期(毫秒)=")                    \
+  X(ReportReadFailRate, "，读操作失败率= ")                     \
+  X(ReportWriteTotal, "，写操作总次数=")                        \
+  X(ReportWriteFailRate, "，写操作失败率= ")                    \
+  X(ReportRunTime, "：本次运行总时间（毫秒）=")                 \
+  X(ReportReadFailTotal, "：读操作失败总次数= ")                \
+  X(ReportWriteFailTotal, "：写操作失败总次数= ")               \
+  X(ReportWriteCommTotal, "：写通讯总次数= ")                   \
+  X(ReportWriteTimeouts, "：通讯写超时总次数= ")                \
+  X(ReportWriteTimeoutRate, "：通讯写超时率= ")                 \
+  X(ReportReadCommTotal, "：读通讯总次数= ")                    \
+  X(ReportReadTimeouts, "：通讯读超时次数= ")                   \
+  X(ReportReadTimeoutRate, "：通讯读超时率= ")                  \
+  X(ReportDriverVersion, "驱动程序版本")                        \
+  X(ReportExit, "退出运行！")                                   \
+  /* protocol layer log */                                      \
+  X(MaxTagsPerFrame, "：最长通讯报包含的标签个数=")             \
+  X(FrameTotal, "：包含的通讯报总计=")                          \
+  X(ValidTagTotal, "：有效标签个数共计=")                       \
+  X(CountUnit, "个")                                            \
+  X(FrameUnit, "条")                                            \
+  /* log: command list */                                       \
+  X(WriteNotDone, "：标签写入请求未执行：")                     \
+  X(DuplicateWrite, "重复写入,")                                \
+  X(LogAddress, " 地址=")                                       \
+  X(LogTagValue, ", 标签值=")                                   \
+  X(LogModelIs, "类型=")                                        \
+  X(LogComma, "，")                                             \
+  X(LogWriteValue, "写入值=")                                   \
+  X(WriteFrameBuilt, "]生成写标签命令串=")                      \
+  X(ReadCommandBuilt, "]生成读标签命令=")                       \
+  X(ReadFrameBuilt, "]生成读标签命令串=")                       \
+  /* log: write requests */                                     \
+  X(WriteTagMissing, "：写标签错误,标签不存在!")                \
+  X(WriteTag, "：标签")                                         \
+  X(WriteNotWritable, "不可写!")                                \
+  X(WriteWrongType, "写错误,")                                  \
+  X(WriteNotAnalog, "标签不是模拟量类型!")                      \
+  X(WriteNotSwitch, "标签不是开关量类型!")                      \
+  X(WriteNotString, "标签不是字符串类型!")                      \
+  X(WriteNotHexText, "写入值不是1到4位十六进制数!")             \
+  X(WriteNotWord, "写入值不是0到65535之间的数!")                \
+  X(WriteQueueFull, "写队列已满,写命令被丢弃!")                 \
+  X(WriteSameValue, "写入值与当前值相同,")                      \
+  X(WriteInProgress, "正在执行写入操作,")                       \
+  X(WriteOverride, "：标签执行覆盖写入操作：")                  \
+  /* tag addresses */                                           \
+  X(AddrTag, "：标签")                                          \
+  X(AddrHint, "提示：地址=")                                    \
+  X(AddrMissing, "中缺少")                                      \
+  X(AddrDefault, "，系统采用缺省值")                            \
+  X(AddrError, "错误：标签地址")                                \
+  X(AddrIn, "中")                                               \
+  X(AddrOf, "的")                                               \
+  X(AddrIllegal, "非法。")                                      \
+  X(AddrNoType, "指定不存在的标签类型。")                       \
+  X(AddrDevice, "所指定的")                                     \
+  X(AddrNoDevice, "不存在。")                                   \
+  X(AddrAddDevice, "请在设备向导中添加该")                      \
+  X(AddrDeviceEnd, "！")                                        \
+  X(AddrWrong, "错误，")                                        \
+  X(AddrNoSuchTag, "不存在此标签。")                            \
+  X(AddrBitWrong, "位号错误，")                                 \
+  X(AddrExceeds, "超出")                                        \
+  X(AddrBitExceeds, "的位号超出")                               \
+  X(AddrBitBelowMin, "的位号超出最小范围")                      \
+  X(AddrMaxRange, "的最大范围")                                 \
+  X(AddrMinRange, "的最小范围")                                 \
+  X(AddrReport, "错误报告：")                                   \
+  X(AddrDropReason, "由于出现错误，")                           \
+  X(AddrDropped, "系统在通讯时丢弃该标签！")                    \
+  X(FullDot, "。")                                              \
+  /* link status texts */                                       \
+  X(StatusNeverAnswered, "通讯始终不成功!")                     \
+  X(StatusNormal, "通讯正常!")                                  \
+  X(StatusInterference, "通讯出现干扰!")                        \
+  X(StatusFault, "通讯出现故障!")                               \
+  X(StatusBroken, "通讯线路断路!")                              \
+  X(StatusPaused, "通讯暂停!")                                  \
+  X(LineOpened, "打开通信线路")                                 \
+  /* serial port */                                             \
+  X(PortOpened, "打开成功")                                     \
+  X(PortUnavailable, "不存在或被其它程序占用！")                \
   X(PortBuffersFailed, "Error initializing Read/Write Buffers") \
-  X(PortSettingsWrong, "设备参数中的串口设置有误!")   \
-  /* log: run-state machine */                        \
-  X(RunReadSent, "：发送读标签命令= ")                \
-  X(RunReplyReceived, "：接收到应答信息= ")           \
-  X(RunReplyChecked, "：应答信息通过校验检查。")      \
-  X(RunWriteSent, "：发送写标签命令= ")               \
-  X(RunReadTimeoutOp, "：通讯读超时错，执行操作=")    \
-  X(RunReadTimeoutHead, "：通讯读超时错，期待应答=")  \
-  X(RunReadFailOp, "：通讯读失败，执行操作=")         \
-  X(RunReadFailHead, "：通讯读失败，期待应答=")       \
-  X(RunWriteTimeoutOp, "：通讯写超时错，执行操作=")   \
-  X(RunWriteTimeoutHead, "：通讯写超时错，期待应答=") \
-  X(RunWriteFailOp, "：通讯写失败，执行操作=")        \
-  X(RunWriteFailHead, "：通讯写失败，期待应答=")      \
-  X(RunNoReply, "：没有接收到应答信息！")             \
-  X(RunReplyRejected, "：应答信息没有通过校验检查。") \
-  X(RunTimeoutWaiting, "通讯超时错，期待设备应答")    \
+  X(PortSettingsWrong, "设备参数中的串口设置有误!")             \
+  /* log: run-state machine */                                  \
+  X(RunReadSent, "：发送读标签命令= ")                          \
+  X(RunReplyReceived, "：接收到应答信息= ")                     \
+  X(RunReplyChecked, "：应答信息通过校验检查。")                \
+  X(RunWriteSent, "：发送写标签命令= ")                         \
+  X(RunReadTimeoutOp, "：通讯读超时错，执行操作=")              \
+  X(RunReadTimeoutHead, "：通讯读超时错，期待应答=")            \
+  X(RunReadFailOp, "：通讯读失败，执行操作=")                   \
+  X(RunReadFailHead, "：通讯读失败，期待应答=")                 \
+  X(RunWriteTimeoutOp, "：通讯写超时错，执行操作=")             \
+  X(RunWriteTimeoutHead, "：通讯写超时错，期待应答=")           \
+  X(RunWriteFailOp, "：通讯写失败，执行操作=")                  \
+  X(RunWriteFailHead, "：通讯写失败，期待应答=")                \
+  X(RunNoReply, "：没有接收到应答信息！")                       \
+  X(RunReplyRejected, "：应答信息没有通过校验检查。")           \
+  X(RunTimeoutWaiting, "通讯超时错，期待设备应答")              \
   X(RunSevereFault, "严重故障：连续通讯失败，请检查线路和设备") \
-  /* address templates of the tag editor */                             \
-  X(TemplateF, "基本功能")                                              \
-  X(TemplateE, "端子功能")                                              \
-  X(TemplateC, "控制功能")                                              \
-  X(TemplateP, "电动机1")                                               \
-  X(TemplateH, "高级功能")                                              \
-  X(TemplateA, "电动机2")                                               \
-  X(TemplateO, "选件功能")                                              \
-  X(TemplateS, "设定数据")                                              \
-  X(TemplateM, "监测数据")                                              \
-  X(TemplateCommErr, "通讯错误")                                        \
-  X(NakReply, "：设备拒绝执行命令，应答信息= ")                     \
+  /* address templates of the tag editor */                     \
+  X(TemplateF, "基本功能")                                      \
+  X(TemplateE, "端子功能")                                      \
+  X(TemplateC, "控制功能")                                      \
+  X(TemplateP, "电动机1")                                       \
+  X(TemplateH, "高级功能")                                      \
+  X(TemplateA, "电动机2")                                       \
+  X(TemplateO, "选件功能")                                      \
+  X(TemplateS, "设定数据")                                      \
+  X(TemplateM, "监测数据")                                      \
+  X(TemplateCommErr, "通讯错误")                                \
+  X(NakReply, "：设备拒绝执行命令，应答信息= ")                 \
   X(LineClosed, "关闭通信线路")
 
 enum class Msg : uint16_t {

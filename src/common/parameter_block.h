@@ -58,10 +58,42 @@ struct TDevParmBlock {
 
 #pragma pack(pop)
 
+// The stored layout: hosts keep blocks in their project files, so every offset is fixed.
 static_assert(sizeof(TDeviceEntry) == 264);
+static_assert(offsetof(TDeviceEntry, DevNo) == 0x00);
+static_assert(offsetof(TDeviceEntry, Model) == 0x04);
+static_assert(offsetof(TDeviceEntry, ModelName) == 0x05);
+static_assert(offsetof(TDeviceEntry, Reserved34) == 0x34);
+static_assert(offsetof(TDeviceEntry, Reserved35) == 0x35);
+static_assert(offsetof(TDeviceEntry, ReservedArea) == 0x36);
+static_assert(offsetof(TDeviceEntry, DeviceFlag1) == 0xFC);
+static_assert(offsetof(TDeviceEntry, DeviceFlag2) == 0xFD);
+static_assert(offsetof(TDeviceEntry, DeviceWord1) == 0xFE);
+static_assert(offsetof(TDeviceEntry, DeviceWord2) == 0x100);
+static_assert(offsetof(TDeviceEntry, DeviceWord3) == 0x102);
+static_assert(offsetof(TDeviceEntry, DeviceWord4) == 0x104);
+static_assert(offsetof(TDeviceEntry, Padding) == 0x106);
+
 static_assert(sizeof(TDevParmBlock) == kPdbLength);
+static_assert(offsetof(TDevParmBlock, EnDebug) == 0x00);
+static_assert(offsetof(TDevParmBlock, EnErrorLog) == 0x01);
+static_assert(offsetof(TDevParmBlock, EnTraceLog) == 0x02);
+static_assert(offsetof(TDevParmBlock, Reserved03) == 0x03);
+static_assert(offsetof(TDevParmBlock, OutTime) == 0x04);
+static_assert(offsetof(TDevParmBlock, ReservedWord) == 0x06);
+static_assert(offsetof(TDevParmBlock, WCount) == 0x08);
+static_assert(offsetof(TDevParmBlock, LinkMode) == 0x09);
+static_assert(offsetof(TDevParmBlock, Reserved0A) == 0x0A);
+static_assert(offsetof(TDevParmBlock, CurDevice) == 0x0C);
 static_assert(offsetof(TDevParmBlock, Devices) == 0x10);
 static_assert(offsetof(TDevParmBlock, ComPort) == 0x6730);
+static_assert(offsetof(TDevParmBlock, BaudIndex) == 0x6731);
+static_assert(offsetof(TDevParmBlock, DataBits) == 0x6732);
+static_assert(offsetof(TDevParmBlock, StopBits) == 0x6733);
+static_assert(offsetof(TDevParmBlock, Parity) == 0x6734);
+static_assert(offsetof(TDevParmBlock, ReservedText) == 0x6735);
+static_assert(offsetof(TDevParmBlock, InitStr) == 0x6756);
+static_assert(offsetof(TDevParmBlock, Padding) == 0x6789);
 
 // Name of a model code from the model table; "无效" for 2, empty for unknown codes (GBK).
 std::string ModelNameOf(uint8_t model);

@@ -62,6 +62,7 @@ struct TTagAddrTemplate {
 #pragma pack(pop)
 
 static_assert(sizeof(TOleVariant) == 16);
+static_assert(offsetof(TOleVariant, value) == 8);
 static_assert(sizeof(TTagInfo) == 136);
 static_assert(offsetof(TTagInfo, TagName) == 4);
 static_assert(offsetof(TTagInfo, TagAddr) == 40);
@@ -74,8 +75,12 @@ static_assert(offsetof(TTagValue, Quality) == 12);
 static_assert(offsetof(TTagValue, DataType) == 16);
 static_assert(offsetof(TTagValue, Value) == 20);
 static_assert(sizeof(TTagAddrTemplate) == 536);
+static_assert(offsetof(TTagAddrTemplate, descriptionLen) == 256);
+static_assert(offsetof(TTagAddrTemplate, description) == 257);
 static_assert(offsetof(TTagAddrTemplate, tagType) == 512);
+static_assert(offsetof(TTagAddrTemplate, access) == 513);
 static_assert(offsetof(TTagAddrTemplate, upperLimit) == 516);
+static_assert(offsetof(TTagAddrTemplate, lowerLimit) == 524);
 static_assert(offsetof(TTagAddrTemplate, reserved) == 532);
 
 // Tag value types of DataType.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace vdinv {
 
 std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
@@ -10,7 +12,7 @@ std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
   size_t pos = 0;
   while (pos < maxBytes) {
     auto byte = static_cast<unsigned char>(text[pos]);
-    size_t width = (byte >= 0x81 && byte <= 0xFE && pos + 1 < text.size()) ? 2 : 1;
+    size_t width = (platform::IsGbkLeadByte(byte) && pos + 1 < text.size()) ? 2 : 1;
     if (pos + width > maxBytes) break;
     pos += width;
   }
@@ -27,7 +29,7 @@ std::string GbkUpper(std::string_view text) {
   std::string out(text);
   for (size_t i = 0; i < out.size(); ++i) {
     auto byte = static_cast<unsigned char>(out[i]);
-    if (byte >= 0x81 && byte <= 0xFE) {
+    if (platform::IsGbkLeadByte(byte)) {
       ++i;  // skip the second byte of a double-byte character
     } else if (byte >= 'a' && byte <= 'z') {
       out[i] = static_cast<char>(byte - 'a' + 'A');

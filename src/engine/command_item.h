@@ -15,9 +15,15 @@ namespace vdinv {
 constexpr uint16_t kCommandServesTags = 2;
 constexpr uint16_t kCommandOneShot = 8;
 
+// Whether a command is tried again after a time-out.
+enum class CommandKind : uint8_t {
+  kWrite = 1,  // a write with tries left: tried again
+  kRead = 2,   // a read, or a write on its last try: not tried again
+};
+
 struct TCommandItem {
   uint16_t Command = kCommandServesTags;
-  uint8_t Kind = 2;  // 2 read (no repetition), 1 write (repetition allowed)
+  CommandKind Kind = CommandKind::kRead;
   std::vector<int32_t> TagIndexes;
   std::string AskFrame;
   std::string AnswerHead;

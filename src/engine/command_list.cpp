@@ -119,7 +119,7 @@ CommandPtr TBaseDLLObject::NewCommandRecord(TTagItem& tag, bool isWrite) {
   command->DelayTick = 0;
   command->Next = nullptr;
   command->Command = kCommandServesTags;
-  command->Kind = 2;
+  command->Kind = CommandKind::kRead;
   command->Value = tag.Value;
   command->Active = false;
   return command;
@@ -130,7 +130,7 @@ void TBaseDLLObject::ScheduleNewCommand(TCommandItem& command, const CommandList
   command.DelayTick = 0;
   if (isWrite) {
     command.Command = kCommandServesTags | kCommandOneShot | 1;
-    command.Kind = 1;
+    command.Kind = CommandKind::kWrite;
     command.Active = true;
     command.Interval = static_cast<int32_t>(-10 * static_cast<int64_t>(list.size()));
     command.LastRunTick = Tick();

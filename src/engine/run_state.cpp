@@ -523,11 +523,11 @@ void TBaseDLLObject::opWriteNAK_Exec() {
     if (ErrorLogOn()) {
       LogFailedExchange(Text(Msg::RunWriteTimeoutOp), Text(Msg::RunWriteTimeoutHead));
     }
-    if (CurCommand_->Kind == 1) {
+    if (CurCommand_->Kind == CommandKind::kWrite) {
       // The budget is shared by every write of the process; once it is used up this command
       // gets one last try and the budget is filled again.
       if (ProcessWCount() == 0) {
-        CurCommand_->Kind = 2;
+        CurCommand_->Kind = CommandKind::kRead;
         SetProcessWCount(Parm_->WCount);
       }
       RunStatus_ = kStateLinked;

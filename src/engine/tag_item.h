@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/parameter_block.h"
 #include "common/tag_value.h"
 
 namespace vdinv {
@@ -29,7 +30,7 @@ struct TTagItem {
   int32_t ThirdSegID = 0;
   int32_t FourSegID = 0;
   int32_t FiveSegID = 0;
-  uint8_t Model = 2;
+  uint8_t Model = kModelNone;  // a ModelCode; the device's entry decides
   uint32_t Quality = 0;
   bool IsInternal = false;
   uint32_t ReadCount = 0;

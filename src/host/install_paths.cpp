@@ -3,6 +3,7 @@
 #include "common/path_text.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "platform/version_resource.h"
 
 namespace vdinv::host {
@@ -45,7 +46,7 @@ std::string ProjectDirectoryOf(std::string_view defaultProject) {
   // Walk the GBK text so that a trail byte 0x5C of a double-byte character stays as it is.
   for (size_t i = 0; i < dir.size(); ++i) {
     const auto c = static_cast<unsigned char>(dir[i]);
-    if (c >= 0x81 && c <= 0xFE && i + 1 < dir.size()) {
+    if (platform::IsGbkLeadByte(c) && i + 1 < dir.size()) {
       ++i;
     } else if (c == '\\') {
       dir[i] = '/';

@@ -16,6 +16,11 @@ std::string GbkToUtf8(std::string_view gbk);
 std::string Utf16ToGbk(std::u16string_view utf16);
 // True when the bytes are valid UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+// True for the first byte of a GBK double-byte character (0x81..0xFE); the byte after it
+// belongs to the same character, even when it looks like a backslash or a letter.
+constexpr bool IsGbkLeadByte(unsigned char b) {
+  return b >= 0x81 && b <= 0xFE;
+}
 
 // A copy of the text for the host: malloc'ed, zero-terminated, released by the host with free.
 // An empty text is handed over as a null pointer.

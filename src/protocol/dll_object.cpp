@@ -2,6 +2,7 @@
 
 #include "common/number_text.h"
 #include "common/value_word.h"
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 #include "protocol/reply.h"
 
@@ -11,7 +12,6 @@ namespace {
 constexpr const char* kClass = "TDLLObject";
 constexpr size_t kMaxFrame = 255;
 constexpr int kValueWidth = 4;
-constexpr int kCheckDigits = 2;
 // The data field of a read request.
 constexpr std::string_view kReadData = "0000";
 // The group letter that stands for "CommErr" in a request.
@@ -120,11 +120,7 @@ std::optional<Msg> TDLLObject::WriteValueRefusal(const TTagItem& tag, const TagV
 }
 
 std::string TDLLObject::CheckCRC(const std::string& text) {
-  return Guarded(this, kClass, "CheckCRC", std::string(), [&] {
-    uint32_t sum = 0;
-    for (unsigned char byte : text) sum += byte;
-    return text + HexText(sum % 256, kCheckDigits);
-  });
+  return Guarded(this, kClass, "CheckCRC", std::string(), [&] { return text + CheckDigits(text); });
 }
 
 }  // namespace vdinv::protocol

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "common/number_text.h"
+#include "protocol/check_code.h"
 #include "protocol/protocol_table.h"
 
 namespace vdinv::protocol {
@@ -58,7 +58,7 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
   const size_t length = etxAt + 3;
   const std::string_view frame = text.substr(start);
 
-  uint32_t sum = 0;
+  std::string check;  // the check digits the bytes up to ETX call for
   for (size_t i = 1; i < length; ++i) {
     if (i >= frame.size()) return ReplyKind::kIncomplete;
     const char c = frame[i];
@@ -70,13 +70,11 @@ ReplyKind MatchAt(std::string_view text, size_t start, const RequestHead& head) 
       if (c != head.address[i - addressAt]) return ReplyKind::kNone;
     } else if (i == etxAt) {
       if (c != kETX) return ReplyKind::kNone;
+      // The sign and the data are any bytes; the check digits vouch for them.
+      check = CheckDigits(frame.substr(1, etxAt));
     } else if (i > etxAt) {
-      const char expected = kHexDigits[i == etxAt + 1 ? (sum % 256) / 16 : sum % 16];
-      if (c != expected) return ReplyKind::kNone;
-      continue;
+      if (c != check[i - etxAt - 1]) return ReplyKind::kNone;
     }
-    // The sign and the data are any bytes; the check digits vouch for them.
-    sum += static_cast<unsigned char>(c);
   }
   return frame[ackAt] == kACK ? ReplyKind::kAck : ReplyKind::kNak;
 }
@@ -106,12 +104,6 @@ ReplyCheck FindReply(std::string_view received, std::string_view request, size_t
     return result;
   }
   return result;
-}
-
-std::string CheckDigits(std::string_view body) {
-  uint32_t sum = 0;
-  for (char c : body) sum += static_cast<unsigned char>(c);
-  return HexText(sum % 256, 2);
 }
 
 std::optional<double> DecodeAnalog(std::string_view data, bool negative) {

@@ -10,8 +10,7 @@
 // check digits at 15-16 (1-based from SOH). Longer station or code texts move the later
 // fields along: the reply's station text must equal the request's text between SOH and ENQ,
 // and the text after ACK/NAK must begin with the request's text between ENQ and the space
-// before its data. The check digits are the byte sum of everything from the station to ETX
-// modulo 256 as two upper-case hexadecimal digits.
+// before its data. The check digits are those of every frame (protocol/check_code.h).
 //
 // Everything here is a pure function of its arguments.
 #pragma once
@@ -54,10 +53,6 @@ struct ReplyCheck {
 // of SOH, station, ENQ, address text and a space matches nothing. Frames from an SOH before
 // `from` are passed over: the `resume` of a search of the text when it was shorter.
 ReplyCheck FindReply(std::string_view received, std::string_view request, size_t from = 0);
-
-// The check digits of a frame body: its byte sum modulo 256 as two upper-case hexadecimal
-// digits.
-std::string CheckDigits(std::string_view body);
 
 // The value of an analog tag: the data word (four hexadecimal digits, either case) as 0 to
 // 65535, negated for a negative reply. Nothing when the data is not four hexadecimal digits:

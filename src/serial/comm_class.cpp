@@ -1,8 +1,10 @@
 #include "serial/comm_class.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
+#include "common/baud_rates.h"
 #include "common/messages.h"
 #include "common/process_values.h"
 #include "platform/interrupt.h"
@@ -10,8 +12,6 @@
 namespace vdinv::serial {
 namespace {
 
-constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                   19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr uint8_t kDataBits[] = {4, 5, 6, 7, 8};
 constexpr platform::SerialStopBits kStopBits[] = {platform::SerialStopBits::kOne,
                                                   platform::SerialStopBits::kOneAndHalf,
@@ -20,9 +20,9 @@ constexpr platform::SerialParity kParities[] = {
     platform::SerialParity::kNone, platform::SerialParity::kOdd, platform::SerialParity::kEven,
     platform::SerialParity::kMark, platform::SerialParity::kSpace};
 
-template <typename T, size_t N>
-bool InTable(uint8_t code, const T (&)[N]) {
-  return code < N;
+template <typename Table>
+bool InTable(uint8_t code, const Table& table) {
+  return code < std::size(table);
 }
 
 int HexDigit(char c) {

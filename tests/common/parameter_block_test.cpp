@@ -11,45 +11,6 @@
 namespace vdinv {
 namespace {
 
-// The stored layout: hosts keep blocks in their project files, so every offset is fixed.
-TEST(ParameterBlockLayout, EveryFieldHasItsStoredOffset) {
-  EXPECT_EQ(sizeof(TDevParmBlock), 26508u);
-  EXPECT_EQ(offsetof(TDevParmBlock, EnDebug), 0x00u);
-  EXPECT_EQ(offsetof(TDevParmBlock, EnErrorLog), 0x01u);
-  EXPECT_EQ(offsetof(TDevParmBlock, EnTraceLog), 0x02u);
-  EXPECT_EQ(offsetof(TDevParmBlock, Reserved03), 0x03u);
-  EXPECT_EQ(offsetof(TDevParmBlock, OutTime), 0x04u);
-  EXPECT_EQ(offsetof(TDevParmBlock, ReservedWord), 0x06u);
-  EXPECT_EQ(offsetof(TDevParmBlock, WCount), 0x08u);
-  EXPECT_EQ(offsetof(TDevParmBlock, LinkMode), 0x09u);
-  EXPECT_EQ(offsetof(TDevParmBlock, Reserved0A), 0x0Au);
-  EXPECT_EQ(offsetof(TDevParmBlock, CurDevice), 0x0Cu);
-  EXPECT_EQ(offsetof(TDevParmBlock, Devices), 0x10u);
-  EXPECT_EQ(offsetof(TDevParmBlock, ComPort), 0x6730u);
-  EXPECT_EQ(offsetof(TDevParmBlock, BaudIndex), 0x6731u);
-  EXPECT_EQ(offsetof(TDevParmBlock, DataBits), 0x6732u);
-  EXPECT_EQ(offsetof(TDevParmBlock, StopBits), 0x6733u);
-  EXPECT_EQ(offsetof(TDevParmBlock, Parity), 0x6734u);
-  EXPECT_EQ(offsetof(TDevParmBlock, ReservedText), 0x6735u);
-  EXPECT_EQ(offsetof(TDevParmBlock, InitStr), 0x6756u);
-  EXPECT_EQ(offsetof(TDevParmBlock, Padding), 0x6789u);
-
-  EXPECT_EQ(sizeof(TDeviceEntry), 264u);
-  EXPECT_EQ(offsetof(TDeviceEntry, DevNo), 0x00u);
-  EXPECT_EQ(offsetof(TDeviceEntry, Model), 0x04u);
-  EXPECT_EQ(offsetof(TDeviceEntry, ModelName), 0x05u);
-  EXPECT_EQ(offsetof(TDeviceEntry, Reserved34), 0x34u);
-  EXPECT_EQ(offsetof(TDeviceEntry, Reserved35), 0x35u);
-  EXPECT_EQ(offsetof(TDeviceEntry, ReservedArea), 0x36u);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceFlag1), 0xFCu);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceFlag2), 0xFDu);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceWord1), 0xFEu);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceWord2), 0x100u);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceWord3), 0x102u);
-  EXPECT_EQ(offsetof(TDeviceEntry, DeviceWord4), 0x104u);
-  EXPECT_EQ(offsetof(TDeviceEntry, Padding), 0x106u);
-}
-
 // A block filled with a byte pattern, so that untouched bytes can be told apart.
 std::vector<uint8_t> Pattern(uint8_t seed) {
   std::vector<uint8_t> bytes(kPdbLength);

@@ -1,12 +1,16 @@
 #include "platform/pseudo_terminal.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "support/temp_dir.h"
 
@@ -47,6 +51,30 @@ TEST(PlatformPseudoTerminal, EveryByteValuePassesUntouchedBothWays) {
   std::string extra;
   EXPECT_EQ(client.Read(extra, 20), LineRead::kTimeout);
   EXPECT_EQ(master.Read(extra, 20), LineRead::kTimeout);
+}
+
+// The output speed of a terminal, as the terminal reports it; B0 when it cannot be read.
+speed_t LineSpeed(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  termios t{};
+  const bool read = fd >= 0 && ::tcgetattr(fd, &t) == 0;
+  if (fd >= 0) ::close(fd);
+  return read ? ::cfgetospeed(&t) : B0;
+}
+
+TEST(PlatformPseudoTerminal, OpenDeviceSetsEveryRateWithASpeedCodeAndLeavesTheOthers) {
+  PseudoTerminal master;
+  ASSERT_TRUE(master.Open()) << master.LastError();
+  // In order: 0 and a rate without a speed code (14400) keep the speed set just before.
+  const std::pair<uint32_t, speed_t> cases[] = {
+      {110, B110},       {300, B300},  {9600, B9600},    {115200, B115200},
+      {230400, B230400}, {0, B230400}, {14400, B230400},
+  };
+  for (const auto& [baud, speed] : cases) {
+    PseudoTerminal client;
+    ASSERT_TRUE(client.OpenDevice(master.Path(), baud)) << baud << ": " << client.LastError();
+    EXPECT_EQ(LineSpeed(master.Path()), speed) << baud;
+  }
 }
 
 TEST(PlatformPseudoTerminal, ReadTimesOutWithoutClientAndWithoutInput) {

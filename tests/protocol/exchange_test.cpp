@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/process_values.h"
+#include "protocol/check_code.h"
 #include "protocol/dll_object.h"
 #include "protocol/reply.h"
 #include "support/engine_fixture.h"

@@ -107,7 +107,7 @@ TEST_F(GroupingTest, NewCommandsAreDueAtOnceAndWritesAheadOfThem) {
   EXPECT_EQ(write->Interval, -20);
   EXPECT_EQ(write->LastRunTick, 5000u);
   EXPECT_EQ(write->Command, 11);
-  EXPECT_EQ(write->Kind, 1);
+  EXPECT_EQ(write->Kind, CommandKind::kWrite);
   EXPECT_TRUE(write->Active);
   EXPECT_TRUE(write->IsWrite);
   // The write left the read list alone.

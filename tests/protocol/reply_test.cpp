@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "protocol/check_code.h"
 #include "protocol/dll_object.h"
 #include "protocol/object_harness.h"
 #include "support/engine_fixture.h"

@@ -1,6 +1,7 @@
 #include "platform/posix/ini_document.h"
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace vdinv::platform::internal {
 namespace {
@@ -13,17 +14,12 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsGbkLeadByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b >= 0x81 && b <= 0xFE;
-}
-
 }  // namespace
 
 bool NamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (IsGbkLeadByte(a[i]) && i + 1 < a.size()) {
+    if (IsGbkLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       ++i;
       continue;

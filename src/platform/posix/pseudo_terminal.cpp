@@ -15,6 +15,8 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/posix/standard_speed.h"
+
 namespace vdinv::platform {
 namespace {
 
@@ -43,40 +45,11 @@ bool MakeRaw(int fd, uint32_t baud, std::string& error) {
   tio.c_iflag &= ~(IXON | IXOFF | IXANY);
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
-  if (baud != 0) {
-    speed_t speed = B0;
-    switch (baud) {
-      case 1200:
-        speed = B1200;
-        break;
-      case 2400:
-        speed = B2400;
-        break;
-      case 4800:
-        speed = B4800;
-        break;
-      case 9600:
-        speed = B9600;
-        break;
-      case 19200:
-        speed = B19200;
-        break;
-      case 38400:
-        speed = B38400;
-        break;
-      case 57600:
-        speed = B57600;
-        break;
-      case 115200:
-        speed = B115200;
-        break;
-      default:
-        break;
-    }
-    if (speed != B0) {
-      ::cfsetispeed(&tio, speed);
-      ::cfsetospeed(&tio, speed);
-    }
+  // 0, or a rate without a Bxxx code, leaves the line's speed as it is.
+  speed_t speed = B0;
+  if (posix::StandardSpeed(baud, &speed)) {
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
   }
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
     error = "tcsetattr: " + ErrnoText(errno);

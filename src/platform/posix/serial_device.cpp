@@ -27,34 +27,13 @@
 #include <chrono>
 
 #include "platform/posix/serial_custom_rate.h"
+#include "platform/posix/standard_speed.h"
 #include "platform/text.h"
 
 namespace vdinv::platform {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-struct StandardRate {
-  uint32_t rate;
-  speed_t code;
-};
-
-constexpr StandardRate kStandardRates[] = {
-    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
-};
-
-bool StandardSpeed(uint32_t rate, speed_t* code) {
-  for (const StandardRate& entry : kStandardRates) {
-    if (entry.rate == rate) {
-      *code = entry.code;
-      return true;
-    }
-  }
-  return false;
-}
 
 tcflag_t SizeFlag(uint8_t dataBits) {
   switch (dataBits) {
@@ -174,7 +153,7 @@ class PosixSerialDevice final : public ISerialDevice {
     t.c_cc[VSTART] = s.xonChar;
     t.c_cc[VSTOP] = s.xoffChar;
     speed_t code = B0;
-    const bool standard = StandardSpeed(s.baudRate, &code);
+    const bool standard = posix::StandardSpeed(s.baudRate, &code);
     if (standard && (::cfsetispeed(&t, code) != 0 || ::cfsetospeed(&t, code) != 0)) {
       return SerialStatus::kUnsupported;
     }
