@@ -57,8 +57,8 @@ class Driver : public protocol::TDLLObject {
   }
   std::vector<uint32_t> FullWalk() const {
     std::vector<uint32_t> ids;
-    for (size_t i = 0; i < TagList_.size() && i < static_cast<size_t>(TagCount_); ++i) {
-      const TTagItem& tag = *TagList_[i];
+    for (size_t i = 0; i < Tags().size() && i < static_cast<size_t>(TagCount_); ++i) {
+      const TTagItem& tag = *Tags()[i];
       if (!(tag.Value == tag.ReportedValue) || tag.Quality != tag.ReportedQuality) {
         ids.push_back(tag.TagID);
       }
@@ -67,9 +67,7 @@ class Driver : public protocol::TDLLObject {
   }
   // Appends a record after the table was built (TagCount stays as it was).
   TTagItem& Append(TTagItem tag) {
-    tag.ListIndex = static_cast<int32_t>(TagList_.size());
-    TagList_.push_back(std::make_unique<TTagItem>(std::move(tag)));
-    return *TagList_.back();
+    return tags_.Append(std::make_unique<TTagItem>(std::move(tag)), false);
   }
 
   bool replyDue = false;
