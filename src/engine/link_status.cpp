@@ -66,6 +66,7 @@ void LinkStatus::Exchanged(int32_t devId, bool success, bool commEnabled) {
       if (known) failures_[d] = 0;
     }
   } else {
+    // A device that never answered stays at -1.
     if (known && failures_[d] != -1 && failures_[d] < std::numeric_limits<int32_t>::max()) {
       ++failures_[d];
     }

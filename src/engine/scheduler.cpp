@@ -100,6 +100,7 @@ void TBaseDLLObject::UpdateLinkStatus() {
     LinkOK_ = success;
     links_.Exchanged(device, success, CommEnabled_);
     const int8_t line = CommStatus();
+    const bool lineUp = LineUp(links_.Line());
 
     // The status tags; a failure ends the pass and leaves the remaining tags as they were.
     Guarded(this, kClass, "SwitchRunStatus", [&] {
@@ -109,8 +110,7 @@ void TBaseDLLObject::UpdateLinkStatus() {
         const std::string_view type(tag.TypeText);
         if (type == kCommLink) {
           if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(line));
-          if (tag.DataType == kSwitch)
-            SetStatusValue(tag, TagValue::Boolean(LineUp(links_.Line())));
+          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(lineUp));
           if (tag.DataType == kString) {
             SetStatusValue(tag, TagValue::String(DriverModule()[kDeviceName] + StatusText(line)));
           }
@@ -124,8 +124,7 @@ void TBaseDLLObject::UpdateLinkStatus() {
         } else if (known && type.starts_with(kDeviceLink) && tag.DevID == device) {
           const int8_t status = DevLinkStatus(device);
           if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(status));
-          if (tag.DataType == kSwitch)
-            SetStatusValue(tag, TagValue::Boolean(LineUp(links_.Line())));
+          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(lineUp));
           if (tag.DataType == kString) {
             SetStatusValue(tag, TagValue::String(DeviceLabel(device) + StatusText(status)));
           }

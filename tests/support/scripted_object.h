@@ -78,7 +78,6 @@ class ScriptedObject : public protocol::TDLLObject {
     RunStatus_ = static_cast<engine::RunStateCode>(status);
     RunEvent_ = static_cast<engine::RunEventCode>(event);
   }
-  int32_t DevFailCount(int32_t devId) const { return links_.FailCount(devId); }
   void SetDevEnabled(int32_t devId, bool on) { links_.SetEnabled(devId, on); }
   double ReadTimeouts() const { return stats_.ReadTimeouts(); }
   uint32_t ReadFails() const { return stats_.ReadFails(); }
