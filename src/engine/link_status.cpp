@@ -47,10 +47,6 @@ LinkStatus::LinkStatus() {
   enabled_.fill(true);
 }
 
-LinkCode LinkStatus::Device(int32_t devId) const {
-  return ValidDevice(devId) ? devices_[static_cast<size_t>(devId)] : LinkCode::NeverAnswered;
-}
-
 void LinkStatus::ResetDevice(int32_t devId) {
   if (!ValidDevice(devId)) return;
   devices_[static_cast<size_t>(devId)] = LinkCode::NeverAnswered;

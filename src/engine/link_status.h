@@ -39,7 +39,9 @@ class LinkStatus {
 
   LinkCode Line() const { return line_; }
   // NeverAnswered for a number outside the device table.
-  LinkCode Device(int32_t devId) const;
+  LinkCode Device(int32_t devId) const {
+    return ValidDevice(devId) ? devices_[static_cast<size_t>(devId)] : LinkCode::NeverAnswered;
+  }
   // Consecutive failed exchanges of a device; -1 while it has never answered.
   int32_t FailCount(int32_t devId) const { return failures_.at(static_cast<size_t>(devId)); }
   bool Enabled(int32_t devId) const { return enabled_.at(static_cast<size_t>(devId)); }

@@ -19,11 +19,6 @@ int64_t RoundedQuotient(double count, double divisor) {
 
 }  // namespace
 
-TTagItem* TagRecords::At(int32_t position) const {
-  if (position < 0 || static_cast<size_t>(position) >= records_.size()) return nullptr;
-  return records_[static_cast<size_t>(position)].get();
-}
-
 TTagItem* TagRecords::ById(uint32_t tagId) const {
   auto it = ids_.find(tagId);
   if (it == ids_.end()) return nullptr;
@@ -48,17 +43,7 @@ void TagRecords::Clear() {
   touchedFlags_.clear();
 }
 
-void TagRecords::Touch(const TTagItem& tag) {
-  const int32_t position = tag.ListIndex;
-  if (At(position) != &tag) return;
-  const auto at = static_cast<size_t>(position);
-  if (touchedFlags_.size() < records_.size()) touchedFlags_.resize(records_.size(), 0);
-  if (touchedFlags_[at] != 0) return;
-  touched_.push_back(position);
-  touchedFlags_[at] = 1;
-}
-
-void TagRecords::ReportChanged(size_t limit, uint32_t now,
+void TagRecords::ReportTouched(size_t limit, uint32_t now,
                                const std::function<void(const TTagItem&)>& report) {
   limit = std::min(limit, records_.size());
   // Table order; a position left behind by an interrupted walk may appear twice.

@@ -62,7 +62,7 @@ CommandList QueuedWrites::TakeExpired(uint32_t now, const TCommandItem* current,
   return taken;
 }
 
-TCommandItem* QueuedWrites::Head() {
+TCommandItem* QueuedWrites::DropEmptyHead() {
   auto first =
       std::find_if(queue_.begin(), queue_.end(), [](const CommandPtr& c) { return c != nullptr; });
   queue_.erase(queue_.begin(), first);

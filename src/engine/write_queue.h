@@ -40,8 +40,12 @@ class QueuedWrites {
   // arithmetic) up to the first that is not, or that executes.
   CommandList TakeExpired(uint32_t now, const TCommandItem* current, const TCommandItem* chain);
 
-  // The first write of the queue, or null; empty entries ahead of it are dropped.
-  TCommandItem* Head();
+  // The first write of the queue, or null; empty entries ahead of it are dropped. Every poll
+  // asks, so the usual cases are answered here.
+  TCommandItem* Head() {
+    if (queue_.empty()) return nullptr;
+    return queue_.front() ? queue_.front().get() : DropEmptyHead();
+  }
   // Moves the head write out of the queue into execution and returns it.
   TCommandItem* StartHead();
   // The write in execution (its first frame owns the others), or null.
@@ -51,6 +55,8 @@ class QueuedWrites {
   bool Executes(const TCommandItem* frame) const;
 
  private:
+  TCommandItem* DropEmptyHead();
+
   CommandList queue_;
   CommandPtr executing_;
 };
