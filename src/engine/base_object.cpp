@@ -24,9 +24,6 @@ TBaseDLLObject::TBaseDLLObject(const DriverEnvironment& env, bool firstInstance)
       LogFileMaintenance();
       return WriteStartBanner();
     });
-    DevLinkStatus_.fill(0);
-    DevFailCount_.fill(-1);
-    DevEnabled_.fill(true);
   });
 }
 
@@ -55,7 +52,7 @@ bool TBaseDLLObject::IniDLLObj(const TDevParmBlock* block, const TagInfoList& ta
       return false;
     }
     bool ok = IniTagList(tags);
-    if (ok) RunEvent_ = 1;
+    if (ok) RunEvent_ = kEvInit;
     return ok;
   });
 }
@@ -86,34 +83,27 @@ void TBaseDLLObject::Refresh() {
     if (!Running_) return;
     for (CommandPtr& command : CommandList_) FreeCommand(command);
     CommandList_.clear();
-    for (auto& tag : TagList_) {
+    for (const auto& tag : tags_.All()) {
       if (tag->IsInternal || !TypeNeedsReadCommand(tag->TypeIndex)) continue;
       CommandPtr command = CreatCommand(*tag, CommandList_, false);
       if (command) CommandList_.push_back(std::move(command));
     }
     Schedule_.Invalidate();
-    WriteFailTotal_ = 0;
-    ReadFailTotal_ = 0;
-    ReadCommCount_ = 0;
-    WriteCommCount_ = 0;
-    WriteTimeoutCount_ = 0;
-    ReadTimeoutCount_ = 0;
-    RunStartTime_ = platform::ToOleDate(Now());
+    stats_.Restart(platform::ToOleDate(Now()));
     CurCommand_ = nullptr;
     NextCommand_ = nullptr;
-    ExecutingWrite_.reset();
-    WriteQueue_.clear();
+    writes_.Clear();
     ResetCommErrTags();
     OptimizeCommParm();
     ScanTime_ = GetInterval();
     EnLog_ = EnLogTag_;
-    StartTick_ = Tick();
+    stats_.SetStartTick(Tick());
   });
 }
 
 int32_t TBaseDLLObject::GetInterval() {
   return Guarded(this, kClass, "GetInterval", int32_t{-1}, [&] {
-    LogLine(Text(Msg::ValidTagCount) + std::to_string(TagList_.size()));
+    LogLine(Text(Msg::ValidTagCount) + std::to_string(tags_.Size()));
     return int32_t{10};
   });
 }
@@ -121,32 +111,23 @@ int32_t TBaseDLLObject::GetInterval() {
 void TBaseDLLObject::Stop() {
   Guarded(this, kClass, "Stop", [&] {
     if (!Running_) return;
-    StopTick_ = Tick();
-    uint32_t runTime = StopTick_ - StartTick_;
+    const uint32_t runTime = stats_.RunTime(Tick());
     SetLogMsg("\r\n");
     for (CommandPtr& command : CommandList_) FreeCommand(command);
     WriteRunReport(runTime);
     CommandList_.clear();
     Schedule_.Invalidate();
-    TagList_.clear();
-    StatusTags_.clear();
-    WriteQueue_.clear();
+    tags_.Clear();
+    writes_.Clear();
     CurCommand_ = nullptr;
     NextCommand_ = nullptr;
-    ExecutingWrite_.reset();
-    ForgetTouchedTags();
     Stopped_ = true;
     Running_ = false;
   });
 }
 
 TTagItem* TBaseDLLObject::TagById(uint32_t tagId) {
-  auto it = TagMap_.find(tagId);
-  if (it == TagMap_.end()) return nullptr;
-  auto position = static_cast<size_t>(it->second);
-  if (position >= TagList_.size()) return nullptr;
-  TTagItem* tag = TagList_[position].get();
-  return tag->TagID == tagId ? tag : nullptr;
+  return tags_.ById(tagId);
 }
 
 }  // namespace vdinv::engine

@@ -4,13 +4,11 @@
 // override its hooks.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "common/guard.h"
@@ -19,14 +17,17 @@
 #include "common/records.h"
 #include "engine/command_item.h"
 #include "engine/driver_environment.h"
+#include "engine/link_status.h"
 #include "engine/log_file.h"
+#include "engine/run_codes.h"
+#include "engine/run_statistics.h"
 #include "engine/schedule_index.h"
 #include "engine/tag_item.h"
+#include "engine/tag_records.h"
+#include "engine/write_queue.h"
 
 namespace vdinv::engine {
 
-using CommandPtr = std::unique_ptr<TCommandItem>;
-using CommandList = std::vector<CommandPtr>;
 using TagInfoList = std::vector<const TTagInfo*>;
 
 class TBaseDLLObject : public ExceptionLog {
@@ -98,8 +99,8 @@ class TBaseDLLObject : public ExceptionLog {
   int32_t WriteLogBudget() const { return WriteLogBudget_; }
 
  protected:
-  // True (with the refusal's log line when the error log is on) when WriteQueue_ already holds
-  // a write of the tag's current value.
+  // True (with the refusal's log line when the error log is on) when the write queue already
+  // holds a write of the tag's current value.
   bool WriteAlreadyQueued(const TTagItem& tag);
   // The numeric image of the value to write: analog the number, switch and string the previous
   // word with the tag's bit set or cleared.
@@ -141,6 +142,8 @@ class TBaseDLLObject : public ExceptionLog {
   // The write request's steps after its checks: the command, the override of queued writes of
   // the tag, the queue's bound and the expiry of old writes.
   bool QueueWrite(TTagItem& tag, const TagValue& value);
+  // Marks the tags of writes that waited too long and releases them.
+  void ExpireWrites(CommandList expired);
   // Writes to the internal switches ENLOG and ENCOMMLINK.
   bool WriteLogSwitch(TTagItem& tag, const TagValue& value);
   bool WriteCommSwitch(TTagItem& tag, const TagValue& value);
@@ -230,12 +233,9 @@ class TBaseDLLObject : public ExceptionLog {
   void UpdateCommErrTags(int32_t devId, bool failed);
   // At table build every "CommErr" tag starts false.
   void ResetCommErrTags();
+  // Appends an accepted tag to the table and marks it for the first report.
+  void AddToTable(std::unique_ptr<TTagItem> tag);
 
-  // The write command taken from WriteQueue_ while it executes; NextCommand_ points into it.
-  CommandPtr ExecutingWrite_;
-  // Positions in TagList_ of the tags the link status writes (status tags and CommErr tags),
-  // so that a finished exchange does not walk the whole table.
-  std::vector<int32_t> StatusTags_;
   // The read commands by due time; invalidated whenever CommandList_ changes.
   ScheduleIndex Schedule_;
 
@@ -243,12 +243,10 @@ class TBaseDLLObject : public ExceptionLog {
   // Run state, for the host interface and tests.
   uint8_t RunStatus() const { return RunStatus_; }
   uint8_t RunEvent() const { return RunEvent_; }
-  int8_t CommStatus() const { return CommStatus_; }
-  int8_t DevLinkStatus(int32_t devId) const {
-    return ValidDevice(devId) ? DevLinkStatus_[static_cast<size_t>(devId)] : int8_t{0};
-  }
+  int8_t CommStatus() const { return CodeValue(links_.Line()); }
+  int8_t DevLinkStatus(int32_t devId) const { return CodeValue(links_.Device(devId)); }
   const TCommandItem* CurCommand() const { return CurCommand_; }
-  const CommandList& WriteQueue() const { return WriteQueue_; }
+  const CommandList& WriteQueue() const { return writes_.Commands(); }
 
   // Reporting: every change of a tag's Value or Quality is followed by TouchTag(tag), so that
   // the host poll need look only at tags that may have changed.
@@ -260,14 +258,6 @@ class TBaseDLLObject : public ExceptionLog {
   void ReportChangedTags(size_t limit, uint32_t now,
                          const std::function<void(const TTagItem&)>& report);
 
- private:
-  // Forgets every touched tag (the table is being built anew or emptied).
-  void ForgetTouchedTags();
-  // Positions of the tags touched since the last walk, and a flag per position.
-  std::vector<int32_t> TouchedTags_;
-  std::vector<uint8_t> TouchedFlags_;
-
- public:
   // Messages and log.
   virtual void LogFileMaintenance();
   virtual void WriteCommEvent(const std::string& text);
@@ -286,7 +276,7 @@ class TBaseDLLObject : public ExceptionLog {
   // The tag behind a host identifier, or null when the identifier was not handed over at
   // initialisation (or its tag was rejected).
   TTagItem* TagById(uint32_t tagId);
-  const std::vector<std::unique_ptr<TTagItem>>& Tags() const { return TagList_; }
+  const TagRecords::Records& Tags() const { return tags_.All(); }
   const TDevParmBlock& Parm() const { return *Parm_; }
   bool Running() const { return Running_; }
   bool Stopped() const { return Stopped_; }
@@ -317,13 +307,17 @@ class TBaseDLLObject : public ExceptionLog {
   std::string StatusText(int32_t code) const;
   // "<n>号变频器<ModelName>": the label of a device in status texts.
   std::string DeviceLabel(int32_t devId) const;
-  bool ValidDevice(int32_t devId) const { return devId >= 0 && devId < kDeviceCount; }
+  static bool ValidDevice(int32_t devId) { return LinkStatus::ValidDevice(devId); }
   bool ErrorLogOn() const { return Parm_->EnErrorLog != 0; }
   bool DebugOn() const { return Parm_->EnDebug != 0; }
   bool TraceOn() const { return Parm_->EnTraceLog != 0; }
 
   DriverEnvironment env_;
   LogFile log_;
+  TagRecords tags_;
+  QueuedWrites writes_;
+  LinkStatus links_;
+  RunStatistics stats_;
 
   // Fields, in their long-standing order.
   bool FirstInstance_;
@@ -334,22 +328,8 @@ class TBaseDLLObject : public ExceptionLog {
   bool LinkOK_ = false;
   bool CommEnabled_ = true;
   std::string LineEnd_;
-  uint32_t StartTick_ = 0;
-  uint32_t StopTick_ = 0;
-  uint8_t RunStatus_ = 0;
-  uint8_t RunSubStatus_ = 0;
-  uint8_t RunEvent_ = 0;
-  uint32_t WriteFailTotal_ = 0;
-  uint32_t ReadFailTotal_ = 0;
-  std::array<int8_t, kDeviceCount> DevLinkStatus_{};
-  std::array<int32_t, kDeviceCount> DevFailCount_{};
-  std::array<bool, kDeviceCount> DevEnabled_{};
-  int8_t CommStatus_ = 0;
-  uint32_t ReadCommCount_ = 0;
-  uint32_t WriteCommCount_ = 0;
-  double WriteTimeoutCount_ = 0;
-  double ReadTimeoutCount_ = 0;
-  double RunStartTime_ = 0;
+  RunStateCode RunStatus_ = kStateIdle;
+  RunEventCode RunEvent_ = kEvNone;
   uint32_t LastCommTick_ = 0;
   std::string DevMsg_;
   bool EnLog_ = true;
@@ -359,16 +339,12 @@ class TBaseDLLObject : public ExceptionLog {
   bool LogReady_ = false;
   int32_t WriteLogBudget_ = 1000;
   CommandList CommandList_;
-  std::vector<std::unique_ptr<TTagItem>> TagList_;
-  // Host identifier -> position in TagList_ (a map: identifiers may be sparse and large).
-  std::unordered_map<uint32_t, int32_t> TagMap_;
   // The engine's own copy of the block (held on the heap: it is 26 KB).
   std::unique_ptr<TDevParmBlock> Parm_;
   int32_t DefaultDevID_ = 99;
   int32_t FaultEvent_ = 0;
   TCommandItem* CurCommand_ = nullptr;
   TCommandItem* NextCommand_ = nullptr;
-  CommandList WriteQueue_;
 
  private:
   bool destroyed_ = false;

@@ -18,8 +18,7 @@ constexpr int64_t kWordMask = 0xFFFF;
 }  // namespace
 
 TTagItem* TBaseDLLObject::TagAt(int32_t listIndex) const {
-  if (listIndex < 0 || static_cast<size_t>(listIndex) >= TagList_.size()) return nullptr;
-  return TagList_[static_cast<size_t>(listIndex)].get();
+  return tags_.At(listIndex);
 }
 
 void TBaseDLLObject::PrepareWriteNumber(TTagItem& tag) {
@@ -80,19 +79,12 @@ void TBaseDLLObject::LogNewWriteCommand(const TCommandItem& command, const TTagI
 }
 
 bool TBaseDLLObject::WriteAlreadyQueued(const TTagItem& tag) {
-  for (const CommandPtr& queued : WriteQueue_) {
-    if (!queued || queued->TagIndexes.empty() || queued->TagIndexes.front() != tag.ListIndex) {
-      continue;
-    }
-    if (queued->WriteValues.empty() || !(queued->WriteValues.front() == tag.Value)) continue;
-    if (ErrorLogOn()) {
-      LogLine(Text(Msg::WriteNotDone) + tag.TagName + Text(Msg::DuplicateWrite) +
-              Text(Msg::LogAddress) + tag.TagAddr + Text(Msg::LogTagValue) +
-              ValueLogText(tag, true));
-    }
-    return true;
+  if (writes_.Holding(tag.ListIndex, tag.Value) == nullptr) return false;
+  if (ErrorLogOn()) {
+    LogLine(Text(Msg::WriteNotDone) + tag.TagName + Text(Msg::DuplicateWrite) +
+            Text(Msg::LogAddress) + tag.TagAddr + Text(Msg::LogTagValue) + ValueLogText(tag, true));
   }
-  return false;
+  return true;
 }
 
 void TBaseDLLObject::LowerInterval(TCommandItem& command, uint32_t scanPeriod) {
@@ -184,17 +176,8 @@ void TBaseDLLObject::OptimizeCommParm() {
 }
 
 void TBaseDLLObject::FreeCommand(CommandPtr& command) {
-  Guarded(this, kClass, "FreeCommand", [&] {
-    // Unlink the chain, then release it from its last frame back to the first.
-    std::vector<CommandPtr> chain;
-    for (CommandPtr current = std::move(command); current;) {
-      CommandPtr next = std::move(current->Next);
-      chain.push_back(std::move(current));
-      current = std::move(next);
-    }
-    while (!chain.empty()) chain.pop_back();
-    command = nullptr;
-  });
+  // The first frame releases its follow-on frames.
+  Guarded(this, kClass, "FreeCommand", [&] { command.reset(); });
 }
 
 std::string TBaseDLLObject::GetAskStr(TCommandItem&, TTagItem&, bool) {

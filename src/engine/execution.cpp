@@ -14,9 +14,6 @@ namespace {
 
 constexpr const char* kClass = "TBaseDLLObject";
 
-constexpr size_t kWriteQueueCapacity = 300;
-// A queued write older than this is dropped and its tags marked.
-constexpr uint32_t kWriteExpiryMs = 10000;
 constexpr uint32_t kQualityWriteExpired = 0x02000000;
 // A queued write competes with the read commands as if it were this much overdue.
 constexpr int32_t kQueuedWriteInterval = -10000;
@@ -105,13 +102,8 @@ bool TBaseDLLObject::WriteExecute(uint32_t tagId, const TagValue& value) {
     if (!Running_) return false;
 
     // Only identifiers handed over at initialisation reach a tag.
-    auto found = TagMap_.find(tagId);
-    if (found != TagMap_.end() &&
-        (found->second < 0 || static_cast<size_t>(found->second) >= TagList_.size())) {
-      return false;
-    }
-    TTagItem* entry = found == TagMap_.end() ? nullptr : TagList_[found->second].get();
-    if (entry == nullptr || entry->TagID != tagId) {
+    TTagItem* entry = tags_.ById(tagId);
+    if (entry == nullptr) {
       WriteErrorLine(Text(Msg::WriteTagMissing));
       return false;
     }
@@ -201,102 +193,46 @@ bool TBaseDLLObject::QueueWrite(TTagItem& tag, const TagValue& value) {
   if (!command) return false;
 
   // A newer write of the tag replaces the queued ones.
-  for (auto it = WriteQueue_.begin(); it != WriteQueue_.end();) {
-    TCommandItem* queued = it->get();
-    const bool sameTag = queued != nullptr && !queued->TagIndexes.empty() &&
-                         queued->TagIndexes.front() == tag.ListIndex;
-    if (!sameTag || queued == CurCommand_ || queued == NextCommand_) {
-      ++it;
-      continue;
-    }
+  for (CommandPtr& replaced : writes_.TakeWritesOf(tag.ListIndex, CurCommand_, NextCommand_)) {
     WriteErrorLine(Text(Msg::WriteOverride) + tag.TagName + "," + Text(Msg::LogAddress) +
                    tag.TagAddr + Text(Msg::LogTagValue) + ValueLogText(tag, true));
-    FreeCommand(*it);
-    it = WriteQueue_.erase(it);
+    FreeCommand(replaced);
   }
 
   // A full queue drops the new write, and the request is answered as refused.
-  const bool queued = WriteQueue_.size() < kWriteQueueCapacity;
-  if (queued) {
-    WriteQueue_.push_back(std::move(command));
-  } else {
+  const bool queued = writes_.Push(command);
+  if (!queued) {
     FreeCommand(command);
     WriteErrorLine(Text(Msg::WriteTag) + tag.TagName + Text(Msg::WriteWrongType) +
                    Text(Msg::WriteQueueFull));
   }
 
   // Writes that waited too long are dropped, oldest first, up to the first that has not.
-  const uint32_t now = Tick();
-  while (!WriteQueue_.empty()) {
-    CommandPtr& head = WriteQueue_.front();
-    if (head && (now - head->QueueTick <= kWriteExpiryMs || head.get() == CurCommand_ ||
-                 head.get() == NextCommand_)) {
-      break;
-    }
-    if (head) {
-      for (int32_t index : head->TagIndexes) {
-        if (TTagItem* expired = TagAt(index)) {
-          expired->Quality = kQualityWriteExpired;
-          TouchTag(*expired);
-        }
-      }
-    }
-    FreeCommand(head);
-    WriteQueue_.erase(WriteQueue_.begin());
-  }
+  ExpireWrites(writes_.TakeExpired(Tick(), CurCommand_, NextCommand_));
   return queued;
 }
 
-void TBaseDLLObject::TouchTag(TTagItem& tag) {
-  Guarded(this, kClass, "TouchTag", [&] {
-    const int32_t position = tag.ListIndex;
-    // A record that is not the table's own cannot be reported.
-    if (position < 0 || static_cast<size_t>(position) >= TagList_.size() ||
-        TagList_[static_cast<size_t>(position)].get() != &tag) {
-      return;
+void TBaseDLLObject::ExpireWrites(CommandList expired) {
+  for (CommandPtr& write : expired) {
+    if (write) {
+      for (int32_t index : write->TagIndexes) {
+        if (TTagItem* tag = TagAt(index)) {
+          tag->Quality = kQualityWriteExpired;
+          TouchTag(*tag);
+        }
+      }
     }
-    const auto at = static_cast<size_t>(position);
-    if (TouchedFlags_.size() < TagList_.size()) TouchedFlags_.resize(TagList_.size(), 0);
-    if (TouchedFlags_[at] != 0) return;
-    TouchedTags_.push_back(position);
-    TouchedFlags_[at] = 1;
-  });
+    FreeCommand(write);
+  }
 }
 
-void TBaseDLLObject::ForgetTouchedTags() {
-  TouchedTags_.clear();
-  TouchedFlags_.clear();
+void TBaseDLLObject::TouchTag(TTagItem& tag) {
+  Guarded(this, kClass, "TouchTag", [&] { tags_.Touch(tag); });
 }
 
 void TBaseDLLObject::ReportChangedTags(size_t limit, uint32_t now,
                                        const std::function<void(const TTagItem&)>& report) {
-  Guarded(this, kClass, "ReportChangedTags", [&] {
-    limit = std::min(limit, TagList_.size());
-    // Table order; a position left behind by an interrupted walk may appear twice.
-    std::sort(TouchedTags_.begin(), TouchedTags_.end());
-    TouchedTags_.erase(std::unique(TouchedTags_.begin(), TouchedTags_.end()), TouchedTags_.end());
-    size_t kept = 0;
-    for (size_t i = 0; i < TouchedTags_.size(); ++i) {
-      const auto at = static_cast<size_t>(TouchedTags_[i]);
-      if (at >= limit) {
-        // Beyond the reported part of the table the tag stays touched.
-        if (at < TagList_.size()) {
-          TouchedTags_[kept++] = TouchedTags_[i];
-        } else if (at < TouchedFlags_.size()) {
-          TouchedFlags_[at] = 0;
-        }
-        continue;
-      }
-      TouchedFlags_[at] = 0;
-      TTagItem& tag = *TagList_[at];
-      if (tag.Value == tag.ReportedValue && tag.Quality == tag.ReportedQuality) continue;
-      tag.ReportedValue = tag.Value;
-      tag.ReportedQuality = tag.Quality;
-      tag.LastReportTick = now;
-      report(tag);
-    }
-    TouchedTags_.resize(kept);
-  });
+  Guarded(this, kClass, "ReportChangedTags", [&] { tags_.ReportChanged(limit, now, report); });
 }
 
 }  // namespace vdinv::engine

@@ -7,40 +7,50 @@
 
 namespace vdinv::engine {
 
-// Run states.
-constexpr uint8_t kStateIdle = 0;
-constexpr uint8_t kStateLineDown = 1;
-constexpr uint8_t kStateFaultLinked = 2;
-constexpr uint8_t kStateFaultUnlinked = 3;
-constexpr uint8_t kStateLinked = 4;
-constexpr uint8_t kStateStopSent = 5;
-constexpr uint8_t kStateInitSent = 6;
-constexpr uint8_t kStateLinkSent = 7;
-constexpr uint8_t kStateUnlinkSent = 8;
-constexpr uint8_t kStateReadSent = 10;
-constexpr uint8_t kStateWriteSent = 11;
-constexpr uint8_t kStateParmSent = 12;
-constexpr uint8_t kStateRailSent = 13;
-constexpr uint8_t kStateResvLink1Sent = 14;
-constexpr uint8_t kStateResvLink2Sent = 15;
-constexpr uint8_t kStateResvLink3Sent = 16;
+// Run states. The values are the ones the host interface and the tests see through
+// RunStatus().
+enum RunStateCode : uint8_t {
+  kStateIdle = 0,
+  kStateLineDown = 1,
+  kStateFaultLinked = 2,
+  kStateFaultUnlinked = 3,
+  kStateLinked = 4,
+  kStateStopSent = 5,
+  kStateInitSent = 6,
+  kStateLinkSent = 7,
+  kStateUnlinkSent = 8,
+  kStateReadSent = 10,
+  kStateWriteSent = 11,
+  kStateParmSent = 12,
+  kStateRailSent = 13,
+  kStateResvLink1Sent = 14,
+  kStateResvLink2Sent = 15,
+  kStateResvLink3Sent = 16,
+};
 
-// Run events: four per family (request, acknowledgement, failure, clear error).
-constexpr uint8_t kEvInit = 1;
-constexpr uint8_t kEvLink = 5;
-constexpr uint8_t kEvLinkACK = 6;
-constexpr uint8_t kEvUnlink = 9;
-constexpr uint8_t kEvRead = 13;
-constexpr uint8_t kEvReadACK = 14;
-constexpr uint8_t kEvReadNAK = 15;
-constexpr uint8_t kEvClrReadError = 16;
-constexpr uint8_t kEvWrite = 17;
-constexpr uint8_t kEvWriteACK = 18;
-constexpr uint8_t kEvWriteNAK = 19;
-constexpr uint8_t kEvClrWriteError = 20;
-constexpr uint8_t kEvParm = 21;
-constexpr uint8_t kEvStop = 25;
-constexpr uint8_t kEvRail = 29;
+// Run events: four per family (request, acknowledgement, failure, clear error), so that a
+// family's events are its request event plus 0 to 3.
+enum RunEventCode : uint8_t {
+  kEvNone = 0,
+  kEvInit = 1,
+  kEvLink = 5,
+  kEvLinkACK = 6,
+  kEvUnlink = 9,
+  kEvRead = 13,
+  kEvReadACK = 14,
+  kEvReadNAK = 15,
+  kEvClrReadError = 16,
+  kEvWrite = 17,
+  kEvWriteACK = 18,
+  kEvWriteNAK = 19,
+  kEvClrWriteError = 20,
+  kEvParm = 21,
+  kEvStop = 25,
+  kEvRail = 29,
+  kEvResvLink1 = 33,
+  kEvResvLink2 = 37,
+  kEvResvLink3 = 41,
+};
 
 // Internal status tags, recognised by the upper-case address (DEVICELINK and ENDEVICELINK
 // followed by a device number).

@@ -20,8 +20,8 @@ constexpr const char* kClass = "TBaseDLLObject";
 // The states that wait for an exchange, with the request event of their family and its
 // acknowledgement, failure and clear-error handlers.
 struct WaitingFamily {
-  uint8_t state;
-  uint8_t request;
+  RunStateCode state;
+  RunEventCode request;
   void (TBaseDLLObject::*ack)();
   void (TBaseDLLObject::*nak)();
   void (TBaseDLLObject::*clear)();
@@ -37,11 +37,11 @@ constexpr WaitingFamily kWaitingFamilies[] = {
     {kStateWriteSent, kEvWrite, &B::opWriteACK_Exec, &B::opWriteNAK_Exec, &B::opClrWriteError_Exec},
     {kStateParmSent, kEvParm, &B::opParmACK_Exec, &B::opParmNAK_Exec, &B::opClrParmError_Exec},
     {kStateRailSent, kEvRail, &B::opRailACK_Exec, &B::opRailNAK_Exec, &B::opClrRailError_Exec},
-    {kStateResvLink1Sent, 33, &B::opResvLink1ACK_Exec, &B::opResvLink1NAK_Exec,
+    {kStateResvLink1Sent, kEvResvLink1, &B::opResvLink1ACK_Exec, &B::opResvLink1NAK_Exec,
      &B::opClrResvLink1Error_Exec},
-    {kStateResvLink2Sent, 37, &B::opResvLink2ACK_Exec, &B::opResvLink2NAK_Exec,
+    {kStateResvLink2Sent, kEvResvLink2, &B::opResvLink2ACK_Exec, &B::opResvLink2NAK_Exec,
      &B::opClrResvLink2Error_Exec},
-    {kStateResvLink3Sent, 41, &B::opResvLink3ACK_Exec, &B::opResvLink3NAK_Exec,
+    {kStateResvLink3Sent, kEvResvLink3, &B::opResvLink3ACK_Exec, &B::opResvLink3NAK_Exec,
      &B::opClrResvLink3Error_Exec},
 };
 
@@ -73,10 +73,10 @@ void TBaseDLLObject::NoCommandFault() {
 }
 
 void TBaseDLLObject::CheckSevereFault() {
-  if (ReadTimeoutCount_ <= kSevereFaultTimeouts) return;
+  if (stats_.ReadTimeouts() <= kSevereFaultTimeouts) return;
   WriteCommEvent(Text(Msg::RunSevereFault));
   if (FaultEvent_ != 0) platform::SignalFaultEvent(FaultEvent_);
-  const double whole = std::trunc(ReadTimeoutCount_);
+  const double whole = std::trunc(stats_.ReadTimeouts());
   if (whole < 9.0e18 && static_cast<int64_t>(whole) % kLogSwitchModulus == kLogSwitchAt) {
     SetEnLog(true);
   }
@@ -97,9 +97,9 @@ void TBaseDLLObject::LogFailedExchange(const std::string& operation, const std::
 
 void TBaseDLLObject::GetRunEvent() {
   Guarded(this, kClass, "GetRunEvent", [&] {
-    if (RunEvent_ != 0) return;
+    if (RunEvent_ != kEvNone) return;
     if (!CommEnabled_) {
-      RunEvent_ = 0;
+      RunEvent_ = kEvNone;
       return;
     }
     // The reply is taken before the time-out is tested: a reply that came in after the
@@ -148,7 +148,7 @@ void TBaseDLLObject::GetRunEvent() {
 
 void TBaseDLLObject::SwitchRunStatus() {
   Guarded(this, kClass, "SwitchRunStatus", [&] {
-    const uint8_t event = RunEvent_;
+    const RunEventCode event = RunEvent_;
     switch (RunStatus_) {
       case kStateIdle:
         if (event == kEvInit) opInit_Exec();
@@ -185,15 +185,15 @@ void TBaseDLLObject::SwitchRunStatus() {
 }
 
 void TBaseDLLObject::opSystemError_Exec() {
-  Guarded(this, kClass, "opSystemError_Exec", [&] { RunEvent_ = 0; });
+  Guarded(this, kClass, "opSystemError_Exec", [&] { RunEvent_ = kEvNone; });
 }
 
 // The simple handlers of the extension families: clear the event, set the state (or keep it)
 // and run the next step.
 void TBaseDLLObject::SimpleStep(const char* method, int32_t newState) {
   Guarded(this, kClass, method, [&] {
-    RunEvent_ = 0;
-    if (newState != kKept) RunStatus_ = static_cast<uint8_t>(newState);
+    RunEvent_ = kEvNone;
+    if (newState != kKept) RunStatus_ = static_cast<RunStateCode>(newState);
     ReadExecute();
   });
 }
@@ -307,7 +307,7 @@ void TBaseDLLObject::opLink_Exec() {
 
 void TBaseDLLObject::opStop_Exec() {
   Guarded(this, kClass, "opStop_Exec", [&] {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateStopSent;
     Stop();
   });
@@ -315,7 +315,7 @@ void TBaseDLLObject::opStop_Exec() {
 
 void TBaseDLLObject::opStopACK_Exec() {
   Guarded(this, kClass, "opStopACK_Exec", [&] {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateIdle;
     CommEnabled_ = false;
     ReadExecute();
@@ -332,7 +332,7 @@ void TBaseDLLObject::opRailACK_Exec() {
 
 void TBaseDLLObject::opClrSystemError_Exec() {
   Guarded(this, kClass, "opClrSystemError_Exec", [&] {
-    const uint8_t event = RunEvent_;
+    const RunEventCode event = RunEvent_;
     const bool restart = event == kEvInit || event == kEvUnlink || event == kEvStop;
     if (RunStatus_ == kStateFaultUnlinked) {
       if (restart) RunStatus_ = kStateLineDown;
@@ -340,7 +340,7 @@ void TBaseDLLObject::opClrSystemError_Exec() {
       if (restart) RunStatus_ = kStateLinked;
       if (event == kEvLink) RunStatus_ = kStateLineDown;
     } else {
-      RunEvent_ = 0;
+      RunEvent_ = kEvNone;
     }
     ReadExecute();
   });
@@ -349,11 +349,11 @@ void TBaseDLLObject::opClrSystemError_Exec() {
 void TBaseDLLObject::opReadCmd_Exec() {
   bool ok = ExchangeStep(this, "opReadCmd_Exec", [&] {
     if (CurCommand_ != nullptr) RealComm(CurCommand_);
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateReadSent;
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
@@ -377,8 +377,8 @@ void TBaseDLLObject::opReadACK_Exec() {
         }
       }
     }
-    ++ReadCommCount_;
-    CommStatus_ = 1;
+    stats_.ReadAnswered();
+    links_.Answered();
     LinkOK_ = true;
     if (TraceOn()) {
       LogLine(Text(Msg::RunReadSent) + command.AskFrame);
@@ -386,7 +386,7 @@ void TBaseDLLObject::opReadACK_Exec() {
       LogLine(Text(Msg::RunReplyChecked));
     }
     GetCommandNext();
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     if (CurCommand_ != nullptr) {
       opReadCmd_Exec();  // the follow-on frame of the same command
     } else {
@@ -395,7 +395,7 @@ void TBaseDLLObject::opReadACK_Exec() {
     }
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
@@ -406,9 +406,8 @@ void TBaseDLLObject::opReadNAK_Exec() {
       NoCommandFault();
       return;
     }
-    ++ReadCommCount_;
+    stats_.ReadTimedOut();
     LinkOK_ = false;
-    ReadTimeoutCount_ += 1;
     WriteCommEvent(Text(Msg::RunTimeoutWaiting));
     ++CurCommand_->FailCount;
     CheckSevereFault();
@@ -421,14 +420,14 @@ void TBaseDLLObject::opReadNAK_Exec() {
     ReadExecute();
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
 
 void TBaseDLLObject::opClrReadError_Exec() {
   bool ok = ExchangeStep(this, "opClrReadError_Exec", [&] {
-    ++ReadFailTotal_;
+    stats_.ReadFailed();
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -440,12 +439,12 @@ void TBaseDLLObject::opClrReadError_Exec() {
       ++tag->ReadFailCount;
     }
     if (ErrorLogOn()) LogFailedExchange(Text(Msg::RunReadFailOp), Text(Msg::RunReadFailHead));
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
     ReadExecute();
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
@@ -456,14 +455,14 @@ void TBaseDLLObject::opWriteCmd_Exec() {
       RealComm(CurCommand_);
       ConsumeWriteBudget();
     }
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateWriteSent;
     if (TraceOn()) {
       LogLine(Text(Msg::RunWriteSent) + (CurCommand_ != nullptr ? CurCommand_->AskFrame : ""));
     }
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
@@ -486,8 +485,8 @@ void TBaseDLLObject::opWriteACK_Exec() {
         TouchTag(*tag);
       }
     }
-    ++WriteCommCount_;
-    CommStatus_ = 1;
+    stats_.WriteAnswered();
+    links_.Answered();
     SetProcessWCount(Parm_->WCount);
     LinkOK_ = true;
     if (TraceOn()) {
@@ -495,7 +494,7 @@ void TBaseDLLObject::opWriteACK_Exec() {
       LogLine(Text(Msg::RunReplyChecked));
     }
     GetCommandNext();
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     if (CurCommand_ != nullptr) {
       opWriteCmd_Exec();  // the follow-on frame of the same write
     } else {
@@ -504,7 +503,7 @@ void TBaseDLLObject::opWriteACK_Exec() {
     }
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
@@ -515,9 +514,8 @@ void TBaseDLLObject::opWriteNAK_Exec() {
       NoCommandFault();
       return;
     }
-    ++WriteCommCount_;
+    stats_.WriteTimedOut();
     LinkOK_ = false;
-    WriteTimeoutCount_ += 1;
     WriteCommEvent(Text(Msg::RunTimeoutWaiting));
     CheckSevereFault();
     if (ErrorLogOn()) {
@@ -538,15 +536,15 @@ void TBaseDLLObject::opWriteNAK_Exec() {
     ReadExecute();
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }
 
 void TBaseDLLObject::opClrWriteError_Exec() {
   bool ok = ExchangeStep(this, "opClrWriteError_Exec", [&] {
-    RunEvent_ = 0;
-    ++WriteFailTotal_;
+    RunEvent_ = kEvNone;
+    stats_.WriteFailed();
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -572,7 +570,7 @@ void TBaseDLLObject::opClrWriteError_Exec() {
     ReadExecute();
   });
   if (!ok) {
-    RunEvent_ = 0;
+    RunEvent_ = kEvNone;
     RunStatus_ = kStateLinked;
   }
 }

@@ -2,7 +2,6 @@
 // link status of the line and of each device after every finished exchange.
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -22,25 +21,6 @@ int32_t TimeLeft(const TCommandItem& command, uint32_t now) {
   return static_cast<int32_t>(static_cast<uint32_t>(command.Interval) - now + command.LastRunTick);
 }
 
-// The link status code of a device from its consecutive failures (-1: never answered).
-int8_t StatusFromFailures(int32_t failures) {
-  if (failures == -1) return 0;
-  if (failures == 0) return 1;
-  if (failures >= 1 && failures <= 3) return 2;
-  if (failures >= 4 && failures <= 8) return 3;
-  return 4;
-}
-
-bool LineUp(int8_t status) {
-  return status >= 1 && status <= 3;
-}
-
-// A device is in trouble while it shows a fault or a broken line, and while it has never
-// answered once a request to it has failed.
-bool DeviceInTrouble(int8_t status, bool failed) {
-  return status == 3 || status == 4 || (status == 0 && failed);
-}
-
 }  // namespace
 
 void TBaseDLLObject::GetNextCommand() {
@@ -49,7 +29,7 @@ void TBaseDLLObject::GetNextCommand() {
     NextCommand_ = nullptr;
     // Nothing executes while the next command is chosen: a write left over from an earlier
     // exchange is no longer reachable.
-    ExecutingWrite_.reset();
+    writes_.Executing().reset();
     const uint32_t now = Tick();
     // The most overdue read command, found through the due-time index (the same choice as a
     // walk over the list, without the walk).
@@ -59,14 +39,10 @@ void TBaseDLLObject::GetNextCommand() {
     if (chosenRead != ScheduleIndex::npos) CurCommand_ = CommandList_[chosenRead].get();
     // The head of the write queue competes with its own (negative) interval; a write taken
     // leaves the queue and is the engine's while it executes.
-    while (!WriteQueue_.empty() && !WriteQueue_.front()) WriteQueue_.erase(WriteQueue_.begin());
-    if (!WriteQueue_.empty()) {
-      TCommandItem& write = *WriteQueue_.front();
-      write.DelayTick = TimeLeft(write, now);
-      if (write.DelayTick < best) {
-        ExecutingWrite_ = std::move(WriteQueue_.front());
-        WriteQueue_.erase(WriteQueue_.begin());
-        CurCommand_ = ExecutingWrite_.get();
+    if (TCommandItem* write = writes_.Head()) {
+      write->DelayTick = TimeLeft(*write, now);
+      if (write->DelayTick < best) {
+        CurCommand_ = writes_.StartHead();
         chosenRead = ScheduleIndex::npos;
       }
     }
@@ -96,13 +72,10 @@ void TBaseDLLObject::GetCommandNext() {
 void TBaseDLLObject::ReleaseExecutingChain() {
   TCommandItem* head = NextCommand_ != nullptr ? NextCommand_ : CurCommand_;
   if (head == nullptr) return;
-  if (ExecutingWrite_) {
-    for (TCommandItem* c = ExecutingWrite_.get(); c != nullptr; c = c->Next.get()) {
-      if (c != head) continue;
-      // The whole chain goes: its first frame owns the others.
-      FreeCommand(ExecutingWrite_);
-      return;
-    }
+  if (writes_.Executes(head)) {
+    // The whole chain goes: its first frame owns the others.
+    FreeCommand(writes_.Executing());
+    return;
   }
   auto owner = std::find_if(CommandList_.begin(), CommandList_.end(),
                             [&](const CommandPtr& c) { return c.get() == head; });
@@ -123,43 +96,23 @@ void TBaseDLLObject::UpdateLinkStatus() {
     if (CurCommand_ == nullptr) return;
     const int32_t device = CurCommand_->DevID;
     const bool known = ValidDevice(device);
-    const auto d = static_cast<size_t>(known ? device : 0);
     const bool success = RunEvent_ == kEvReadACK || RunEvent_ == kEvWriteACK;
     LinkOK_ = success;
-    if (success) {
-      if (CommEnabled_) {
-        CommStatus_ = 1;
-        if (known) DevFailCount_[d] = 0;
-      }
-    } else {
-      // A device that never answered stays at -1.
-      if (known && DevFailCount_[d] != -1 &&
-          DevFailCount_[d] < std::numeric_limits<int32_t>::max()) {
-        ++DevFailCount_[d];
-      }
-      if (CommEnabled_) {
-        if (CommStatus_ != 0) CommStatus_ = 3;
-      } else {
-        CommStatus_ = 5;
-      }
-    }
-    if (known) {
-      DevLinkStatus_[d] =
-          DevEnabled_[d] && CommEnabled_ ? StatusFromFailures(DevFailCount_[d]) : int8_t{5};
-    }
+    links_.Exchanged(device, success, CommEnabled_);
+    const int8_t line = CommStatus();
+    const bool lineUp = LineUp(links_.Line());
 
     // The status tags; a failure ends the pass and leaves the remaining tags as they were.
     Guarded(this, kClass, "SwitchRunStatus", [&] {
-      for (int32_t position : StatusTags_) {
-        TTagItem& tag = *TagList_[static_cast<size_t>(position)];
+      for (int32_t position : tags_.StatusPositions()) {
+        TTagItem& tag = *tags_.At(position);
         if (!tag.IsInternal) continue;
         const std::string_view type(tag.TypeText);
         if (type == kCommLink) {
-          if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(CommStatus_));
-          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(LineUp(CommStatus_)));
+          if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(line));
+          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(lineUp));
           if (tag.DataType == kString) {
-            SetStatusValue(tag,
-                           TagValue::String(DriverModule()[kDeviceName] + StatusText(CommStatus_)));
+            SetStatusValue(tag, TagValue::String(DriverModule()[kDeviceName] + StatusText(line)));
           }
         } else if (type == kEnCommLink) {
           if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(CommEnabled_ ? 1 : 0));
@@ -169,9 +122,9 @@ void TBaseDLLObject::UpdateLinkStatus() {
                 tag, TagValue::String(Text(CommEnabled_ ? Msg::LineOpened : Msg::LineClosed)));
           }
         } else if (known && type.starts_with(kDeviceLink) && tag.DevID == device) {
-          const int8_t status = DevLinkStatus_[d];
+          const int8_t status = DevLinkStatus(device);
           if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(status));
-          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(LineUp(CommStatus_)));
+          if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(lineUp));
           if (tag.DataType == kString) {
             SetStatusValue(tag, TagValue::String(DeviceLabel(device) + StatusText(status)));
           }
@@ -184,9 +137,9 @@ void TBaseDLLObject::UpdateLinkStatus() {
 
 void TBaseDLLObject::UpdateCommErrTags(int32_t devId, bool failed) {
   if (!ValidDevice(devId)) return;
-  const bool trouble = DeviceInTrouble(DevLinkStatus_[static_cast<size_t>(devId)], failed);
-  for (int32_t position : StatusTags_) {
-    TTagItem& tag = *TagList_[static_cast<size_t>(position)];
+  const bool trouble = links_.InTrouble(devId, failed);
+  for (int32_t position : tags_.StatusPositions()) {
+    TTagItem& tag = *tags_.At(position);
     if (tag.IsInternal || tag.TypeIndex != kTypeCommErr || tag.DevID != devId) continue;
     if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(trouble));
     if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(trouble ? 1 : 0));
@@ -195,8 +148,8 @@ void TBaseDLLObject::UpdateCommErrTags(int32_t devId, bool failed) {
 
 void TBaseDLLObject::ResetCommErrTags() {
   Guarded(this, kClass, "ResetCommErrTags", [&] {
-    for (int32_t position : StatusTags_) {
-      TTagItem& tag = *TagList_[static_cast<size_t>(position)];
+    for (int32_t position : tags_.StatusPositions()) {
+      TTagItem& tag = *tags_.At(position);
       if (tag.IsInternal || tag.TypeIndex != kTypeCommErr) continue;
       if (tag.DataType == kSwitch) SetStatusValue(tag, TagValue::Boolean(false));
       if (tag.DataType == kAnalog) SetStatusValue(tag, TagValue::Integer(0));

@@ -77,11 +77,8 @@ void TBaseDLLObject::ParseTagAddress(TTagItem& tag) {
 void TBaseDLLObject::StartTables() {
   CommandList_.clear();
   Schedule_.Invalidate();
-  StatusTags_.clear();
-  TagList_.clear();
-  WriteQueue_.clear();
-  TagMap_.clear();
-  ForgetTouchedTags();
+  tags_.Clear();
+  writes_.Commands().clear();
   Running_ = true;
   Stopped_ = false;
   EnLog_ = true;
@@ -93,9 +90,8 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
   std::optional<bool> built = Guarded(this, kClass, "IniTagList", std::optional<bool>(), [&] {
     if (Running_) Stop();
     StartTables();
-    TagMap_.reserve(tags.size() + 1);
+    tags_.Reserve(tags.size() + 1);
 
-    int32_t counter = 0;
     for (const TTagInfo* info : tags) {
       if (info == nullptr) continue;
       std::unique_ptr<TTagItem> tag = CreatInternalTag(*info);
@@ -106,11 +102,11 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
         LinkOK_ = false;
         tag->IsInternal = true;
         tag->Writable = false;
-        CommStatus_ = 0;
-        if (tag->DataType == kAnalog) tag->Value = TagValue::Integer(CommStatus_);
+        links_.ResetLine();
+        if (tag->DataType == kAnalog) tag->Value = TagValue::Integer(CommStatus());
         if (tag->DataType == kSwitch) tag->Value = TagValue::Boolean(LinkOK_);
         if (tag->DataType == kString) {
-          tag->Value = TagValue::String(DriverModule()[kDeviceName] + StatusText(CommStatus_));
+          tag->Value = TagValue::String(DriverModule()[kDeviceName] + StatusText(CommStatus()));
         }
       }
       if (upper.starts_with(kEnCommLink)) {
@@ -131,18 +127,17 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
         if (end == std::string_view::npos) end = rest.find(Text(Msg::FullColon));
         int32_t device = StatusDevice(rest.substr(0, end));
         tag->DevID = device;
-        DevLinkStatus_[device] = 0;
-        DevFailCount_[device] = -1;
-        if (tag->DataType == kAnalog) tag->Value = TagValue::Integer(DevLinkStatus_[device]);
+        links_.ResetDevice(device);
+        if (tag->DataType == kAnalog) tag->Value = TagValue::Integer(DevLinkStatus(device));
         if (tag->DataType == kSwitch) tag->Value = TagValue::Boolean(LinkOK_);
         if (tag->DataType == kString) {
-          tag->Value = TagValue::String(DeviceLabel(device) + StatusText(DevLinkStatus_[device]));
+          tag->Value = TagValue::String(DeviceLabel(device) + StatusText(DevLinkStatus(device)));
         }
       }
       if (upper.starts_with(kEnDeviceLink)) {
         int32_t device = StatusDevice(upper.substr(kEnDeviceLink.size()));
         tag->DevID = device;
-        DevEnabled_[device] = true;
+        links_.SetEnabled(device, true);
         tag->IsInternal = true;
       }
       if (tag->IsInternal) {
@@ -153,19 +148,12 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
       }
       // The reported value stays the one of creation, so that a status tag whose value the
       // table build changed is reported at the first poll.
-      TagMap_[tag->TagID] = counter;
-      tag->ListIndex = counter;
-      if (tag->IsInternal || tag->TypeIndex == kTypeCommErr) {
-        StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
-      }
-      TagList_.push_back(std::move(tag));
-      TouchTag(*TagList_.back());
-      ++counter;
+      AddToTable(std::move(tag));
     }
 
-    if (!TagList_.empty()) {
+    if (!tags_.Empty()) {
       Refresh();
-      TagCount_ = static_cast<int32_t>(TagList_.size());
+      TagCount_ = static_cast<int32_t>(tags_.Size());
       return true;
     }
     Stop();
@@ -176,7 +164,7 @@ bool TBaseDLLObject::IniTagList(const TagInfoList& tags) {
   });
   if (built) return *built;
   Stop();
-  TagCount_ = static_cast<int32_t>(TagList_.size());
+  TagCount_ = static_cast<int32_t>(tags_.Size());
   return false;
 }
 
@@ -184,10 +172,9 @@ int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t
   std::optional<int32_t> dropped =
       Guarded(this, kClass, "AddTagLists", std::optional<int32_t>(), [&] {
         if (!Running_) StartTables();
-        TagMap_.reserve(TagMap_.size() + tags.size() + 1);
+        tags_.Reserve(tags.size() + 1);
         results.assign(tags.size(), 1);
         int32_t any = 0;
-        auto counter = static_cast<int32_t>(TagList_.size());
         for (size_t i = 0; i < tags.size(); ++i) {
           std::unique_ptr<TTagItem> tag = tags[i] ? CreatInternalTag(*tags[i]) : nullptr;
           if (tag) {
@@ -216,28 +203,26 @@ int32_t TBaseDLLObject::AddTagLists(const TagInfoList& tags, std::vector<int32_t
             any = 1;
             continue;
           }
-          TagMap_[tag->TagID] = counter;
-          tag->ListIndex = counter;
-          if (tag->IsInternal || tag->TypeIndex == kTypeCommErr) {
-            StatusTags_.push_back(static_cast<int32_t>(TagList_.size()));
-          }
-          TagList_.push_back(std::move(tag));
-          TouchTag(*TagList_.back());
+          AddToTable(std::move(tag));
           results[i] = 0;
-          ++counter;
         }
-        if (!TagList_.empty()) {
+        if (!tags_.Empty()) {
           Refresh();
         } else {
           Stop();
         }
-        TagCount_ = static_cast<int32_t>(TagList_.size());
+        TagCount_ = static_cast<int32_t>(tags_.Size());
         return any;
       });
   if (dropped) return *dropped;
   Stop();
-  TagCount_ = static_cast<int32_t>(TagList_.size());
+  TagCount_ = static_cast<int32_t>(tags_.Size());
   return -1;
+}
+
+void TBaseDLLObject::AddToTable(std::unique_ptr<TTagItem> tag) {
+  const bool statusTag = tag->IsInternal || tag->TypeIndex == kTypeCommErr;
+  TouchTag(tags_.Append(std::move(tag), statusTag));
 }
 
 bool TBaseDLLObject::CheckTagAddr(const TDevParmBlock* block, std::string& address) {

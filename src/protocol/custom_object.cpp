@@ -205,7 +205,7 @@ void TCustomDLLObject::Stop() {
         LogLine(CommandLogText(*command, command->DevID, false, Text(Msg::ReadFrameBuilt)));
       }
     }
-    LogLine(Text(Msg::ValidTagTotal) + std::to_string(TagList_.size()));
+    LogLine(Text(Msg::ValidTagTotal) + std::to_string(Tags().size()));
     LogLine(Text(Msg::FrameTotal) + std::to_string(CommandList_.size()) + Text(Msg::FrameUnit));
     LogLine(Text(Msg::MaxTagsPerFrame) + std::to_string(longest) + Text(Msg::CountUnit));
     readIndex_.Clear();

@@ -15,7 +15,7 @@ void TCustomDLLObject::RealComm(TCommandItem* command) {
     // A switched-off device, or a device number no table holds, gets nothing on the line; the
     // exchange then runs into its time-out.
     if (command == nullptr || !CommEnabled_ || !ValidDevice(command->DevID) ||
-        !DevEnabled_[static_cast<size_t>(command->DevID)]) {
+        !links_.Enabled(command->DevID)) {
       return;
     }
     LastCommTick_ = Tick();
@@ -63,8 +63,9 @@ bool TCustomDLLObject::CommAnalyze(const std::string& data, bool negative, TComm
     if ((command.Command & kCommandServesTags) == 0 || command.TagIndexes.empty()) return false;
     bool stored = false;
     for (int32_t index : command.TagIndexes) {
-      if (index < 0 || static_cast<size_t>(index) >= TagList_.size()) continue;
-      TTagItem& tag = *TagList_[static_cast<size_t>(index)];
+      TTagItem* found = TagAt(index);
+      if (found == nullptr) continue;
+      TTagItem& tag = *found;
       if (tag.DataType == kAnalog) {
         // A data word that is not a number leaves the tag's value as it was.
         if (std::optional<double> v = DecodeAnalog(data, negative)) {

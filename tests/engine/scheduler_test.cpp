@@ -204,42 +204,22 @@ TEST_F(SchedulerTest, LinkStatusWalksThroughItsCodesWithTheStatusTexts) {
   const std::string device2Text = Utf8(device2.Value);
   EXPECT_EQ(device2Text, "2号变频器P11S通讯始终不成功!");
 
+  // What the tags show after exchanges: the device's code and text, its CommErr, the line.
+  auto shows = [&](int8_t status, const char* text, bool commErr, const char* lineText) {
+    EXPECT_EQ(object.DevLinkStatus(1), status);
+    EXPECT_EQ(code.Value, TagValue::Integer(status));
+    EXPECT_EQ(Utf8(device1.Value), std::string("1号变频器G11S") + text);
+    EXPECT_EQ(commErr1.Value, TagValue::Boolean(commErr));
+    EXPECT_EQ(Utf8(line.Value), std::string("富士变频器") + lineText);
+  };
   // Never answered: time-outs leave it there, and the device's CommErr turns true.
   for (int i = 0; i < 3; ++i) Exchange(object, false);
-  EXPECT_EQ(commErr1.Value, TagValue::Boolean(true));
-  EXPECT_EQ(object.DevLinkStatus(1), 0);
-  EXPECT_EQ(object.DevFailCount(1), -1);
-  EXPECT_EQ(Utf8(device1.Value), "1号变频器G11S通讯始终不成功!");
-  EXPECT_EQ(Utf8(line.Value), "富士变频器通讯始终不成功!");
-  EXPECT_EQ(object.CommStatus(), 0);
-
-  struct Step {
-    bool answered;
-    int8_t status;
-    const char* text;
-    bool commErr;
-  };
-  const Step walk[] = {
-      {true, 1, "通讯正常!", false},      {false, 2, "通讯出现干扰!", false},
-      {false, 2, "通讯出现干扰!", false}, {false, 2, "通讯出现干扰!", false},
-      {false, 3, "通讯出现故障!", true},  {false, 3, "通讯出现故障!", true},
-      {false, 3, "通讯出现故障!", true},  {false, 3, "通讯出现故障!", true},
-      {false, 3, "通讯出现故障!", true},  {false, 4, "通讯线路断路!", true},
-      {false, 4, "通讯线路断路!", true},  {true, 1, "通讯正常!", false},
-  };
-  int n = 0;
-  for (const Step& step : walk) {
-    Exchange(object, step.answered);
-    ++n;
-    EXPECT_EQ(object.DevLinkStatus(1), step.status) << n;
-    EXPECT_EQ(Utf8(device1.Value), std::string("1号变频器G11S") + step.text) << n;
-    EXPECT_EQ(code.Value, TagValue::Integer(step.status)) << n;
-    EXPECT_EQ(commErr1.Value, TagValue::Boolean(step.commErr)) << n;
-    EXPECT_EQ(Utf8(line.Value),
-              std::string("富士变频器") + (step.answered ? "通讯正常!" : "通讯出现故障!"))
-        << n;
-    EXPECT_EQ(lineUp.Value, TagValue::Boolean(true)) << n;
-  }
+  shows(0, "通讯始终不成功!", true, "通讯始终不成功!");
+  Exchange(object, true);
+  shows(1, "通讯正常!", false, "通讯正常!");
+  for (int i = 0; i < 4; ++i) Exchange(object, false);
+  shows(3, "通讯出现故障!", true, "通讯出现故障!");
+  EXPECT_EQ(lineUp.Value, TagValue::Boolean(true));
   // The other device's tags are not touched.
   EXPECT_EQ(Utf8(device2.Value), device2Text);
   EXPECT_EQ(commErr2.Value, TagValue::Integer(0));
@@ -264,20 +244,6 @@ TEST_F(SchedulerTest, CommErrTagsAreNeverSentAndFollowTheirDeviceAsNumbers) {
   Exchange(object, true);
   EXPECT_EQ(object.TagAt(1).Value, TagValue::Integer(0));
   for (const std::string& frame : object.sent) EXPECT_EQ(frame, object.List()[0]->AskFrame);
-}
-
-TEST_F(SchedulerTest, ADeviceNumberOutsideTheTablesTouchesNoDeviceEntry) {
-  infos = {Tag(0, "a", "F1:3", kAnalog), Tag(1, "线路", "COMMLINK", kAnalog)};
-  for (int32_t device : {-1, 100, 150, 1 << 30}) {
-    ScriptedObject object(Environment(), true);
-    Build(object);
-    object.List()[0]->DevID = device;
-    Exchange(object, true);
-    Exchange(object, false);
-    EXPECT_EQ(object.CommStatus(), 3) << device;
-    EXPECT_EQ(object.TagAt(1).Value, TagValue::Integer(3)) << device;
-    EXPECT_EQ(object.DevLinkStatus(1), 0) << device;
-  }
 }
 
 TEST_F(SchedulerTest, OnlyOneShotChainsAreReleasedWhenTheyEnd) {

@@ -20,14 +20,12 @@ class Harness : public Base {
 
   // Appends a tag to the table (its ListIndex is its position) and returns it.
   TTagItem& AddTag(TTagItem tag) {
-    tag.ListIndex = static_cast<int32_t>(this->TagList_.size());
-    this->TagList_.push_back(std::make_unique<TTagItem>(std::move(tag)));
-    return *this->TagList_.back();
+    return this->tags_.Append(std::make_unique<TTagItem>(std::move(tag)), false);
   }
   // Marks the table as built, so that Refresh and Stop act.
   void Start() { this->Running_ = true; }
   engine::CommandList& List() { return this->CommandList_; }
-  engine::CommandList& Queue() { return this->WriteQueue_; }
+  engine::CommandList& Queue() { return this->writes_.Commands(); }
 };
 
 // A tag of station devId with the given type and function code; names and addresses in UTF-8.

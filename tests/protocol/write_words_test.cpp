@@ -17,7 +17,7 @@ class WriteWordsTest : public test::EngineFixture {
   class Object : public TDLLObject {
    public:
     using TDLLObject::TDLLObject;
-    const engine::CommandList& Queue() const { return WriteQueue_; }
+    const engine::CommandList& Queue() const { return writes_.Commands(); }
   };
 };
 

@@ -59,10 +59,10 @@ class ScriptedObject : public protocol::TDLLObject {
     command->Interval = -10000;
     command->QueueTick = Tick();
     command->WriteValues = {written};
-    WriteQueue_.push_back(std::move(command));
-    return WriteQueue_.back().get();
+    writes_.Commands().push_back(std::move(command));
+    return writes_.Commands().back().get();
   }
-  TTagItem& TagAt(size_t index) { return *TagList_.at(index); }
+  TTagItem& TagAt(size_t index) { return *Tags().at(index); }
   // After a test changed commands it holds on to: the schedule keys them afresh.
   void Rekey() { Schedule_.Invalidate(); }
   // The read commands, open to change: the schedule keys them afresh at the next choice.
@@ -70,19 +70,18 @@ class ScriptedObject : public protocol::TDLLObject {
     Schedule_.Invalidate();
     return CommandList_;
   }
-  engine::CommandList& Queue() { return WriteQueue_; }
+  engine::CommandList& Queue() { return writes_.Commands(); }
   TCommandItem* Current() { return CurCommand_; }
   TCommandItem* Chain() { return NextCommand_; }
-  const engine::CommandPtr& ExecutingWrite() const { return ExecutingWrite_; }
+  const engine::CommandPtr& ExecutingWrite() const { return writes_.Executing(); }
   void SetRun(uint8_t status, uint8_t event) {
-    RunStatus_ = status;
-    RunEvent_ = event;
+    RunStatus_ = static_cast<engine::RunStateCode>(status);
+    RunEvent_ = static_cast<engine::RunEventCode>(event);
   }
-  int32_t DevFailCount(int32_t devId) const { return DevFailCount_.at(devId); }
-  void SetDevEnabled(int32_t devId, bool on) { DevEnabled_.at(devId) = on; }
-  double ReadTimeouts() const { return ReadTimeoutCount_; }
-  uint32_t ReadFails() const { return ReadFailTotal_; }
-  uint32_t WriteFails() const { return WriteFailTotal_; }
+  void SetDevEnabled(int32_t devId, bool on) { links_.SetEnabled(devId, on); }
+  double ReadTimeouts() const { return stats_.ReadTimeouts(); }
+  uint32_t ReadFails() const { return stats_.ReadFails(); }
+  uint32_t WriteFails() const { return stats_.WriteFails(); }
 };
 
 }  // namespace vdinv::test
