@@ -215,6 +215,9 @@ class TBaseDLLObject : public ExceptionLog {
   // A handler of an extension family: clears the event, sets the state (-1 keeps it) and runs
   // the next step.
   void SimpleStep(const char* method, int32_t newState);
+  // Runs the body of a read or write handler in the guard; when it raised, the machine starts
+  // afresh from the linked state with no event.
+  void ExchangeStep(const char* method, const std::function<void()>& body);
   // Sets the state to "fault while linked" with the link request pending, as the handlers do
   // when they find no command in execution.
   void NoCommandFault();

@@ -4,6 +4,7 @@
 // so that one poll carries the machine until it has to wait for the line.
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/messages.h"
@@ -55,17 +56,18 @@ constexpr uint32_t kQualityWriteFailed = 0x04000000;
 // The state a simple handler leaves as it is.
 constexpr int32_t kKept = -1;
 
-// Runs the body of a read or write handler in the guard; false when it raised, and the
-// handler then starts afresh from the idle state.
-template <class Body>
-bool ExchangeStep(TBaseDLLObject* self, const char* method, Body&& body) {
-  return Guarded(self, kClass, method, false, [&] {
+}  // namespace
+
+void TBaseDLLObject::ExchangeStep(const char* method, const std::function<void()>& body) {
+  const bool ok = Guarded(this, kClass, method, false, [&] {
     body();
     return true;
   });
+  if (!ok) {
+    RunEvent_ = kEvNone;
+    RunStatus_ = kStateLinked;
+  }
 }
-
-}  // namespace
 
 void TBaseDLLObject::NoCommandFault() {
   RunStatus_ = kStateFaultLinked;
@@ -347,19 +349,15 @@ void TBaseDLLObject::opClrSystemError_Exec() {
 }
 
 void TBaseDLLObject::opReadCmd_Exec() {
-  bool ok = ExchangeStep(this, "opReadCmd_Exec", [&] {
+  ExchangeStep("opReadCmd_Exec", [&] {
     if (CurCommand_ != nullptr) RealComm(CurCommand_);
     RunEvent_ = kEvNone;
     RunStatus_ = kStateReadSent;
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opReadACK_Exec() {
-  bool ok = ExchangeStep(this, "opReadACK_Exec", [&] {
+  ExchangeStep("opReadACK_Exec", [&] {
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -394,14 +392,10 @@ void TBaseDLLObject::opReadACK_Exec() {
       ReadExecute();
     }
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opReadNAK_Exec() {
-  bool ok = ExchangeStep(this, "opReadNAK_Exec", [&] {
+  ExchangeStep("opReadNAK_Exec", [&] {
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -419,14 +413,10 @@ void TBaseDLLObject::opReadNAK_Exec() {
     RunEvent_ = kEvClrReadError;  // a read is not repeated
     ReadExecute();
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opClrReadError_Exec() {
-  bool ok = ExchangeStep(this, "opClrReadError_Exec", [&] {
+  ExchangeStep("opClrReadError_Exec", [&] {
     stats_.ReadFailed();
     if (CurCommand_ == nullptr) {
       NoCommandFault();
@@ -443,14 +433,10 @@ void TBaseDLLObject::opClrReadError_Exec() {
     RunStatus_ = kStateLinked;
     ReadExecute();
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opWriteCmd_Exec() {
-  bool ok = ExchangeStep(this, "opWriteCmd_Exec", [&] {
+  ExchangeStep("opWriteCmd_Exec", [&] {
     if (CurCommand_ != nullptr) {
       RealComm(CurCommand_);
       ConsumeWriteBudget();
@@ -461,14 +447,10 @@ void TBaseDLLObject::opWriteCmd_Exec() {
       LogLine(Text(Msg::RunWriteSent) + (CurCommand_ != nullptr ? CurCommand_->AskFrame : ""));
     }
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opWriteACK_Exec() {
-  bool ok = ExchangeStep(this, "opWriteACK_Exec", [&] {
+  ExchangeStep("opWriteACK_Exec", [&] {
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -502,14 +484,10 @@ void TBaseDLLObject::opWriteACK_Exec() {
       ReadExecute();
     }
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opWriteNAK_Exec() {
-  bool ok = ExchangeStep(this, "opWriteNAK_Exec", [&] {
+  ExchangeStep("opWriteNAK_Exec", [&] {
     if (CurCommand_ == nullptr) {
       NoCommandFault();
       return;
@@ -535,14 +513,10 @@ void TBaseDLLObject::opWriteNAK_Exec() {
     }
     ReadExecute();
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 void TBaseDLLObject::opClrWriteError_Exec() {
-  bool ok = ExchangeStep(this, "opClrWriteError_Exec", [&] {
+  ExchangeStep("opClrWriteError_Exec", [&] {
     RunEvent_ = kEvNone;
     stats_.WriteFailed();
     if (CurCommand_ == nullptr) {
@@ -569,10 +543,6 @@ void TBaseDLLObject::opClrWriteError_Exec() {
     RunStatus_ = kStateLinked;
     ReadExecute();
   });
-  if (!ok) {
-    RunEvent_ = kEvNone;
-    RunStatus_ = kStateLinked;
-  }
 }
 
 }  // namespace vdinv::engine
