@@ -217,7 +217,9 @@ class TBaseDLLObject : public ExceptionLog {
   void SimpleStep(const char* method, int32_t newState);
   // Runs the body of a read or write handler in the guard; when it raised, the machine starts
   // afresh from the linked state with no event.
-  void ExchangeStep(const char* method, const std::function<void()>& body);
+  // (Defined where the handlers are, the one file that uses it.)
+  template <class Body>
+  void ExchangeStep(const char* method, Body&& body);
   // Sets the state to "fault while linked" with the link request pending, as the handlers do
   // when they find no command in execution.
   void NoCommandFault();

@@ -4,7 +4,6 @@
 // so that one poll carries the machine until it has to wait for the line.
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "common/messages.h"
@@ -58,7 +57,8 @@ constexpr int32_t kKept = -1;
 
 }  // namespace
 
-void TBaseDLLObject::ExchangeStep(const char* method, const std::function<void()>& body) {
+template <class Body>
+void TBaseDLLObject::ExchangeStep(const char* method, Body&& body) {
   const bool ok = Guarded(this, kClass, method, false, [&] {
     body();
     return true;
