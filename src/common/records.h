@@ -1,5 +1,5 @@
 // Records that cross the module boundary, in the byte layout hosts rely on (packed,
-// little-endian, x86_64 sizes).
+// little-endian; the same sizes and offsets on 32- and 64-bit targets).
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,8 @@
 
 namespace vdinv {
 
-static_assert(sizeof(void*) == 8, "the record layouts are those of the 64-bit Linux build");
+// A text pointer sits in the 8 bytes of TTagValue.Value (its first 4 bytes on 32-bit targets).
+static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "pointers of 32 or 64 bits");
 
 #pragma pack(push, 1)
 

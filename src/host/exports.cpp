@@ -1,4 +1,5 @@
-// The module's exported functions: C linkage, default visibility, nothing else visible.
+// The module's exported functions: C linkage, the hosts' calling convention, nothing else
+// exported.
 // Every export runs its body in the guard, so no exception ever reaches the host.
 #include <cstdint>
 
@@ -6,10 +7,9 @@
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "host/config_api.h"
+#include "host/export_convention.h"
 #include "host/process.h"
 #include "host/runtime_api.h"
-
-#define VDINV_EXPORT extern "C" __attribute__((visibility("default")))
 
 using vdinv::Guarded;
 using vdinv::TTagInfo;
@@ -29,59 +29,60 @@ struct LibraryLifetime {
 
 }  // namespace
 
-VDINV_EXPORT bool IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
+VDINV_EXPORT bool VDINV_CALL IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
   return Guarded(nullptr, kUnit, "IniDriver", false,
                  [&] { return vdinv::host::IniDriver(count, tags, pdb, msg); });
 }
 
-VDINV_EXPORT bool IniDriverEx(int32_t faultEvent) {
+VDINV_EXPORT bool VDINV_CALL IniDriverEx(int32_t faultEvent) {
   return Guarded(nullptr, kUnit, "IniDriverEx", true,
                  [&] { return vdinv::host::IniDriverEx(faultEvent); });
 }
 
-VDINV_EXPORT bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
+VDINV_EXPORT bool VDINV_CALL OnDataRead(int32_t* count, TTagValue* values, char** msg) {
   return Guarded(nullptr, kUnit, "OnDataRead", true,
                  [&] { return vdinv::host::OnDataRead(count, values, msg); });
 }
 
-VDINV_EXPORT bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
+VDINV_EXPORT bool VDINV_CALL OnDataWrite(int32_t count, TTagValue* values, char** msg) {
   return Guarded(nullptr, kUnit, "OnDataWrite", false,
                  [&] { return vdinv::host::OnDataWrite(count, values, msg); });
 }
 
-VDINV_EXPORT bool GetDeviceStatus(char** msg) {
+VDINV_EXPORT bool VDINV_CALL GetDeviceStatus(char** msg) {
   return Guarded(nullptr, kUnit, "GetDeviceStatus", true,
                  [&] { return vdinv::host::GetDeviceStatus(msg); });
 }
 
-VDINV_EXPORT void WriteLog(bool enable, char** msg) {
+VDINV_EXPORT void VDINV_CALL WriteLog(bool enable, char** msg) {
   Guarded(nullptr, kUnit, "WriteLog", [&] { vdinv::host::WriteLog(enable, msg); });
 }
 
-VDINV_EXPORT uint16_t DetectScanTime(void) {
+VDINV_EXPORT uint16_t VDINV_CALL DetectScanTime(void) {
   return Guarded(nullptr, kUnit, "DetectScanTime", vdinv::host::kDefaultScanTime,
                  [] { return vdinv::host::DetectScanTime(); });
 }
 
-VDINV_EXPORT bool FreeDriver(void) {
+VDINV_EXPORT bool VDINV_CALL FreeDriver(void) {
   return Guarded(nullptr, kUnit, "FreeDriver", true, [] { return vdinv::host::FreeDriver(); });
 }
 
-VDINV_EXPORT int32_t GetPDBLen(void) {
+VDINV_EXPORT int32_t VDINV_CALL GetPDBLen(void) {
   return vdinv::kPdbLength;
 }
 
-VDINV_EXPORT void* FullPDB(void* pdb) {
+VDINV_EXPORT void* VDINV_CALL FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
                  [&] { return vdinv::FullPdb(pdb); });
 }
 
-VDINV_EXPORT int32_t TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {
+VDINV_EXPORT int32_t VDINV_CALL TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {
   return Guarded(nullptr, kUnit, "TagEdAddr", int32_t{0},
                  [&] { return vdinv::host::TagEdAddr(pdb, addr, skipCheck, msg); });
 }
 
-VDINV_EXPORT void GetTagAddrList(int32_t reserved, int32_t* count, vdinv::TTagAddrTemplate* list) {
+VDINV_EXPORT void VDINV_CALL GetTagAddrList(int32_t reserved, int32_t* count,
+                                            vdinv::TTagAddrTemplate* list) {
   Guarded(nullptr, kUnit, "GetTagAddrList",
           [&] { vdinv::host::GetTagAddrList(reserved, count, list); });
 }

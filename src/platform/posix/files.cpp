@@ -13,6 +13,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/file_reads.h"
+
 namespace vdinv::platform {
 namespace {
 
@@ -66,9 +68,17 @@ struct FdCloser {
   ~FdCloser() { CloseFd(fd); }
 };
 
-// Reads the regular file from its start until its end or until more than maxBytes are in
-// (then maxBytes + 1 bytes are handed back, so the caller sees that there was more). The file's
-// reported size is not trusted: the kernel's files report 0 and a growing file may be longer.
+// Serialises the appends of this process's threads: flock() locks belong to the open file
+// description, so two threads that open the file separately would refuse each other.
+std::mutex& AppendMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+namespace internal {
+
 std::optional<std::string> ReadAtMostOneOver(const std::string& path, size_t maxBytes) {
   const int fd = OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return std::nullopt;
@@ -88,14 +98,7 @@ std::optional<std::string> ReadAtMostOneOver(const std::string& path, size_t max
   return content;
 }
 
-// Serialises the appends of this process's threads: flock() locks belong to the open file
-// description, so two threads that open the file separately would refuse each other.
-std::mutex& AppendMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-}  // namespace
+}  // namespace internal
 
 bool FileExists(const std::string& path) {
   struct stat st {};
@@ -164,30 +167,6 @@ bool AppendToFile(const std::string& path, std::string_view bytes) {
     return written;
   } catch (...) {  // std::system_error from the mutex
     return false;
-  }
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
-  try {
-    std::optional<std::string> content = ReadAtMostOneOver(path, maxBytes);
-    if (content && content->size() > maxBytes) return std::nullopt;
-    return content;
-  } catch (...) {  // std::bad_alloc
-    return std::nullopt;
-  }
-}
-
-std::optional<std::string> ReadFileHead(const std::string& path, size_t maxBytes) {
-  try {
-    std::optional<std::string> content = ReadAtMostOneOver(path, maxBytes);
-    if (content && content->size() > maxBytes) {
-      content->resize(maxBytes);
-      const size_t lastLineEnd = content->rfind('\n');
-      content->resize(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
-    }
-    return content;
-  } catch (...) {  // std::bad_alloc
-    return std::nullopt;
   }
 }
 

@@ -7,40 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/utf8_sequence.h"
+
 namespace vdinv::platform {
 namespace {
 
-constexpr const char kReplacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
+using internal::Utf8SequenceLength;
 
-// Length of the valid UTF-8 sequence at the start of bytes, or 0 when it is not one.
-size_t Utf8SequenceLength(std::string_view bytes) {
-  if (bytes.empty()) return 0;
-  const auto b0 = static_cast<unsigned char>(bytes[0]);
-  if (b0 < 0x80) return 1;
-  size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0) low = 0xA0;   // no overlong forms
-    if (b0 == 0xED) high = 0x9F;  // no surrogates
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0) low = 0x90;   // no overlong forms
-    if (b0 == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (bytes.size() < length) return 0;
-  const auto b1 = static_cast<unsigned char>(bytes[1]);
-  if (b1 < low || b1 > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80 || b > 0xBF) return 0;
-  }
-  return length;
-}
+constexpr const char kReplacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
 
 // Replacement for the bytes iconv refused at the start of the rest of the input, and how many
 // input bytes it stands for.
@@ -169,16 +143,6 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
     return {};
   }
   return Utf8ToGbk(utf8);
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    const size_t length = Utf8SequenceLength(bytes.substr(pos));
-    if (length == 0) return false;
-    pos += length;
-  }
-  return true;
 }
 
 char* AllocHostText(std::string_view text) {

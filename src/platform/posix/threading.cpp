@@ -10,9 +10,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <limits>
-
 namespace vdinv::platform {
 
 static_assert(sizeof(pthread_key_t) <= sizeof(unsigned), "pthread_key_t must fit the slot's key");
@@ -43,26 +40,6 @@ void* ThreadSlot::Get() const {
 
 void ThreadSlot::Set(void* value) {
   if (valid_) pthread_setspecific(static_cast<pthread_key_t>(key_), value);
-}
-
-bool AutoResetEvent::Wait(uint32_t timeoutMs) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  const auto signalled = [this] { return signalled_; };
-  if (timeoutMs == std::numeric_limits<uint32_t>::max()) {  // INFINITE
-    cv_.wait(lock, signalled);
-  } else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), signalled)) {
-    return false;
-  }
-  signalled_ = false;
-  return true;
-}
-
-void AutoResetEvent::Signal() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    signalled_ = true;
-  }
-  cv_.notify_one();
 }
 
 void SignalFaultEvent(int32_t handle) {

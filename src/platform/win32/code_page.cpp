@@ -1,0 +1,48 @@
+#include "platform/win32/code_page.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace vdinv::platform::internal {
+namespace {
+
+int ClampedLength(size_t n) {
+  return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
+}
+
+}  // namespace
+
+std::wstring GbkToWide(std::string_view gbk) {
+  try {
+    if (gbk.empty()) return {};
+    const int length = ClampedLength(gbk.size());
+    const int needed = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    const int done = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), length, wide.data(), needed);
+    wide.resize(done > 0 ? static_cast<size_t>(done) : 0);
+    return wide;
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string WideToGbk(std::wstring_view wide) {
+  try {
+    if (wide.empty()) return {};
+    const int length = ClampedLength(wide.size());
+    const int needed =
+        WideCharToMultiByte(kGbkCodePage, 0, wide.data(), length, nullptr, 0, "?", nullptr);
+    if (needed <= 0) return {};
+    std::string gbk(static_cast<size_t>(needed), '\0');
+    const int done =
+        WideCharToMultiByte(kGbkCodePage, 0, wide.data(), length, gbk.data(), needed, "?", nullptr);
+    gbk.resize(done > 0 ? static_cast<size_t>(done) : 0);
+    return gbk;
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace vdinv::platform::internal

@@ -1,0 +1,17 @@
+// GBK (code page 936) to and from UTF-16 for the Win32 backend: the driver's texts and paths are
+// GBK whatever the system's ANSI code page is, so every call goes through the W functions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vdinv::platform::internal {
+
+inline constexpr unsigned kGbkCodePage = 936;
+
+// Invalid bytes become U+FFFD; never throws (nothing on allocation failure).
+std::wstring GbkToWide(std::string_view gbk);
+// Characters without a GBK form become '?'; never throws.
+std::string WideToGbk(std::wstring_view wide);
+
+}  // namespace vdinv::platform::internal

@@ -1,0 +1,160 @@
+// GBK conversions through code page 936 (whatever the system's ANSI code page), texts for the
+// host from CoTaskMemAlloc (the Windows convention for memory that crosses modules built with
+// different runtimes), and the environment.
+#include "platform/text.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/utf8_sequence.h"
+#include "platform/win32/code_page.h"
+
+namespace vdinv::platform {
+namespace {
+
+using internal::Utf8SequenceLength;
+
+constexpr const char kReplacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
+
+std::wstring Utf8ToWide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int needed =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), needed);
+  return wide;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string utf8(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), needed,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+// True when the GBK bytes at the start form one character that code page 936 maps.
+size_t GbkCharacterLength(std::string_view bytes) {
+  const auto b0 = static_cast<unsigned char>(bytes[0]);
+  if (b0 < 0x80) return 1;
+  if (!IsGbkLeadByte(b0) || bytes.size() < 2) return 0;
+  wchar_t unit = 0;
+  return MultiByteToWideChar(internal::kGbkCodePage, MB_ERR_INVALID_CHARS, bytes.data(), 2, &unit,
+                             1) == 1
+             ? 2
+             : 0;
+}
+
+}  // namespace
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  // Valid runs go through UTF-16 as a whole; each invalid byte becomes one '?'.
+  std::string out;
+  try {
+    size_t start = 0;
+    size_t pos = 0;
+    const auto flush = [&] {
+      if (pos > start) out += internal::WideToGbk(Utf8ToWide(utf8.substr(start, pos - start)));
+    };
+    while (pos < utf8.size()) {
+      const size_t length = Utf8SequenceLength(utf8.substr(pos));
+      if (length != 0) {
+        pos += length;
+        continue;
+      }
+      flush();
+      out += '?';
+      start = ++pos;
+    }
+    flush();
+  } catch (...) {  // std::bad_alloc: hand out what was converted
+  }
+  return out;
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+  // An invalid byte becomes U+FFFD and only that byte is skipped, so an ASCII byte after an
+  // invalid lead byte is kept.
+  std::string out;
+  try {
+    size_t start = 0;
+    size_t pos = 0;
+    const auto flush = [&] {
+      if (pos > start) out += WideToUtf8(internal::GbkToWide(gbk.substr(start, pos - start)));
+    };
+    while (pos < gbk.size()) {
+      const size_t length = GbkCharacterLength(gbk.substr(pos));
+      if (length != 0) {
+        pos += length;
+        continue;
+      }
+      flush();
+      out += kReplacementUtf8;
+      start = ++pos;
+    }
+    flush();
+  } catch (...) {
+  }
+  return out;
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+  try {
+    // Unpaired surrogates become '?' before the conversion, as unmappable characters do in it.
+    std::wstring wide(utf16.begin(), utf16.end());
+    for (size_t i = 0; i < wide.size(); ++i) {
+      const wchar_t unit = wide[i];
+      const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+      if (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+        ++i;
+      } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+        wide[i] = L'?';
+      }
+    }
+    return internal::WideToGbk(wide);
+  } catch (...) {
+    return {};
+  }
+}
+
+char* AllocHostText(std::string_view text) {
+  if (text.empty()) return nullptr;
+  auto* copy = static_cast<char*>(CoTaskMemAlloc(text.size() + 1));
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+void FreeHostText(char* text) {
+  CoTaskMemFree(text);
+}
+
+std::string GetEnvironment(const char* name) {
+  if (name == nullptr) return {};
+  try {
+    const std::wstring wideName = internal::GbkToWide(name);
+    const DWORD needed = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (needed == 0) return {};
+    std::wstring value(needed, L'\0');
+    const DWORD got = GetEnvironmentVariableW(wideName.c_str(), value.data(), needed);
+    if (got == 0 || got >= needed) return {};
+    value.resize(got);
+    return internal::WideToGbk(value);
+  } catch (...) {
+    return {};
+  }
+}
+
+bool SetEnvironment(const std::string& name, const std::string& value) {
+  return SetEnvironmentVariableW(internal::GbkToWide(name).c_str(),
+                                 internal::GbkToWide(value).c_str()) != 0;
+}
+
+}  // namespace vdinv::platform

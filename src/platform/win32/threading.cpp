@@ -1,0 +1,117 @@
+// Thread-local slot on a TLS index and the host's fault event on Windows. A TLS index has no
+// destructor of its own: the module's DLL_THREAD_DETACH calls RunThreadSlotDestructors, which
+// destroys the ending thread's value of every live slot (and nothing runs once the module is
+// unloaded, unlike a thread_local destructor registered with the runtime).
+#include "platform/threading.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "platform/win32/thread_detach.h"
+
+namespace vdinv::platform {
+namespace {
+
+struct LiveSlot {
+  DWORD index;
+  ThreadSlot::Destructor destructor;
+};
+
+// A critical section rather than a std::mutex: it is taken under the loader lock in DllMain and
+// needs no initialisation that could fail there.
+struct SlotRegistry {
+  CRITICAL_SECTION lock;
+  std::vector<LiveSlot> slots;
+  SlotRegistry() { InitializeCriticalSection(&lock); }
+};
+
+SlotRegistry& Registry() {
+  // Never destroyed: a thread may end while static objects are being torn down.
+  alignas(SlotRegistry) static unsigned char storage[sizeof(SlotRegistry)];
+  static SlotRegistry* const registry = new (storage) SlotRegistry();
+  return *registry;
+}
+
+}  // namespace
+
+ThreadSlot::ThreadSlot(Destructor destructor) : destructor_(destructor) {
+  const DWORD index = TlsAlloc();
+  if (index == TLS_OUT_OF_INDEXES) return;
+  try {
+    SlotRegistry& r = Registry();
+    EnterCriticalSection(&r.lock);
+    r.slots.push_back({index, destructor_});
+    LeaveCriticalSection(&r.lock);
+  } catch (...) {  // std::bad_alloc
+    LeaveCriticalSection(&Registry().lock);
+    TlsFree(index);
+    return;
+  }
+  key_ = index;
+  valid_ = true;
+}
+
+ThreadSlot::~ThreadSlot() {
+  if (!valid_) return;
+  const DWORD index = key_;
+  SlotRegistry& r = Registry();
+  EnterCriticalSection(&r.lock);
+  r.slots.erase(std::remove_if(r.slots.begin(), r.slots.end(),
+                               [index](const LiveSlot& s) { return s.index == index; }),
+                r.slots.end());
+  LeaveCriticalSection(&r.lock);
+  void* value = TlsGetValue(index);
+  if (value != nullptr) {
+    TlsSetValue(index, nullptr);
+    if (destructor_ != nullptr) destructor_(value);
+  }
+  TlsFree(index);  // other threads' values are left alone, their destructor never runs
+  valid_ = false;
+}
+
+void* ThreadSlot::Get() const {
+  return valid_ ? TlsGetValue(key_) : nullptr;
+}
+
+void ThreadSlot::Set(void* value) {
+  if (valid_) TlsSetValue(key_, value);
+}
+
+void SignalFaultEvent(int32_t handle) {
+  // The host hands its event HANDLE as a 32-bit integer; 0 means none. SetEvent never blocks,
+  // and a handle that is not an event just fails.
+  if (handle == 0) return;
+  SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
+}
+
+namespace internal {
+
+void RunThreadSlotDestructors() {
+  // The values are taken under the lock and destroyed after it, so that a destructor may
+  // create or destroy slots itself.
+  std::vector<std::pair<void*, ThreadSlot::Destructor>> owned;
+  SlotRegistry& r = Registry();
+  EnterCriticalSection(&r.lock);
+  try {
+    for (const LiveSlot& slot : r.slots) {
+      void* value = TlsGetValue(slot.index);
+      if (value == nullptr || slot.destructor == nullptr) continue;
+      TlsSetValue(slot.index, nullptr);
+      owned.emplace_back(value, slot.destructor);
+    }
+  } catch (...) {  // std::bad_alloc: the rest stays for the process's end
+  }
+  LeaveCriticalSection(&r.lock);
+  for (const auto& [value, destructor] : owned) {
+    try {
+      destructor(value);
+    } catch (...) {  // nothing may leave DllMain
+    }
+  }
+}
+
+}  // namespace internal
+}  // namespace vdinv::platform
