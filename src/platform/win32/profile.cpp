@@ -17,8 +17,7 @@ using internal::GbkToWide;
 using internal::WideToGbk;
 
 // The profile API reads devices and huge files as readily as INI files; as on Linux, only a
-// regular file of at most kMaxHostFileBytes counts. A bare name would be looked for in the
-// Windows directory, which no caller means.
+// regular file of at most kMaxHostFileBytes counts.
 bool UsableIniFile(const std::string& file) {
   const int64_t size = FileSize(file);
   return size >= 0 && static_cast<uint64_t>(size) <= kMaxHostFileBytes;
@@ -81,6 +80,19 @@ class RegistryKey {
   HKEY key_ = nullptr;
 };
 
+// The profile API looks for a file given without a directory in the Windows directory and
+// resolves other relative paths itself; the full path leaves no room for either.
+std::wstring FullPath(const std::string& file) {
+  const std::wstring wide = GbkToWide(file);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (got == 0 || got >= needed) return wide;
+  full.resize(got);
+  return full;
+}
+
 }  // namespace
 
 std::string ReadIniString(const std::string& file, std::string_view section, std::string_view key,
@@ -89,7 +101,7 @@ std::string ReadIniString(const std::string& file, std::string_view section, std
     if (!UsableIniFile(file)) return std::string(def);
     // The API strips one pair of quotes and the blanks; a value longer than the buffer is cut,
     // so the buffer grows until the value fits.
-    const std::wstring path = GbkToWide(file);
+    const std::wstring path = FullPath(file);
     const std::wstring wideSection = Trimmed(section);
     const std::wstring wideKey = Trimmed(key);
     // A value equal to this marker cannot come from the file: it holds a line end.
@@ -113,7 +125,7 @@ std::optional<std::map<std::string, std::string>> ReadIniSection(const std::stri
                                                                  std::string_view section) {
   try {
     if (!UsableIniFile(file)) return std::nullopt;
-    const std::wstring path = GbkToWide(file);
+    const std::wstring path = FullPath(file);
     const std::wstring wideSection = Trimmed(section);
     for (DWORD size = 4096; size <= 2 * kMaxHostFileBytes + 4; size *= 4) {
       std::wstring buffer(size, L'\0');
