@@ -1,7 +1,8 @@
 // Thread-local slot on a TLS index and the host's fault event on Windows. A TLS index has no
-// destructor of its own: the module's DLL_THREAD_DETACH calls RunThreadSlotDestructors, which
-// destroys the ending thread's value of every live slot (and nothing runs once the module is
-// unloaded, unlike a thread_local destructor registered with the runtime).
+// destructor of its own: a TLS callback, which the loader calls as each thread ends (in a
+// program and in a module alike), destroys the ending thread's value of every live slot. The
+// loader forgets the callback when the module is unloaded, so unlike a thread_local
+// destructor registered with the runtime nothing is left to call into an unloaded module.
 #include "platform/threading.h"
 
 #include <windows.h>
@@ -9,8 +10,6 @@
 #include <algorithm>
 #include <new>
 #include <vector>
-
-#include "platform/win32/thread_detach.h"
 
 namespace vdinv::platform {
 namespace {
@@ -20,8 +19,8 @@ struct LiveSlot {
   ThreadSlot::Destructor destructor;
 };
 
-// A critical section rather than a std::mutex: it is taken under the loader lock in DllMain and
-// needs no initialisation that could fail there.
+// A critical section rather than a std::mutex: it is taken under the loader lock in the TLS
+// callback and needs no initialisation that could fail there.
 struct SlotRegistry {
   CRITICAL_SECTION lock;
   std::vector<LiveSlot> slots;
@@ -35,7 +34,44 @@ SlotRegistry& Registry() {
   return *registry;
 }
 
+// Destroys the ending thread's value of every live slot; never throws.
+void RunThreadSlotDestructors() {
+  // The values are taken under the lock and destroyed after it, so that a destructor may
+  // create or destroy slots itself.
+  std::vector<std::pair<void*, ThreadSlot::Destructor>> owned;
+  SlotRegistry& r = Registry();
+  EnterCriticalSection(&r.lock);
+  try {
+    for (const LiveSlot& slot : r.slots) {
+      void* value = TlsGetValue(slot.index);
+      if (value == nullptr || slot.destructor == nullptr) continue;
+      TlsSetValue(slot.index, nullptr);
+      owned.emplace_back(value, slot.destructor);
+    }
+  } catch (...) {  // std::bad_alloc: the rest stays for the process's end
+  }
+  LeaveCriticalSection(&r.lock);
+  for (const auto& [value, destructor] : owned) {
+    try {
+      destructor(value);
+    } catch (...) {  // nothing may leave the loader's callback
+    }
+  }
+}
+
+void NTAPI OnThreadEvent(PVOID /*module*/, DWORD reason, PVOID /*reserved*/) {
+  if (reason == DLL_THREAD_DETACH) RunThreadSlotDestructors();
+}
+
 }  // namespace
+}  // namespace vdinv::platform
+
+// The loader calls the entries of the .CRT$XL* sections (between the runtime's own start and
+// end markers) for every thread that starts and ends.
+extern "C" __attribute__((section(".CRT$XLV"), used))
+const PIMAGE_TLS_CALLBACK vdinv_thread_slot_tls_callback = vdinv::platform::OnThreadEvent;
+
+namespace vdinv::platform {
 
 ThreadSlot::ThreadSlot(Destructor destructor) : destructor_(destructor) {
   const DWORD index = TlsAlloc();
@@ -87,31 +123,4 @@ void SignalFaultEvent(int32_t handle) {
   SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
 }
 
-namespace internal {
-
-void RunThreadSlotDestructors() {
-  // The values are taken under the lock and destroyed after it, so that a destructor may
-  // create or destroy slots itself.
-  std::vector<std::pair<void*, ThreadSlot::Destructor>> owned;
-  SlotRegistry& r = Registry();
-  EnterCriticalSection(&r.lock);
-  try {
-    for (const LiveSlot& slot : r.slots) {
-      void* value = TlsGetValue(slot.index);
-      if (value == nullptr || slot.destructor == nullptr) continue;
-      TlsSetValue(slot.index, nullptr);
-      owned.emplace_back(value, slot.destructor);
-    }
-  } catch (...) {  // std::bad_alloc: the rest stays for the process's end
-  }
-  LeaveCriticalSection(&r.lock);
-  for (const auto& [value, destructor] : owned) {
-    try {
-      destructor(value);
-    } catch (...) {  // nothing may leave DllMain
-    }
-  }
-}
-
-}  // namespace internal
 }  // namespace vdinv::platform
