@@ -1,9 +1,7 @@
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstring>
 #include <string>
 
 namespace vdinv::platform {
@@ -77,29 +75,6 @@ TEST(PlatformText, IsValidUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
   EXPECT_FALSE(IsValidUtf8("\xE9\x80"));          // cut
-}
-
-TEST(PlatformText, AllocHostText) {
-  EXPECT_EQ(AllocHostText(""), nullptr);
-  EXPECT_EQ(AllocHostText(std::string_view()), nullptr);
-  char* text = AllocHostText("\xCD\xA8\xD1\xB6");
-  ASSERT_NE(text, nullptr);
-  EXPECT_STREQ(text, "\xCD\xA8\xD1\xB6");
-  EXPECT_EQ(std::strlen(text), 4U);
-  ::free(text);  // the host releases with free
-  char* copy = AllocHostText(std::string_view("abcdef", 3));
-  ASSERT_NE(copy, nullptr);
-  EXPECT_STREQ(copy, "abc");
-  FreeHostText(copy);
-  FreeHostText(nullptr);
-}
-
-TEST(PlatformText, GetEnvironment) {
-  ::setenv("VDINV_PLATFORM_TEST_VAR", "value", 1);
-  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "value");
-  ::unsetenv("VDINV_PLATFORM_TEST_VAR");
-  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "");
-  EXPECT_EQ(GetEnvironment(nullptr), "");
 }
 
 }  // namespace

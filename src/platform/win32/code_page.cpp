@@ -11,6 +11,25 @@ int ClampedLength(size_t n) {
   return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
+// Code page 936 has no character beyond the basic plane: each surrogate pair, like each
+// unpaired surrogate, becomes one '?' (the system would give one per code unit).
+std::wstring WithoutSurrogates(std::wstring_view wide) {
+  std::wstring out;
+  out.reserve(wide.size());
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const wchar_t unit = wide[i];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      out += unit;
+      continue;
+    }
+    if (unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+      ++i;
+    }
+    out += L'?';
+  }
+  return out;
+}
+
 }  // namespace
 
 std::wstring GbkToWide(std::string_view gbk) {
@@ -28,8 +47,9 @@ std::wstring GbkToWide(std::string_view gbk) {
   }
 }
 
-std::string WideToGbk(std::wstring_view wide) {
+std::string WideToGbk(std::wstring_view original) {
   try {
+    const std::wstring wide = WithoutSurrogates(original);
     if (wide.empty()) return {};
     const int length = ClampedLength(wide.size());
     const int needed =

@@ -39,15 +39,17 @@ std::string WideToUtf8(std::wstring_view wide) {
   return utf8;
 }
 
-// True when the GBK bytes at the start form one character that code page 936 maps.
+// Length of the character that code page 936 maps at the start of the GBK bytes, or 0 when
+// they do not start with one (0x80 alone is the euro sign).
 size_t GbkCharacterLength(std::string_view bytes) {
   const auto b0 = static_cast<unsigned char>(bytes[0]);
   if (b0 < 0x80) return 1;
-  if (!IsGbkLeadByte(b0) || bytes.size() < 2) return 0;
+  const int length = IsGbkLeadByte(b0) ? 2 : 1;
+  if (bytes.size() < static_cast<size_t>(length)) return 0;
   wchar_t unit = 0;
-  return MultiByteToWideChar(internal::kGbkCodePage, MB_ERR_INVALID_CHARS, bytes.data(), 2, &unit,
-                             1) == 1
-             ? 2
+  return MultiByteToWideChar(internal::kGbkCodePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                             &unit, 1) == 1
+             ? static_cast<size_t>(length)
              : 0;
 }
 
@@ -106,18 +108,7 @@ std::string GbkToUtf8(std::string_view gbk) {
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
   try {
-    // Unpaired surrogates become '?' before the conversion, as unmappable characters do in it.
-    std::wstring wide(utf16.begin(), utf16.end());
-    for (size_t i = 0; i < wide.size(); ++i) {
-      const wchar_t unit = wide[i];
-      const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-      if (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-        ++i;
-      } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-        wide[i] = L'?';
-      }
-    }
-    return internal::WideToGbk(wide);
+    return internal::WideToGbk(std::wstring(utf16.begin(), utf16.end()));
   } catch (...) {
     return {};
   }
