@@ -34,7 +34,7 @@ void TBaseDLLObject::SetCommEnabled(bool value) {
 }
 
 std::string TBaseDLLObject::DateTimeText() const {
-  return platform::FormatDateTime(Now());
+  return platform::SystemDateTimeText(Now());
 }
 
 void TBaseDLLObject::LogLine(const std::string& text) {

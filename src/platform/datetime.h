@@ -13,6 +13,11 @@ std::string FormatShortDate(const LocalDateTime& t);
 std::string FormatLongTime(const LocalDateTime& t);
 // Date, a space and the time; the time is left out at exactly midnight (00:00:00.000).
 std::string FormatDateTime(const LocalDateTime& t);
+// The date and time of a log line as the system writes them: on Linux FormatDateTime; on
+// Windows the user's short date and long time (the time left out at exactly midnight, as
+// FormatDateTime does), in GBK, where a character GBK cannot hold takes its nearest ASCII form.
+// Archive names never use it: a short date may hold "/".
+std::string SystemDateTimeText(const LocalDateTime& t);
 // "yyyy-mm-dd-hh-nn-ss", the stamp of an oversized log's archive.
 std::string FormatArchiveStamp(const LocalDateTime& t);
 // The same local time moved by whole days (calendar arithmetic, time of day kept).

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cwctype>
 
 namespace vdinv::platform::internal {
 namespace {
@@ -60,6 +61,53 @@ std::string WideToGbk(std::wstring_view original) {
         WideCharToMultiByte(kGbkCodePage, 0, wide.data(), length, gbk.data(), needed, "?", nullptr);
     gbk.resize(done > 0 ? static_cast<size_t>(done) : 0);
     return gbk;
+  } catch (...) {
+    return {};
+  }
+}
+
+namespace {
+
+bool HasGbkForm(wchar_t c) {
+  if (c < 0x80) return true;
+  char bytes[4];
+  BOOL usedDefault = FALSE;
+  return WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof bytes,
+                             nullptr, &usedDefault) > 0 &&
+         !usedDefault;
+}
+
+// The nearest ASCII form of one character: "?" when it has none, "" for a mark left out.
+std::wstring NearestAscii(wchar_t c) {
+  if (c == 0x200E || c == 0x200F || c == 0x061C || c == 0x202A || c == 0x202B || c == 0x202C ||
+      c == 0x202D || c == 0x202E) {
+    return {};  // direction marks
+  }
+  if (iswspace(c) || c == 0x00A0 || c == 0x202F || c == 0x2007) return L" ";
+  // Other scripts' digits fold to ASCII digits; a composed letter decomposes into its base
+  // letter and marks, of which the base letter is kept.
+  wchar_t folded[8] = {};
+  const int n = FoldStringW(MAP_FOLDDIGITS | MAP_COMPOSITE, &c, 1, folded, 8);
+  if (n > 0 && folded[0] > 0 && folded[0] < 0x80) return std::wstring(1, folded[0]);
+  return L"?";
+}
+
+}  // namespace
+
+std::string WideToGbkNearestAscii(std::wstring_view wide) {
+  try {
+    std::wstring mapped;
+    mapped.reserve(wide.size());
+    for (const wchar_t c : wide) {
+      if (c >= 0xD800 && c <= 0xDFFF) {
+        mapped += c;  // WideToGbk makes one '?' of a pair
+      } else if (HasGbkForm(c)) {
+        mapped += c;
+      } else {
+        mapped += NearestAscii(c);
+      }
+    }
+    return WideToGbk(mapped);
   } catch (...) {
     return {};
   }

@@ -13,5 +13,10 @@ inline constexpr unsigned kGbkCodePage = 936;
 std::wstring GbkToWide(std::string_view gbk);
 // Characters without a GBK form become '?'; never throws.
 std::string WideToGbk(std::wstring_view wide);
+// As WideToGbk, but a character without a GBK form takes its nearest ASCII form: digits of
+// other scripts their ASCII digit, spaces of other widths a space, letters with marks their
+// base letter; direction marks are left out; only what has none becomes '?'. For texts the
+// user's locale writes (date and time formats), which should stay readable.
+std::string WideToGbkNearestAscii(std::wstring_view wide);
 
 }  // namespace vdinv::platform::internal
