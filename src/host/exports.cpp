@@ -3,11 +3,11 @@
 // Every export runs its body in the guard, so no exception ever reaches the host.
 #include <cstdint>
 
+#include "common/export_convention.h"
 #include "common/guard.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "host/config_api.h"
-#include "host/export_convention.h"
 #include "host/process.h"
 #include "host/runtime_api.h"
 

@@ -614,6 +614,7 @@ class SilentLine {
     if (master_ >= 0) close(master_);
   }
   bool Ok() const { return !slave_.empty(); }
+  const std::string& Path() const { return slave_; }
   // Environment and working directory for a run of the tool on this line.
   std::string Env(const test::TempDir& dir) const {
     return "cd " + Quote(dir.Path()) + " && VD_INV_COM1=" + Quote(slave_) +
@@ -641,6 +642,24 @@ TEST(VdinvProgram, RunReportsStatusTagsAndStops) {
   EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  string"));  // the tag list
   EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  q=0x00000000  string  \"富士变频器通讯"));
   EXPECT_THAT(r.output, HasSubstr("FreeDriver: stopped after 2 poll(s)"));
+}
+
+TEST(VdinvProgram, RunPortNamedComNUsesThatPortInsteadOfTheBlocks) {
+  test::TempDir dir;
+  SilentLine line;
+  ASSERT_TRUE(line.Ok());
+  std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  std::string file = dir.File("line.pdb");
+  ASSERT_EQ(RunTool("pdb new " + Quote(file) + module).exitCode, 0);  // the block's port: COM1
+  std::string env = "cd " + Quote(dir.Path()) +
+                    " && VD_INV_COM1=/nonexistent/tty VD_INV_COM2=" + Quote(line.Path()) +
+                    " VD_INV_REGISTRY=" + Quote(dir.File("registry.ini"));
+
+  ToolResult r =
+      RunTool("run " + Quote(file) + " COMMLINK@string --count 1 --port com2" + module, env);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("Port: COM2 (" + line.Path() + ")"));
+  EXPECT_THAT(r.output, HasSubstr("IniDriver: true"));
 }
 
 TEST(VdinvProgram, RunExitsOneWhenTheDriverRefuses) {

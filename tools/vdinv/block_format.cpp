@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/baud_rates.h"
+#include "platform/serial_device.h"
 #include "platform/text.h"
 
 namespace vdinv::tool {
@@ -76,7 +77,7 @@ int DevicesInUse(const TDevParmBlock& pdb) {
 std::string DescribeComPort(uint8_t code) {
   if (code >= 16) return "code " + std::to_string(code) + " (unknown port)";
   std::string n = std::to_string(code + 1);
-  return "COM" + n + " ($VD_INV_COM" + n + ", else /dev/ttyS" + std::to_string(code) + ")";
+  return "COM" + n + " (" + platform::SerialPortPath(code + 1) + ")";
 }
 
 std::string DescribeBaud(uint8_t index) {

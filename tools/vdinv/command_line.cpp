@@ -319,7 +319,9 @@ class CommandTree {
     app.add_option("--scan", scan, "scan period of every tag (default 1000)")
         ->type_name("MS")
         ->transform(Decimal(0, UINT32_MAX));
-    Text(app, "--port", "PATH", "use serial device PATH for the block's port (sets VD_INV_COMn)",
+    Text(app, "--port", "PORT",
+         "use port COMn instead of the block's, or serial device PATH for the\nblock's port "
+         "(sets VD_INV_COMn; Linux only)",
          [&port](const std::string& v) { port = NonEmpty(v, "--port: empty device path"); });
   }
 
@@ -344,9 +346,10 @@ class CommandTree {
         "default block has station 0 only); 'vdinv addr check' shows how the driver reads an\n"
         "address.\n"
         "\n"
+        "--port COMn uses that port instead of the block's (the file stays as it is).\n"
         "--port PATH uses the serial device PATH for the block's port: vdinv sets\n"
         "VD_INV_COMn (n the block's COM number) in its own environment before loading the\n"
-        "module, e.g. 'vdinv run line.pdb F1:3 --port /dev/ttyUSB0'.");
+        "module, e.g. 'vdinv run line.pdb F1:3 --port /dev/ttyUSB0' (Linux only).");
     run->add_option("FILE", o.file, "the block file of the line")->required();
     run->add_option_function<std::vector<std::string>>(
            "TAG",

@@ -14,14 +14,18 @@
 
 #include "common/parameter_block.h"
 #include "common/records.h"
-#include "invsim/simulator.h"
 #include "platform/files.h"
 #include "platform/interrupt.h"
+#include "platform/serial_device.h"
 #include "platform/text.h"
 #include "vdinv/block_format.h"
 #include "vdinv/driver_module.h"
 #include "vdinv/environment.h"
 #include "vdinv/run_format.h"
+
+#if VDINV_WITH_SIMULATOR
+#include "invsim/simulator.h"
+#endif
 
 #ifndef VDINV_DEFAULT_MODULE
 #define VDINV_DEFAULT_MODULE "VD_Inv.so"
@@ -282,7 +286,7 @@ class HostedLine {
       if (v.DataType == kSwitch) r.number = v.Value.switchValue;
       if (v.DataType == kString) {
         if (v.Value.text != nullptr) r.text = platform::GbkToUtf8(v.Value.text);
-        std::free(v.Value.text);
+        platform::FreeHostText(v.Value.text);
         v.Value.text = nullptr;
       }
       latest_[v.TagID] = r;
@@ -336,10 +340,34 @@ class HostedLine {
   bool failed_ = false;
 };
 
-// --port: the device path becomes VD_INV_COMn for the block's port n, in this process.
-int UsePortPath(const std::string& path, const std::string& block) {
+// The port number n of a port named "COMn" (n = 1..16, any case), else 0.
+int NamedComPort(const std::string& text) {
+  if (text.size() < 4 || text.size() > 5) return 0;
+  std::string prefix = text.substr(0, 3);
+  for (char& c : prefix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (prefix != "com") return 0;
+  int n = 0;
+  for (char c : text.substr(3)) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n >= 1 && n <= 16 ? n : 0;
+}
+
+// --port: a port named COMn becomes the block's port (the file stays as it is); a device path
+// becomes VD_INV_COMn for the block's port n, in this process. A system whose ports are not
+// found through that variable is told the path in vain, so the path is refused there.
+int UsePortPath(const std::string& path, std::string& block) {
   if (path.empty()) return kExitOk;
-  uint8_t code = BlockFromBytes(block).ComPort;
+  TDevParmBlock pdb = BlockFromBytes(block);
+  if (int named = NamedComPort(path); named != 0) {
+    pdb.ComPort = static_cast<uint8_t>(named - 1);
+    block = BlockToBytes(pdb);
+    std::cout << "Port: COM" << named << " (" << platform::SerialPortPath(named) << ")"
+              << std::endl;
+    return kExitOk;
+  }
+  uint8_t code = pdb.ComPort;
   if (code > 15) {
     Error("the block's port code " + std::to_string(code) +
           " is not one of COM1..COM16; --port cannot be used with it");
@@ -348,6 +376,10 @@ int UsePortPath(const std::string& path, const std::string& block) {
   std::string name = "VD_INV_COM" + std::to_string(code + 1);
   if (!SetProcessEnvironment(name, path)) {
     Error("cannot set " + name);
+    return kExitFailed;
+  }
+  if (platform::SerialPortPath(code + 1) != path) {
+    Error("this system does not take a device path for a port; name the port as COMn");
     return kExitFailed;
   }
   std::cout << "Port: COM" << (code + 1) << " is " << path << " (" << name << ")" << std::endl;
@@ -547,6 +579,7 @@ int RunWrite(const Invocation& inv) {
   return rc;
 }
 
+#if VDINV_WITH_SIMULATOR
 int RunDemo(const Invocation& inv) {
   const DemoOptions& o = inv.demo;
   std::string dir = o.dir;
@@ -680,6 +713,16 @@ int RunDemo(const Invocation& inv) {
             << std::endl;
   return rc;
 }
+
+#else
+// The demo's line is the simulator on a pseudo-terminal, which this build does not have.
+int RunDemo(const Invocation&) {
+  Error(
+      "the demo needs the simulated line, which this build does not have; use run and write "
+      "with --port against a line");
+  return kExitFailed;
+}
+#endif
 
 int RunAddrList(const Invocation& inv) {
   DriverModule module;

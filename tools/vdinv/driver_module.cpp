@@ -1,6 +1,5 @@
 #include "vdinv/driver_module.h"
 
-#include <cstdlib>
 
 #include "platform/text.h"
 
@@ -64,7 +63,7 @@ std::vector<std::string> DriverModule::MissingRequired() const {
 std::string TakeDriverText(char*& text) {
   if (text == nullptr) return {};
   std::string utf8 = platform::GbkToUtf8(text);
-  std::free(text);
+  platform::FreeHostText(text);
   text = nullptr;
   return utf8;
 }

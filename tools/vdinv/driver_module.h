@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/export_convention.h"
 #include "common/records.h"
 #include "platform/dynamic_library.h"
 
@@ -14,20 +15,20 @@ namespace vdinv::tool {
 // The C signatures of the exports. Boolean results and arguments are single bytes (0 or 1);
 // they are declared as uint8_t so that a byte other than 0 or 1 is still read safely.
 namespace exports {
-using IniDriver = uint8_t (*)(int32_t count, TTagInfo** tags, void* pdb, char** msg);
-using IniDriverEx = uint8_t (*)(int32_t faultEvent);
-using OnDataRead = uint8_t (*)(int32_t* count, TTagValue* values, char** msg);
-using OnDataWrite = uint8_t (*)(int32_t count, TTagValue* values, char** msg);
-using GetDeviceStatus = uint8_t (*)(char** msg);
-using WriteLog = void (*)(uint8_t enable, char** msg);
-using DetectScanTime = uint16_t (*)();
-using FreeDriver = uint8_t (*)();
-using GetPDBLen = int32_t (*)();
-using FullPDB = void* (*)(void* pdb);
-using DLLEdDev = int32_t (*)(uintptr_t hostWindow, void* pdb);
-using DLLTestDev = uint8_t (*)(void* pdb, uint8_t interactive);
-using TagEdAddr = int32_t (*)(void* pdb, char** addr, uint8_t skipCheck, char** msg);
-using GetTagAddrList = void (*)(int32_t reserved, int32_t* count, TTagAddrTemplate* list);
+using IniDriver = uint8_t(VDINV_CALL*)(int32_t count, TTagInfo** tags, void* pdb, char** msg);
+using IniDriverEx = uint8_t(VDINV_CALL*)(int32_t faultEvent);
+using OnDataRead = uint8_t(VDINV_CALL*)(int32_t* count, TTagValue* values, char** msg);
+using OnDataWrite = uint8_t(VDINV_CALL*)(int32_t count, TTagValue* values, char** msg);
+using GetDeviceStatus = uint8_t(VDINV_CALL*)(char** msg);
+using WriteLog = void(VDINV_CALL*)(uint8_t enable, char** msg);
+using DetectScanTime = uint16_t(VDINV_CALL*)();
+using FreeDriver = uint8_t(VDINV_CALL*)();
+using GetPDBLen = int32_t(VDINV_CALL*)();
+using FullPDB = void*(VDINV_CALL*)(void* pdb);
+using DLLEdDev = int32_t(VDINV_CALL*)(uintptr_t hostWindow, void* pdb);
+using DLLTestDev = uint8_t(VDINV_CALL*)(void* pdb, uint8_t interactive);
+using TagEdAddr = int32_t(VDINV_CALL*)(void* pdb, char** addr, uint8_t skipCheck, char** msg);
+using GetTagAddrList = void(VDINV_CALL*)(int32_t reserved, int32_t* count, TTagAddrTemplate* list);
 }  // namespace exports
 
 struct ExportInfo {
@@ -73,8 +74,8 @@ class DriverModule {
   std::string path_;
 };
 
-// Takes a text the driver handed over: converts it from GBK to UTF-8 and releases it with free,
-// as the host owns it. A null text gives an empty result.
+// Takes a text the driver handed over: converts it from GBK to UTF-8 and releases it as the host
+// owns it (with the platform's host-text release). A null text gives an empty result.
 std::string TakeDriverText(char*& text);
 
 }  // namespace vdinv::tool
