@@ -32,5 +32,7 @@ void FreeHostText(char* text);
 std::string GetEnvironment(const char* name);
 // Sets an environment variable of this process; true on success.
 bool SetEnvironment(const std::string& name, const std::string& value);
+// Removes an environment variable of this process; true on success (also when it was unset).
+bool UnsetEnvironment(const std::string& name);
 
 }  // namespace vdinv::platform

@@ -1,9 +1,7 @@
 // The run-state machine driven as the host drives it: one ReadExecute per poll, replies from a
 // script, time from the fake clock.
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "common/process_values.h"
+#include "platform/host_event.h"
 #include "platform/text.h"
 #include "support/engine_fixture.h"
 #include "support/scripted_object.h"
@@ -168,15 +167,13 @@ TEST_F(RunStateTest, AReplyThatFailsItsCheckIsLoggedWithTheTimeOut) {
 }
 
 TEST_F(RunStateTest, TheEleventhReadTimeOutIsASevereFaultAndTheHundredthSwitchesTheLogOn) {
-  int fds[2];
-  ASSERT_EQ(::pipe(fds), 0);
-  ASSERT_EQ(::fcntl(fds[0], F_SETFL, O_NONBLOCK), 0);
+  platform::HostFaultEvent event;
+  ASSERT_NE(event.Handle(), 0);
   ScriptedObject object(Environment(), true);
   Build(object);
-  object.SetFaultEvent(fds[1]);
+  object.SetFaultEvent(event.Handle());
   ASSERT_FALSE(object.EnLog());
   const std::string severe = platform::Utf8ToGbk("严重故障：连续通讯失败，请检查线路和设备");
-  uint64_t signal = 0;
   // Polls every 500 ms until the wanted number of time-outs has occurred.
   auto runUntil = [&](double timeouts) {
     for (int i = 0; i < 100000 && object.ReadTimeouts() < timeouts; ++i) {
@@ -187,18 +184,15 @@ TEST_F(RunStateTest, TheEleventhReadTimeOutIsASevereFaultAndTheHundredthSwitches
   };
   runUntil(10);
   EXPECT_EQ(object.sErrEvent(), platform::Utf8ToGbk("通讯超时错，期待设备应答"));
-  EXPECT_EQ(::read(fds[0], &signal, sizeof signal), -1);
+  EXPECT_FALSE(event.Take());
   runUntil(11);
   EXPECT_EQ(object.sErrEvent(), severe);
-  ASSERT_EQ(::read(fds[0], &signal, sizeof signal), 8);
-  EXPECT_EQ(signal, 1u);
+  EXPECT_TRUE(event.Take());
   EXPECT_FALSE(object.EnLog());
   runUntil(99);
   EXPECT_FALSE(object.EnLog());
   runUntil(100);
   EXPECT_TRUE(object.EnLog());
-  ::close(fds[0]);
-  ::close(fds[1]);
 }
 
 TEST_F(RunStateTest, AQueuedWriteGoesOutBeforeDueReadsAndItsSuccessShowsTheValue) {

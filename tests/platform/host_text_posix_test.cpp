@@ -1,4 +1,4 @@
-// The POSIX backend's host texts (malloc'ed, released with free) and its environment.
+// The POSIX backend's host texts (malloc'ed, released with free).
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -23,14 +23,6 @@ TEST(PlatformText, AllocHostText) {
   EXPECT_STREQ(copy, "abc");
   FreeHostText(copy);
   FreeHostText(nullptr);
-}
-
-TEST(PlatformText, GetEnvironment) {
-  ::setenv("VDINV_PLATFORM_TEST_VAR", "value", 1);
-  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "value");
-  ::unsetenv("VDINV_PLATFORM_TEST_VAR");
-  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "");
-  EXPECT_EQ(GetEnvironment(nullptr), "");
 }
 
 }  // namespace

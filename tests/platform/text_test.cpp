@@ -77,5 +77,14 @@ TEST(PlatformText, IsValidUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xE9\x80"));          // cut
 }
 
+TEST(PlatformText, EnvironmentIsSetReadAndRemoved) {
+  EXPECT_TRUE(SetEnvironment("VDINV_PLATFORM_TEST_VAR", "value"));
+  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "value");
+  EXPECT_TRUE(UnsetEnvironment("VDINV_PLATFORM_TEST_VAR"));
+  EXPECT_EQ(GetEnvironment("VDINV_PLATFORM_TEST_VAR"), "");
+  EXPECT_TRUE(UnsetEnvironment("VDINV_PLATFORM_TEST_VAR"));  // removing it twice is no failure
+  EXPECT_EQ(GetEnvironment(nullptr), "");
+}
+
 }  // namespace
 }  // namespace vdinv::platform

@@ -62,7 +62,7 @@ TEST_F(CommClassTest, OpenSucceedsWithStatusAndSettings) {
   EXPECT_EQ(status, Gbk("Com1打开成功"));
   EXPECT_EQ(comm.StatusText(), status);
   ASSERT_EQ(line->openedPaths.size(), 1u);
-  EXPECT_EQ(line->openedPaths[0], "/dev/fake-com1");
+  EXPECT_EQ(line->openedPaths[0], platform::SerialPortPath(1));
   ASSERT_EQ(line->configured.size(), 1u);
   const platform::SerialSettings& s = line->configured[0];
   EXPECT_EQ(s.baudRate, 9600u);
@@ -81,7 +81,7 @@ TEST_F(CommClassTest, ComPortNineIsCom10) {
   EXPECT_EQ(comm.PortName(), "Com10");
   EXPECT_EQ(status, Gbk("Com10打开成功"));
   ASSERT_EQ(line->openedPaths.size(), 1u);
-  EXPECT_EQ(line->openedPaths[0], "/dev/fake-com10");
+  EXPECT_EQ(line->openedPaths[0], platform::SerialPortPath(10));
 }
 
 TEST_F(CommClassTest, BusyPortIsRetriedForFiveSecondsThenReported) {
@@ -138,7 +138,7 @@ TEST_F(CommClassTest, IniCommOnOpenPortKeepsItAndReappliesSettings) {
   comm.Close();
   comm.SendStr("x");
   ASSERT_EQ(line->openedPaths.size(), 2u);
-  EXPECT_EQ(line->openedPaths[1], "/dev/fake-com2");
+  EXPECT_EQ(line->openedPaths[1], platform::SerialPortPath(2));
   EXPECT_EQ(comm.StatusText(), Gbk("Com2打开成功"));
 }
 

@@ -4,17 +4,15 @@
 // share the support folder.
 #pragma once
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/serial_device.h"
+#include "support/scoped_environment.h"
 
 namespace vdinv::test {
 
@@ -47,27 +45,10 @@ struct FakeSerialLine {
 // Points VD_INV_COMn at a path (nullptr: unset) for the life of the object.
 class ScopedPortPath {
  public:
-  ScopedPortPath(int com, const char* path) : name_("VD_INV_COM" + std::to_string(com)) {
-    if (const char* old = getenv(name_.c_str())) previous_ = old;
-    if (path != nullptr) {
-      setenv(name_.c_str(), path, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ~ScopedPortPath() {
-    if (previous_) {
-      setenv(name_.c_str(), previous_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedPortPath(const ScopedPortPath&) = delete;
-  ScopedPortPath& operator=(const ScopedPortPath&) = delete;
+  ScopedPortPath(int com, const char* path) : variable_("VD_INV_COM" + std::to_string(com), path) {}
 
  private:
-  std::string name_;
-  std::optional<std::string> previous_;
+  ScopedEnvironment variable_;
 };
 
 class FakeSerialDevice : public platform::ISerialDevice {

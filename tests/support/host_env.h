@@ -2,35 +2,21 @@
 // working directory of the test's own, both restored when the test ends.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
+
+#include "support/scoped_environment.h"
 
 namespace vdinv::test {
 
 // Points VD_INV_REGISTRY at a file for the life of the object.
 class ScopedRegistry {
  public:
-  explicit ScopedRegistry(const std::string& file) {
-    if (const char* old = getenv(kVariable)) previous_ = old;
-    setenv(kVariable, file.c_str(), 1);
-  }
-  ~ScopedRegistry() {
-    if (previous_) {
-      setenv(kVariable, previous_->c_str(), 1);
-    } else {
-      unsetenv(kVariable);
-    }
-  }
-  ScopedRegistry(const ScopedRegistry&) = delete;
-  ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+  explicit ScopedRegistry(const std::string& file) : variable_("VD_INV_REGISTRY", file.c_str()) {}
 
  private:
-  static constexpr const char* kVariable = "VD_INV_REGISTRY";
-  std::optional<std::string> previous_;
+  ScopedEnvironment variable_;
 };
 
 // Makes dir the working directory for the life of the object.

@@ -148,4 +148,10 @@ bool SetEnvironment(const std::string& name, const std::string& value) {
                                  internal::GbkToWide(value).c_str()) != 0;
 }
 
+bool UnsetEnvironment(const std::string& name) {
+  // Removing a variable that is not there is no failure, as with unsetenv.
+  return SetEnvironmentVariableW(internal::GbkToWide(name).c_str(), nullptr) != 0 ||
+         GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+}
+
 }  // namespace vdinv::platform
