@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "invsim/control.h"
 #include "invsim/options.h"
 #include "invsim/simulator.h"
 #include "platform/interrupt.h"
@@ -34,6 +35,15 @@ int main(int argc, char** argv) {
             << simulator.Path() << "\n";
   if (!simulator.LinkPath().empty()) {
     std::cout << "link: " << simulator.LinkPath() << " -> " << simulator.Path() << "\n";
+  }
+  ControlChannel control(simulator, cl.controlDir);
+  if (!cl.controlDir.empty()) {
+    if (!control.Start()) {
+      std::cerr << "invsim: the control directory " << cl.controlDir << " cannot be made\n";
+      simulator.Stop();
+      return kExitFailed;
+    }
+    std::cout << "control: " << cl.controlDir << "\n";
   }
   for (const StationSetting& s : cl.stations) {
     std::cout << "station " << s.station << ": " << ModelName(s.model) << "\n";
