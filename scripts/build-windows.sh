@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
 # Cross-builds the 32-bit Windows module into one directory: build-windows.sh DIR [cmake options]
-# (VD_Inv.dll at the top of DIR). The x86_64 build takes the other toolchain file:
+# (VD_Inv.dll at the top of DIR), installing the toolchain first when it is missing
+# (scripts/setup-windows.sh). The x86_64 build takes the other toolchain file:
 #   cmake -S . -B DIR -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
 set -euo pipefail
 dir=$1
 shift
 root="$(cd "$(dirname "$0")/.." && pwd)"
-for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-windres; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "build-windows.sh: $tool is missing (Debian: g++-mingw-w64-i686-posix, binutils-mingw-w64-i686)" >&2
-    exit 1
-  fi
-done
+"$root/scripts/setup-windows.sh"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the 32-bit Windows build needs, from Debian's packages, and with --wine also
+# what its tests under Wine need; does nothing when all is there. Run as root (or with sudo).
+#   setup-windows.sh [--wine]
+set -euo pipefail
+
+# The posix thread model of MinGW-w64 (GCC 12's win32 model has no std::thread), GoogleTest's
+# sources (built for the target) and CLI11's headers.
+packages=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest libcli11-dev)
+if [[ ${1:-} == --wine ]]; then
+  # wine32 is an i386 package; fonts-wine gives Wine's own fonts. Nothing here shows a window.
+  packages+=(wine wine32:i386 fonts-wine)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+((${#missing[@]})) || exit 0
+
+echo "setup-windows: installing ${missing[*]}"
+SUDO=""
+[[ $(id -u) -ne 0 ]] && SUDO="sudo"
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+# Without the recommends: 160 packages fewer, none of which the build or the tests use.
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}" >/dev/null
