@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows stage of the test command: test-windows.sh [DIR] [cmake options]  (default
-# build-win). Installs what is missing, builds the Linux simulator (DIR/linux-tools) and
-# cross-builds the module, its tools and tests into DIR, makes a fresh Wine prefix
-# (DIR/wine-prefix) with COM1 mapped to the link DIR/wine-com1, and runs CTest there: the unit
-# suite, the module's exports and imports, and the module on a simulated line.
+# build-win). Installs what is missing, builds the Linux simulator (in build/ when that is
+# configured, else in DIR/linux-tools), cross-builds the module, its tools and tests into DIR,
+# makes a fresh Wine prefix (DIR/wine-prefix) with COM1 mapped to the link DIR/wine-com1, and
+# runs CTest there: the unit suite, the module's exports and imports, and the module on a
+# simulated line.
 #
 # COM1 is mapped in the prefix's registry and the prefix's server ended before anything of ours
 # runs in it: the services link COM1 when they start, and Wine's default COM1 is the machine's
@@ -24,12 +25,18 @@ stage_start=$(seconds)
 step() { echo "-- $1 ($(($(seconds) - stage_start)) s)"; }
 
 step "the Linux simulator"
-cmake -S "$root" -B "$dir/linux-tools" -DCMAKE_BUILD_TYPE=Release -DVDINV_TESTS=OFF \
-  -DVDINV_BENCH=OFF -DVDINV_FUZZ=OFF -DVDINV_SANITIZE= >/dev/null
-cmake --build "$dir/linux-tools" -j"$(nproc)" --target invsim >/dev/null
+# The ordinary build of the test command has it (brought up to date here); else a build of its
+# own.
+tools=$root/build
+if [[ ! -f $tools/CMakeCache.txt ]]; then
+  tools=$dir/linux-tools
+  cmake -S "$root" -B "$tools" -DCMAKE_BUILD_TYPE=Release -DVDINV_TESTS=OFF -DVDINV_BENCH=OFF \
+    -DVDINV_FUZZ=OFF -DVDINV_SANITIZE= >/dev/null
+fi
+cmake --build "$tools" -j"$(nproc)" --target invsim >/dev/null
 
 step "the cross-build"
-"$root/scripts/build-windows.sh" "$dir" -DVDINV_TESTS=ON -DVDINV_LINUX_TOOLS="$dir/linux-tools" \
+"$root/scripts/build-windows.sh" "$dir" -DVDINV_TESTS=ON -DVDINV_LINUX_TOOLS="$tools" \
   "$@" >/dev/null
 
 export WINEPREFIX=$dir/wine-prefix WINEARCH=win32 WINEDEBUG=-all

@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
   std::cout << "Ctrl-C ends." << std::endl;
 
   while (!vdinv::platform::Interrupted()) vdinv::platform::SleepMilliseconds(200);
+  // The simulator first: a replug the channel waits for ends with it.
   simulator.Stop();
+  control.Stop();
   std::cout << "requests " << simulator.RequestsSeen() << ", replies " << simulator.RepliesSent()
             << ", frames rejected " << simulator.FramesRejected() << "\n";
   return kExitOk;
