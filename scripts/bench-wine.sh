@@ -3,9 +3,9 @@
 # Linux simulator's pseudo-terminal, at 9600 and 19200 baud (replies paced at the rate after a
 # turnaround of 5 ms, as in the Linux benchmark Line/B):
 #   bench-wine.sh [DIR] [SECONDS]      (default build-win-bench, 4 s per rate)
-# Sets up, builds the Linux simulator (DIR/linux-tools), cross-builds the module and the
-# benchmark program into DIR and runs it in a fresh prefix (DIR/wine-prefix). One line of
-# figures per rate, named as the Linux benchmark's counters.
+# Sets up, builds the Linux simulator (build/ when configured, else DIR/linux-tools),
+# cross-builds the module and the benchmark program into DIR and runs it in a fresh prefix
+# (DIR/wine-prefix). One line of figures per rate, named as the Linux benchmark's counters.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-build-win-bench}
@@ -14,12 +14,11 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/setup-windows.sh" --wine
+# shellcheck source=wine-line.sh
+. "$root/scripts/wine-line.sh"
+tools=$(linux_simulator "$root" "$dir")
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-
-cmake -S "$root" -B "$dir/linux-tools" -DCMAKE_BUILD_TYPE=Release -DVDINV_TESTS=OFF \
-  -DVDINV_BENCH=OFF -DVDINV_FUZZ=OFF -DVDINV_SANITIZE= "${launcher[@]}" >/dev/null
-cmake --build "$dir/linux-tools" -j"$(nproc)" --target invsim >/dev/null
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DVDINV_TESTS=OFF -DVDINV_BENCH=ON "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target vdinv_wine_line_rate >/dev/null
@@ -31,8 +30,6 @@ stop_simulator() {
   wait "$sim" 2>/dev/null || true
   sim=""
 }
-# shellcheck source=wine-prefix.sh
-. "$root/scripts/wine-prefix.sh"
 trap 'stop_simulator; stop_wine_prefix' EXIT
 start_wine_prefix "$dir"
 
@@ -43,7 +40,7 @@ wine reg add 'HKLM\Software\KORVI' /v PATH /t REG_SZ /d "Z:${dir//\//\\}\\host\\
 
 for baud in 9600 19200; do
   rm -rf "$dir/control"
-  "$dir/linux-tools/invsim" --link "$dir/wine-com1" --baud "$baud" --turnaround 5 \
+  "$tools/invsim" --link "$dir/wine-com1" --baud "$baud" --turnaround 5 \
     --station 1:G11S --station 2:P11S --set 1:F03=3000 --set 1:M09=-50 --set 2:F03=500 \
     --set 2:M09=120 --control "$dir/control" >"$dir/invsim-$baud.log" 2>&1 &
   sim=$!

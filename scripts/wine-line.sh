@@ -1,8 +1,11 @@
-# A fresh Wine prefix with COM1 mapped to a link of the Linux side, and Wine's server and
-# services running in it; sourced by the scripts that run Windows programs on a simulated line:
-#   . scripts/wine-prefix.sh; start_wine_prefix DIR
-# makes DIR/wine-prefix (exported as WINEPREFIX) with COM1 mapped to DIR/wine-com1 and adds
-# stop_wine_prefix, which ends the prefix's server and processes, to the caller's EXIT trap.
+# The Linux side of a simulated line under Wine, sourced by the scripts that run Windows
+# programs on one (test-windows.sh, bench-wine.sh):
+#   linux_simulator ROOT DIR   echoes the directory of a Linux build with an up-to-date invsim:
+#                              ROOT/build when it is configured, else DIR/linux-tools
+#   start_wine_prefix DIR      makes a fresh prefix DIR/wine-prefix (exported as WINEPREFIX) with
+#                              COM1 mapped to the link DIR/wine-com1, Wine's server and services
+#                              running in it
+#   stop_wine_prefix           ends that prefix's server and processes (for the caller's trap)
 #
 # COM1 is mapped in the prefix's registry and the prefix's server ended before anything of ours
 # runs in it: the services link COM1 when they start, and Wine's default COM1 is the machine's
@@ -11,6 +14,19 @@
 # would otherwise wait for ever.
 
 wine_server_pid=""
+
+linux_simulator() {
+  local root=$1 tools=$1/build
+  if [[ ! -f $tools/CMakeCache.txt ]]; then
+    tools=$2/linux-tools
+    local launcher=()
+    if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+    cmake -S "$root" -B "$tools" -DCMAKE_BUILD_TYPE=Release -DVDINV_TESTS=OFF -DVDINV_BENCH=OFF \
+      -DVDINV_FUZZ=OFF -DVDINV_SANITIZE= "${launcher[@]}" >/dev/null
+  fi
+  cmake --build "$tools" -j"$(nproc)" --target invsim >/dev/null
+  echo "$tools"
+}
 
 stop_wine_prefix() {
   wineserver -k 2>/dev/null || true  # this prefix's processes only
