@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, checks the format of every source file, builds from scratch and runs
 # every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, again under
-# ThreadSanitizer, once more in an ordinary build, and a short run of every fuzz target over
-# its committed seeds.
+# ThreadSanitizer, once more in an ordinary build, a short run of every fuzz target over its
+# committed seeds, and the 32-bit Windows module with its tests under Wine.
 #
 # Every stage configures its own build directory with every option spelled out, so that a
 # directory left by another script (the demo builds without tests) never decides what runs, and
@@ -47,3 +47,6 @@ run_suite build
 
 echo "== fuzz targets, a short run of each over its seeds"
 scripts/fuzz-smoke.sh
+
+echo "== Windows module under Wine"
+scripts/test-windows.sh build-win

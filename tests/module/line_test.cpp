@@ -50,37 +50,18 @@ class LineTest : public ::testing::Test {
   static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
     return test::HostTag(id, address, type, 20);
   }
-  // Polls every 5 ms, keeping the latest reported value of every tag and the longest poll,
-  // until done() or the time limit.
   bool PollUntil(const std::function<bool()>& done, uint32_t limitMs = 5000) {
-    std::vector<TTagValue> values(8);
-    for (uint32_t waited = 0; waited < limitMs; waited += 5) {
-      int32_t count = 0;
-      const auto start = std::chrono::steady_clock::now();
-      driver.onDataRead(&count, values.data(), nullptr);
-      longestPoll = std::max(longestPoll, std::chrono::steady_clock::now() - start);
-      for (int32_t i = 0; i < count; ++i) {
-        TTagValue& v = values[static_cast<size_t>(i)];
-        if (v.DataType == kString) {
-          texts[v.TagID] = v.Value.text ? platform::GbkToUtf8(v.Value.text) : "";
-          std::free(v.Value.text);
-        } else {
-          numbers[v.TagID] = v.DataType == kAnalog ? v.Value.analog : v.Value.switchValue;
-        }
-      }
-      if (done()) return true;
-      platform::SleepMilliseconds(5);
-    }
-    return false;
+    return view.PollUntil(driver, done, limitMs);
   }
 
   test::TempDir dir;
   invsim::Simulator sim{invsim::SimulatorOptions{dir.Path() + "ttyINV", {}, {}}};
   platform::DynamicLibrary module;
   test::ModuleExports driver;
-  std::map<uint32_t, double> numbers;
-  std::map<uint32_t, std::string> texts;
-  std::chrono::steady_clock::duration longestPoll{};
+  test::HostView view;
+  std::map<uint32_t, double>& numbers = view.numbers;
+  std::map<uint32_t, std::string>& texts = view.texts;
+  std::chrono::steady_clock::duration& longestPoll = view.longestPoll;
 };
 
 TEST_F(LineTest, ReadsWritesAndSeesAStationFallSilent) {

@@ -1,28 +1,37 @@
-// A host of the built module, for benchmarks and tests that load VD_Inv.so by path: the
-// runtime exports looked up by name, the host's installation files in a directory of its own,
-// and the parameter block of a line of inverters.
+// A host of the built module, for benchmarks and tests that load VD_Inv.so (VD_Inv.dll) by
+// path: the runtime exports looked up by name, what the host has seen of the reports, the
+// host's installation files in a directory of its own, and the parameter block of a line of
+// inverters.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "common/export_convention.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
+#include "platform/interrupt.h"
+#include "platform/text.h"
 #include "support/device_block.h"
 #include "support/temp_dir.h"
 
 namespace vdinv::test {
 
 struct ModuleExports {
-  bool (*iniDriver)(int32_t, TTagInfo**, void*, char**) = nullptr;
-  bool (*onDataRead)(int32_t*, TTagValue*, char**) = nullptr;
-  bool (*onDataWrite)(int32_t, TTagValue*, char**) = nullptr;
-  uint16_t (*detectScanTime)() = nullptr;
-  bool (*freeDriver)() = nullptr;
+  // __stdcall on Windows: called the other way, the stack is wrong after every call.
+  bool(VDINV_CALL* iniDriver)(int32_t, TTagInfo**, void*, char**) = nullptr;
+  bool(VDINV_CALL* onDataRead)(int32_t*, TTagValue*, char**) = nullptr;
+  bool(VDINV_CALL* onDataWrite)(int32_t, TTagValue*, char**) = nullptr;
+  uint16_t(VDINV_CALL* detectScanTime)() = nullptr;
+  bool(VDINV_CALL* freeDriver)() = nullptr;
 
   // Looks the exports up in the loaded module; false when one is missing.
   bool Find(const platform::DynamicLibrary& module) {
@@ -32,6 +41,38 @@ struct ModuleExports {
     detectScanTime = reinterpret_cast<decltype(detectScanTime)>(module.Symbol("DetectScanTime"));
     freeDriver = reinterpret_cast<decltype(freeDriver)>(module.Symbol("FreeDriver"));
     return iniDriver && onDataRead && onDataWrite && detectScanTime && freeDriver;
+  }
+};
+
+// What a host has seen of the module's reports: the latest value of every tag (texts in UTF-8)
+// and the longest OnDataRead.
+struct HostView {
+  std::map<uint32_t, double> numbers;
+  std::map<uint32_t, std::string> texts;
+  std::chrono::steady_clock::duration longestPoll{};
+
+  // Polls every 5 ms, keeping what is reported, until done() or the time limit.
+  bool PollUntil(const ModuleExports& driver, const std::function<bool()>& done,
+                 uint32_t limitMs = 5000) {
+    std::vector<TTagValue> values(8);
+    for (uint32_t waited = 0; waited < limitMs; waited += 5) {
+      int32_t count = 0;
+      const auto start = std::chrono::steady_clock::now();
+      driver.onDataRead(&count, values.data(), nullptr);
+      longestPoll = std::max(longestPoll, std::chrono::steady_clock::now() - start);
+      for (int32_t i = 0; i < count; ++i) {
+        TTagValue& v = values[static_cast<size_t>(i)];
+        if (v.DataType == kString) {
+          texts[v.TagID] = v.Value.text ? platform::GbkToUtf8(v.Value.text) : "";
+          platform::FreeHostText(v.Value.text);
+        } else {
+          numbers[v.TagID] = v.DataType == kAnalog ? v.Value.analog : v.Value.switchValue;
+        }
+      }
+      if (done()) return true;
+      platform::SleepMilliseconds(5);
+    }
+    return false;
   }
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "invsim/control.h"
 #include "invsim/frame.h"
 #include "invsim/options.h"
 #include "invsim/simulator.h"
@@ -406,6 +407,56 @@ TEST(InvsimReplug, NewLineBehindTheSameLinkOldPathGone) {
   sim.Stop();
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
   EXPECT_FALSE(sim.Replug(0));  // not running
+}
+
+// A program that cannot link the simulator steers it through command files; every command
+// acts on the running line, in order, and a later client numbers its commands after the
+// earlier one's.
+TEST(InvsimControl, CommandFilesSteerTheRunningLine) {
+  test::TempDir dir;
+  SimulatorOptions options;
+  options.linkPath = dir.File("ttyINV0");
+  Simulator sim(options);
+  sim.SetStation(1, Model::kG11S);
+  ASSERT_TRUE(sim.Start()) << sim.Error();
+  const std::string control = dir.File("control");
+  ControlChannel channel(sim, control);
+  ASSERT_TRUE(channel.Start());
+  PseudoTerminal line;
+  ASSERT_TRUE(line.OpenDevice(options.linkPath));
+  // Sends a read of F03 of station 1; the reply, or nothing once the simulator has dealt with it.
+  auto exchange = [&] {
+    const uint64_t handled = sim.FramesHandled();
+    EXPECT_TRUE(line.Write(Read("01", "F03")));
+    EXPECT_TRUE(sim.WaitForFramesHandled(handled + 1, 1000));
+    std::string reply;
+    line.Read(reply, 50, 16);
+    return reply;
+  };
+
+  ControlClient client(control);
+  EXPECT_EQ(client.Send("set 1:F03=1500"), "ok");
+  EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
+  EXPECT_EQ(client.Send("value 1:F03"), "ok 1500");
+  EXPECT_EQ(client.Send("silent 1"), "ok");
+  EXPECT_EQ(exchange(), "");
+  EXPECT_EQ(client.Send("answer 1"), "ok");
+  EXPECT_EQ(exchange(), Ack("01", 'R', "F03", "05DC"));
+  EXPECT_EQ(ControlClient(control).Send("replies"), "ok 1");
+  const std::string before = sim.Path();
+  EXPECT_EQ(client.Send("replug 0"), "ok");
+  EXPECT_NE(sim.Path(), before);
+
+  const std::pair<const char*, const char*> refused[] = {
+      {"value 1:Q03", "error: '1:Q03' is not N:CODE (e.g. 1:F03)"},
+      {"silent 100", "error: station '100' is not 0..99"},
+      {"set 1:F03", "error: --set: '1:F03' is not N:GROUPCODE=VALUE (e.g. 1:F03=3000)"},
+      {"replies 2", "error: usage: replies"},
+      {"stop", "error: unknown command 'stop'"},
+  };
+  for (const auto& [command, answer] : refused) EXPECT_EQ(client.Send(command), answer);
+  channel.Stop();
+  sim.Stop();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "invsim/control.h"
 #include "invsim/options.h"
 #include "invsim/simulator.h"
 #include "platform/interrupt.h"
@@ -35,13 +36,24 @@ int main(int argc, char** argv) {
   if (!simulator.LinkPath().empty()) {
     std::cout << "link: " << simulator.LinkPath() << " -> " << simulator.Path() << "\n";
   }
+  ControlChannel control(simulator, cl.controlDir);
+  if (!cl.controlDir.empty()) {
+    if (!control.Start()) {
+      std::cerr << "invsim: the control directory " << cl.controlDir << " cannot be made\n";
+      simulator.Stop();
+      return kExitFailed;
+    }
+    std::cout << "control: " << cl.controlDir << "\n";
+  }
   for (const StationSetting& s : cl.stations) {
     std::cout << "station " << s.station << ": " << ModelName(s.model) << "\n";
   }
   std::cout << "Ctrl-C ends." << std::endl;
 
   while (!vdinv::platform::Interrupted()) vdinv::platform::SleepMilliseconds(200);
+  // The simulator first: a replug the channel waits for ends with it.
   simulator.Stop();
+  control.Stop();
   std::cout << "requests " << simulator.RequestsSeen() << ", replies " << simulator.RepliesSent()
             << ", frames rejected " << simulator.FramesRejected() << "\n";
   return kExitOk;

@@ -69,15 +69,27 @@ class Options {
         "is acknowledged; a write to M is refused (NAK, error 004F); a request with a wrong\n"
         "check code, a malformed one, or one for a station not on the line gets no reply.\n"
         "\n"
+        "Control channel (--control DIR): a program writes command n (1, 2, ...) as one line\n"
+        "to DIR/n.cmd (under another name first, then renamed); invsim carries the commands\n"
+        "out in order and answers each in DIR/n.ack (\"ok\", \"ok VALUE\" or \"error: ...\"):\n"
+        "  set N:CODE=VALUE   store a value (as --set)    value N:CODE   the stored value\n"
+        "  silent N           station N stops answering  answer N       it answers again\n"
+        "  replug MS          the adapter unplugged, back after MS ms (answered when back)\n"
+        "  replies            the replies sent so far\n"
+        "\n"
         "Exit codes:\n"
         "  0  ended by Ctrl-C (or --help)\n"
-        "  1  the line could not be opened\n"
+        "  1  the line could not be opened (or the control directory made)\n"
         "  2  usage error (unknown option, malformed value)");
     SimulatorOptions& sim = cl.simulator;
     Path("--link", sim.linkPath,
          "also make a symbolic link PATH to the pseudo-terminal (an\n"
          "existing symbolic link there is replaced, anything else is not)");
     Path("--device", sim.devicePath, "answer on this serial device instead of a pseudo-terminal");
+    Path("--control", cl.controlDir,
+         "take commands from files in directory DIR (made when missing),\n"
+         "for test programs that cannot link the simulator; see below")
+        ->type_name("DIR");
     app_.add_option("--baud", sim.line.baud,
                     "send every byte one character time (10 bits) apart at N baud;\n0 (default) "
                     "sends at once; with --device also the line speed")
@@ -114,8 +126,9 @@ class Options {
   CLI::App& App() { return app_; }
 
  private:
-  void Path(const std::string& name, std::string& path, const std::string& help) {
-    app_.add_option_function<std::string>(
+  CLI::Option* Path(const std::string& name, std::string& path, const std::string& help) {
+    return app_
+        .add_option_function<std::string>(
             name, [&path, name](const std::string& v) { path = NonEmptyPath(v, name); }, help)
         ->type_name("PATH");
   }

@@ -38,6 +38,7 @@ struct CommandLine {
   SimulatorOptions simulator;
   std::vector<StationSetting> stations;  // never empty after parsing (station 0, G11S by default)
   std::vector<ValueSetting> values;
+  std::string controlDir;  // the control channel's directory, or empty
 };
 
 // Parses the arguments after the program name. Throws UsageError.

@@ -1,0 +1,219 @@
+// The built VD_Inv.dll under Wine, loaded by full path with LoadLibrary as a 32-bit host loads
+// it, polling COM1, which the prefix maps to the pseudo-terminal of the Linux simulator. The
+// simulator runs as its own program (run_module_line_test.sh starts it); the test steers it
+// through its control directory, named by VDINV_SIM_CONTROL. The host's installation is made
+// for real: HKLM\Software\KORVI PATH names a temporary directory with Ovatrex.ini.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/records.h"
+#include "invsim/control_client.h"
+#include "platform/dynamic_library.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/version_resource.h"
+#include "support/host_tag.h"
+#include "support/module_host.h"
+#include "support/temp_dir.h"
+
+namespace vdinv {
+namespace {
+
+// A path of the Linux side as the Windows side names it: Wine's drive Z: is the root.
+std::string WindowsPath(std::string path) {
+  if (path.empty() || path[0] != '/') return path;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return "Z:" + path;
+}
+
+// A string value under HKEY_LOCAL_MACHINE for as long as the object lives; what was there
+// before comes back.
+class ScopedMachineValue {
+ public:
+  ScopedMachineValue(const wchar_t* key, const wchar_t* name, const std::string& value)
+      : name_(name) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    std::vector<wchar_t> old(1024);
+    DWORD bytes = static_cast<DWORD>(old.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(old.data()),
+                         &bytes) == ERROR_SUCCESS) {
+      old_ = std::wstring(old.data(), bytes / sizeof(wchar_t));
+    }
+    const std::wstring wide(value.begin(), value.end());  // ASCII paths only
+    set_ = RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~ScopedMachineValue() {
+    if (key_ == nullptr) return;
+    if (old_) {
+      RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(old_->data()),
+                     static_cast<DWORD>(old_->size() * sizeof(wchar_t)));
+    } else {
+      RegDeleteValueW(key_, name_);
+    }
+    RegCloseKey(key_);
+  }
+  ScopedMachineValue(const ScopedMachineValue&) = delete;
+  ScopedMachineValue& operator=(const ScopedMachineValue&) = delete;
+  bool Set() const { return set_; }
+
+ private:
+  const wchar_t* name_;
+  HKEY key_ = nullptr;
+  std::optional<std::wstring> old_;
+  bool set_ = false;
+};
+
+class WineModuleLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(platform::GetEnvironment("VDINV_SIM_CONTROL").empty())
+        << "VDINV_SIM_CONTROL names the control directory of the running simulator";
+    ASSERT_TRUE(platform::WriteWholeFile(dir.File("Ovatrex.ini"),
+                                         "[WORKING]\nDefaultPROJECT=" + dir.Path() + "p\\x\n"));
+    ASSERT_TRUE(installation.Set());
+    // Stations 1 and 2 answer with their first values, whatever a case before left.
+    for (const char* command : {"answer 1", "answer 2", "set 1:F03=3000", "set 2:F03=500"}) {
+      ASSERT_EQ(sim.Send(command), "ok") << command;
+    }
+    std::string error;
+    ASSERT_TRUE(module.Open(WindowsPath(VDINV_MODULE_PATH), &error)) << error;
+    ASSERT_TRUE(driver.Find(module));
+  }
+  void TearDown() override { module.Close(); }
+
+  // Runs the host's part on a thread of its own, as a host does; the driver object ends with
+  // the thread.
+  template <typename Body>
+  void OnHostThread(Body body) {
+    std::thread host(body);
+    host.join();
+  }
+  // Starts the line of both stations (a silent one is given up on quickly) with the tags.
+  void Start(std::vector<TTagInfo> tags) {
+    std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}, {2, kModelP11S}}, 1, 6, 60);
+    std::vector<TTagInfo*> list;
+    for (TTagInfo& t : tags) list.push_back(&t);
+    ASSERT_TRUE(
+        driver.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), nullptr));
+  }
+  static TTagInfo Tag(uint32_t id, const char* address, uint8_t type) {
+    return test::HostTag(id, address, type, 20);
+  }
+  bool PollUntil(const std::function<bool()>& done, uint32_t limitMs = 5000) {
+    return view.PollUntil(driver, done, limitMs);
+  }
+
+  test::TempDir dir;
+  ScopedMachineValue installation{L"Software\\KORVI", L"PATH", dir.Path()};
+  invsim::ControlClient sim{WindowsPath(platform::GetEnvironment("VDINV_SIM_CONTROL"))};
+  platform::DynamicLibrary module;
+  test::ModuleExports driver;
+  test::HostView view;
+};
+
+TEST_F(WineModuleLine, ValuesOfTwoStationsArrive) {
+  OnHostThread([&] {
+    Start({Tag(1, "F1:3", kAnalog), Tag(2, "F2:3", kAnalog), Tag(3, "COMMLINK", kString)});
+    EXPECT_TRUE(PollUntil([&] { return view.numbers[1] == 3000 && view.numbers[2] == 500; }));
+    EXPECT_TRUE(driver.freeDriver());
+  });
+  // The driver found the host's installation through the registry: its log is in the project.
+  EXPECT_TRUE(platform::FileExists(test::HostLogPath(dir)));
+}
+
+TEST_F(WineModuleLine, AWriteIsConfirmedAndHeldByTheInverter) {
+  OnHostThread([&] {
+    Start({Tag(1, "F1:3", kAnalog)});
+    ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
+    TTagValue write{};
+    write.TagID = 1;
+    write.DataType = kAnalog;
+    write.Value.analog = 1500;
+    EXPECT_TRUE(driver.onDataWrite(1, &write, nullptr));
+    EXPECT_TRUE(PollUntil([&] { return view.numbers[1] == 1500; }));
+    EXPECT_EQ(sim.Send("value 1:F03"), "ok 1500");
+    EXPECT_TRUE(driver.freeDriver());
+  });
+}
+
+TEST_F(WineModuleLine, ASilentStationShowsABrokenLine) {
+  OnHostThread([&] {
+    Start({Tag(1, "F2:3", kAnalog), Tag(2, "DEVICELINK2", kString)});
+    ASSERT_TRUE(PollUntil([&] { return view.texts[2] == "2号变频器P11S通讯正常!"; }));
+    ASSERT_EQ(sim.Send("silent 2"), "ok");
+    EXPECT_TRUE(PollUntil([&] { return view.texts[2] == "2号变频器P11S通讯线路断路!"; }, 20000));
+    EXPECT_TRUE(driver.freeDriver());
+  });
+}
+
+// While the adapter is away no poll waits for the port, and once it is back the values come
+// again without a restart.
+TEST_F(WineModuleLine, TheAdapterGoneAndBackNeverBlocksAPoll) {
+  OnHostThread([&] {
+    Start({Tag(1, "F1:3", kAnalog), Tag(2, "DEVICELINK1", kString)});
+    ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
+    // Nine failed exchanges make a broken line; the adapter stays away long enough for them.
+    constexpr uint32_t kAwayMs = 4000;
+    const std::optional<uint64_t> replug = sim.Post("replug " + std::to_string(kAwayMs));
+    ASSERT_TRUE(replug);
+    view.longestPoll = {};
+    EXPECT_TRUE(PollUntil([&] { return view.texts[2] == "1号变频器G11S通讯线路断路!"; }, kAwayMs));
+    EXPECT_LT(view.longestPoll, std::chrono::milliseconds(500));
+    EXPECT_EQ(sim.Answer(*replug, 2 * kAwayMs), "ok");
+    ASSERT_EQ(sim.Send("set 1:F03=4321"), "ok");
+    EXPECT_TRUE(PollUntil([&] { return view.numbers[1] == 4321; }, 10000));
+    EXPECT_TRUE(PollUntil([&] { return view.texts[2] == "1号变频器G11S通讯正常!"; }));
+    EXPECT_LT(view.longestPoll, std::chrono::milliseconds(500));
+    EXPECT_TRUE(driver.freeDriver());
+  });
+}
+
+// The version resource as Windows reads it from the loaded module: the module's entries in
+// GBK, file version 4.7.1.1, and the string table of Chinese (PRC) in code page 936.
+TEST_F(WineModuleLine, TheVersionResourceReadsBack) {
+  const std::optional<platform::VersionResource> resource =
+      platform::ReadVersionResource("VD_Inv.dll", "");
+  ASSERT_TRUE(resource);
+  const std::pair<const char*, const char*> entries[] = {
+      {"DeviceName", "富士变频器"}, {"DevTypeName", "变频器"},  {"DevIDName", "设备号"},
+      {"ChIDName", "通道地址"},     {"ChName", "通道"},         {"BitName", "位"},
+      {"BitIDName", "位号"},        {"FileVersion", "4.7.1.1"}, {"OriginalFileName", "VD_Inv.dll"},
+  };
+  for (const auto& [name, text] : entries) {
+    EXPECT_EQ(platform::GbkToUtf8(resource->strings.at(name)), text) << name;
+  }
+  ASSERT_TRUE(resource->hasFixedVersion);
+  EXPECT_THAT(resource->fileVersion, ::testing::ElementsAre(4, 7, 1, 1));
+
+  HMODULE loaded = GetModuleHandleW(L"VD_Inv.dll");
+  ASSERT_NE(loaded, nullptr);
+  std::vector<wchar_t> file(MAX_PATH);
+  ASSERT_GT(GetModuleFileNameW(loaded, file.data(), MAX_PATH), 0u);
+  DWORD ignored = 0;
+  std::vector<unsigned char> data(GetFileVersionInfoSizeW(file.data(), &ignored));
+  ASSERT_FALSE(data.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(file.data(), 0, static_cast<DWORD>(data.size()), data.data()));
+  WORD* translation = nullptr;
+  UINT bytes = 0;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &bytes));
+  ASSERT_GE(bytes, 4u);
+  EXPECT_EQ(translation[0], 0x0804);
+  EXPECT_EQ(translation[1], 936);
+}
+
+}  // namespace
+}  // namespace vdinv
