@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Installs what the 32-bit Windows build needs, from Debian's packages, and with --wine also
-# what its tests under Wine need; does nothing when all is there. Run as root (or with sudo).
-#   setup-windows.sh [--wine]
+# Installs what the 32-bit Windows build needs, from Debian's packages, with --wine also what
+# its tests under Wine need and with --x86_64 the 64-bit compiler; does nothing when all is
+# there. Run as root (or with sudo).
+#   setup-windows.sh [--wine] [--x86_64]
 set -euo pipefail
 
 # The posix thread model of MinGW-w64 (GCC 12's win32 model has no std::thread), GoogleTest's
 # sources (built for the target) and CLI11's headers.
 packages=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest libcli11-dev)
-if [[ ${1:-} == --wine ]]; then
-  # wine32 is an i386 package; fonts-wine gives Wine's own fonts. Nothing here shows a window.
-  packages+=(wine wine32:i386 fonts-wine)
-fi
+for option in "$@"; do
+  case $option in
+    # wine32 is an i386 package; fonts-wine gives Wine's own fonts. Nothing here shows a window.
+    --wine) packages+=(wine wine32:i386 fonts-wine) ;;
+    --x86_64) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -56,12 +56,18 @@ void LogFile::Append(std::string_view bytes) const noexcept {
 }
 
 void LogFile::Append(std::string_view bytes, const platform::LocalDateTime& now) noexcept {
-  if (maintainedOn_ != DateOf(now) || platform::FileSize(path_) > kMaxLogBytes) Maintain(now);
+  // An oversized log that could not be moved aside (its time-stamped name taken, or the file
+  // held open by a reader) is tried again only when the stamp has moved on, not at every line.
+  if (maintainedOn_ != DateOf(now) ||
+      (maintainedAt_ != SecondOf(now) && platform::FileSize(path_) > kMaxLogBytes)) {
+    Maintain(now);
+  }
   Append(bytes);
 }
 
 void LogFile::Maintain(const platform::LocalDateTime& now) noexcept {
   maintainedOn_ = DateOf(now);
+  maintainedAt_ = SecondOf(now);
   try {
     std::string archive = DailyArchive(platform::AddDays(now, -1));
     if (platform::FileExists(path_) && platform::FileSize(path_) > kMaxLogBytes) {

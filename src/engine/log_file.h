@@ -24,7 +24,9 @@ class LogFile {
   void Append(std::string_view bytes) const noexcept;
   // The same, after running Maintain(now) when the local date is not that of the last
   // maintenance or the log has grown beyond its limit: a driver that runs for months archives
-  // each day's log and never lets it grow without bound.
+  // each day's log and never lets it grow without bound. An oversized log is moved aside at
+  // most once per second of the stamp, so one that cannot be moved costs no extra file
+  // operations on every line.
   void Append(std::string_view bytes, const platform::LocalDateTime& now) noexcept;
 
   // Moves the running log aside: under yesterday's date ("VD_Inv2026-12-06.LOG") when no such
@@ -45,9 +47,14 @@ class LogFile {
     friend bool operator==(const Date&, const Date&) = default;
   };
   static Date DateOf(const platform::LocalDateTime& t) { return {t.year, t.month, t.day}; }
+  static platform::LocalDateTime SecondOf(platform::LocalDateTime t) {
+    t.millisecond = 0;
+    return t;
+  }
 
   std::string path_;
   std::optional<Date> maintainedOn_;
+  std::optional<platform::LocalDateTime> maintainedAt_;
 };
 
 }  // namespace vdinv::engine

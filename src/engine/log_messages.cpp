@@ -67,17 +67,23 @@ bool TBaseDLLObject::WriteStartBanner() {
 }
 
 void TBaseDLLObject::WriteRunReport(uint32_t runTime) {
-  SetLogMsg("\r\n");
-  for (const std::string& line : tags_.ReportTexts(runTime)) LogLine(line);
+  // The report is appended as one text: a line per tag, thousands on a large line, would
+  // otherwise open and close the log thousands of times as the driver is freed.
+  const std::string stamp = DateTimeText();
+  std::string report = "\r\n";
+  for (const std::string& line : tags_.ReportTexts(runTime)) report += StampedLines(stamp, line);
   sysinfo::TXSystemInformation system;
-  for (const std::string& text : MemoryTexts(system.Memory())) LogLine(text);
-  SetLogMsg("\r\n");
-  for (const std::string& line : stats_.SummaryTexts(runTime)) LogLine(line);
-  LogLine(Text(Msg::Starting) + HostModule()[kFileDescription] + Text(Msg::FileVersionOpen) +
-          HostModule()[kFileVersion] + Text(Msg::BannerEllipsis));
-  LogLine(Text(Msg::FullColon) + DriverModule()[kDeviceName] + Text(Msg::ReportDriverVersion) +
-          DriverModule()[kFileVersion] + Text(Msg::ReportExit));
-  SetLogMsg(std::string(60, '-') + "\r\n");
+  for (const std::string& text : MemoryTexts(system.Memory())) report += StampedLines(stamp, text);
+  report += "\r\n";
+  for (const std::string& line : stats_.SummaryTexts(runTime)) report += StampedLines(stamp, line);
+  report += StampedLines(stamp, Text(Msg::Starting) + HostModule()[kFileDescription] +
+                                    Text(Msg::FileVersionOpen) + HostModule()[kFileVersion] +
+                                    Text(Msg::BannerEllipsis));
+  report += StampedLines(stamp, Text(Msg::FullColon) + DriverModule()[kDeviceName] +
+                                    Text(Msg::ReportDriverVersion) + DriverModule()[kFileVersion] +
+                                    Text(Msg::ReportExit));
+  report += std::string(60, '-') + "\r\n";
+  SetLogMsg(report);
 }
 
 std::string TBaseDLLObject::StatusText(int32_t code) const {

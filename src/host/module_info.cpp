@@ -72,20 +72,12 @@ std::optional<std::string> FindEntry(const platform::VersionResource& resource,
   return it->second.substr(0, it->second.find('\0'));
 }
 
-}  // namespace
-
-bool ReadModuleInfo(std::string_view moduleFileName, TModuleInfo& info) {
-  // Re-reading a record never keeps texts of an earlier read.
+// Fills the record from a module's resource; the directory field is the host's installation
+// directory. Re-reading a record never keeps texts of an earlier read.
+bool FillModuleInfo(const std::optional<platform::VersionResource>& resource,
+                    const std::string& installDir, TModuleInfo& info) {
   info = TModuleInfo{};
-  const std::string installDir = HostInstallDir();
   info[kInstallDir] = installDir;
-
-  std::optional<platform::VersionResource> resource;
-  if (IsDriverModule(moduleFileName)) {
-    resource = OwnVersionResource();
-  } else {
-    resource = platform::ReadVersionResource(moduleFileName, installDir);
-  }
   if (!resource) return false;
 
   if (resource->hasFixedVersion) {
@@ -101,6 +93,20 @@ bool ReadModuleInfo(std::string_view moduleFileName, TModuleInfo& info) {
     info[entry.field] = text ? std::move(*text) : Text(entry.fallback);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadModuleInfo(std::string_view moduleFileName, TModuleInfo& info) {
+  const std::string installDir = HostInstallDir();
+  if (IsDriverModule(moduleFileName)) return FillModuleInfo(OwnVersionResource(), installDir, info);
+  return FillModuleInfo(platform::ReadVersionResource(moduleFileName, installDir), installDir,
+                        info);
+}
+
+bool ReadHostModuleInfo(TModuleInfo& info) {
+  const std::string installDir = HostInstallDir();
+  return FillModuleInfo(platform::ReadHostExecutableVersionResource(installDir), installDir, info);
 }
 
 bool ReadProductInfo(std::string_view /*moduleFileName*/, TProductInfo& info) {

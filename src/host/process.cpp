@@ -13,7 +13,7 @@ Process& Process::Instance() {
 }
 
 Process::Process() : slot_(&Process::DestroyDriver) {
-  ReadModuleInfo(kHostExecutable, hostModule_);
+  ReadHostModuleInfo(hostModule_);
   ReadModuleInfo(platform::DriverModuleFileName(), driverModule_);
   ReadProductInfo(platform::DriverModuleFileName(), productInfo_);
   logPath_ = ComputeLogPath();

@@ -22,10 +22,13 @@ constexpr bool IsGbkLeadByte(unsigned char b) {
   return b >= 0x81 && b <= 0xFE;
 }
 
-// A copy of the text for the host: malloc'ed, zero-terminated, released by the host with free.
-// An empty text is handed over as a null pointer.
+// A copy of the text for the host, zero-terminated; an empty text is handed over as a null
+// pointer. Linux: malloc'ed, released by the host with free. Windows: from CoTaskMemAlloc
+// (released with CoTaskMemFree), or from the allocator that the registry value TextAllocator
+// names, which the process keeps from the first text on.
 char* AllocHostText(std::string_view text);
-// Releases a text handed over by AllocHostText (for the driver's own tools and tests).
+// Releases a text handed over by AllocHostText with the matching release (for the driver's own
+// tools and tests).
 void FreeHostText(char* text);
 
 // Value of an environment variable, empty when unset.

@@ -30,4 +30,10 @@ std::string_view DriverModuleFileName();
 std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
                                                    const std::string& searchDir);
 
+// The version resource of the host program. Linux: the sidecar file of "Taxil.exe" in the host's
+// installation directory, read as ReadVersionResource("Taxil.exe", hostInstallDir). Windows: the
+// resource of the process's main module, whatever its name and directory (hostInstallDir is not
+// used).
+std::optional<VersionResource> ReadHostExecutableVersionResource(const std::string& hostInstallDir);
+
 }  // namespace vdinv::platform

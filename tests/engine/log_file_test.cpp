@@ -157,6 +157,19 @@ TEST_F(LogFileMaintain, ALogOutgrowingItsLimitDuringTheDayMovesAside) {
   EXPECT_EQ(ReadAll(log_.Path()), "fresh");
 }
 
+TEST_F(LogFileMaintain, AnOversizedLogThatCannotMoveAsideIsTriedAgainTheNextSecond) {
+  log_.Maintain(kNow);
+  log_.Append(std::string(500001, 'x'), kNow);
+  WriteTestFile(Archive("2026-12-07-07-26-51"), "taken");
+  log_.Append("a", LocalDateTime{2026, 12, 7, 7, 26, 51, 0});
+  platform::DeleteFile(Archive("2026-12-07-07-26-51"));
+  log_.Append("b", LocalDateTime{2026, 12, 7, 7, 26, 51, 500});
+  EXPECT_EQ(FileSize(log_.Path()), 500003);  // not tried again within the second
+  log_.Append("c", LocalDateTime{2026, 12, 7, 7, 26, 52, 0});
+  EXPECT_EQ(FileSize(Archive("2026-12-07-07-26-52")), 500003);
+  EXPECT_EQ(ReadAll(log_.Path()), "c");
+}
+
 // A driver object that keeps running past midnight, with a text that spans lines.
 class LogFileOfARunningObject : public test::EngineFixture {};
 

@@ -66,7 +66,7 @@ TEST_F(ModuleInfoInstalled, HostModuleReadsSidecarByExactEntryNames) {
                 "FileVersion=6.0.2.17\n");
   TModuleInfo info;
   info[kComments] = "stale";
-  ASSERT_TRUE(ReadModuleInfo(kHostExecutable, info));
+  ASSERT_TRUE(ReadHostModuleInfo(info));
   EXPECT_EQ(info[kFileDescription], "Taxil");
   EXPECT_EQ(info[kFileVersion], "6.0.2");
   EXPECT_EQ(info[kNumericFileVersion], "6.0.2.17");
@@ -85,7 +85,7 @@ TEST_F(ModuleInfoInstalled, ModuleWithoutResourceLeavesEverythingButTheDirectory
   Install(dir_.File("Taxil.exe"));
   TModuleInfo info;
   for (auto& field : info.fields) field = "stale";
-  EXPECT_FALSE(ReadModuleInfo(kHostExecutable, info));
+  EXPECT_FALSE(ReadHostModuleInfo(info));
   for (int i = 0; i < kInstallDir; ++i) EXPECT_EQ(info.fields[i], "") << "field " << i;
   EXPECT_EQ(info[kInstallDir], dir_.Path());
 }

@@ -7,6 +7,9 @@
 namespace vdinv::platform {
 namespace {
 
+// The host program whose sidecar file stands in for the version resource of the main module.
+constexpr std::string_view kHostExecutable = "Taxil.exe";
+
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -72,6 +75,11 @@ std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileNa
   } catch (...) {
     return std::nullopt;
   }
+}
+
+std::optional<VersionResource> ReadHostExecutableVersionResource(
+    const std::string& hostInstallDir) {
+  return ReadVersionResource(kHostExecutable, hostInstallDir);
 }
 
 }  // namespace vdinv::platform

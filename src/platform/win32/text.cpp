@@ -1,15 +1,12 @@
 // GBK conversions through code page 936 (whatever the system's ANSI code page), texts for the
-// host from CoTaskMemAlloc (the Windows convention for memory that crosses modules built with
-// different runtimes), and the environment.
+// host from the process's host-text allocator (host_text_allocator.h), and the environment.
 #include "platform/text.h"
 
-#include <objbase.h>
 #include <windows.h>
-
-#include <cstring>
 
 #include "platform/utf8_sequence.h"
 #include "platform/win32/code_page.h"
+#include "platform/win32/host_text_allocator.h"
 
 namespace vdinv::platform {
 namespace {
@@ -115,16 +112,11 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
 }
 
 char* AllocHostText(std::string_view text) {
-  if (text.empty()) return nullptr;
-  auto* copy = static_cast<char*>(CoTaskMemAlloc(text.size() + 1));
-  if (copy == nullptr) return nullptr;
-  std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = '\0';
-  return copy;
+  return internal::AllocTextWith(internal::ProcessHostTextAllocator(), text);
 }
 
 void FreeHostText(char* text) {
-  CoTaskMemFree(text);
+  internal::FreeTextWith(internal::ProcessHostTextAllocator(), text);
 }
 
 std::string GetEnvironment(const char* name) {

@@ -118,7 +118,10 @@ void ThreadSlot::Set(void* value) {
 
 void SignalFaultEvent(int32_t handle) {
   // The host hands its event HANDLE as a 32-bit integer; 0 means none. SetEvent never blocks,
-  // and a handle that is not an event just fails.
+  // and a handle that is not an event just fails. On x86_64 this loses nothing: kernel handles
+  // have only their low 32 bits significant (so that 32- and 64-bit processes can share them),
+  // and widening the integer with its sign, as the cast through intptr_t does, restores the
+  // handle exactly. Pseudo-handles such as GetCurrentProcess()'s -1 come back the same way.
   if (handle == 0) return;
   SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
 }

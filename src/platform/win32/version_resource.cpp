@@ -42,8 +42,8 @@ std::wstring ModulePath(HMODULE module) {
   }
 }
 
-// A module of that name loaded in this process (the host's executable is the main module) is
-// read from where it was loaded; any other from the search directory.
+// A module of that name loaded in this process is read from where it was loaded; any other from
+// the search directory.
 std::wstring ResolveModule(std::string_view moduleFileName, const std::string& searchDir) {
   const std::wstring name = internal::GbkToWide(moduleFileName);
   if (HMODULE loaded = GetModuleHandleW(name.c_str())) return ModulePath(loaded);
@@ -61,16 +61,9 @@ std::wstring Hex4(WORD value) {
   return text;
 }
 
-}  // namespace
-
-std::string_view DriverModuleFileName() {
-  return "VD_Inv.dll";
-}
-
-std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
-                                                   const std::string& searchDir) {
+// The version resource of the module file at path.
+std::optional<VersionResource> ReadVersionResourceOf(const std::wstring& path) {
   try {
-    const std::wstring path = ResolveModule(moduleFileName, searchDir);
     if (path.empty()) return std::nullopt;
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
@@ -114,6 +107,30 @@ std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileNa
       resource.strings.emplace(internal::WideToGbk(name), internal::WideToGbk(text));
     }
     return resource;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string_view DriverModuleFileName() {
+  return "VD_Inv.dll";
+}
+
+std::optional<VersionResource> ReadVersionResource(std::string_view moduleFileName,
+                                                   const std::string& searchDir) {
+  try {
+    return ReadVersionResourceOf(ResolveModule(moduleFileName, searchDir));
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<VersionResource> ReadHostExecutableVersionResource(const std::string&) {
+  // The host is the process's main module, whatever it is called and wherever it lies.
+  try {
+    return ReadVersionResourceOf(ModulePath(nullptr));
   } catch (...) {
     return std::nullopt;
   }
