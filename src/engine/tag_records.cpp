@@ -32,6 +32,7 @@ TTagItem& TagRecords::Append(std::unique_ptr<TTagItem> tag, bool statusTag) {
   tag->ListIndex = position;
   if (statusTag) statusPositions_.push_back(position);
   records_.push_back(std::move(tag));
+  touchedFlags_.push_back(0);
   return *records_.back();
 }
 

@@ -48,7 +48,6 @@ class TagRecords {
     const int32_t position = tag.ListIndex;
     if (At(position) != &tag) return;
     const auto at = static_cast<size_t>(position);
-    if (touchedFlags_.size() < records_.size()) touchedFlags_.resize(records_.size(), 0);
     if (touchedFlags_[at] != 0) return;
     touched_.push_back(position);
     touchedFlags_[at] = 1;
@@ -72,7 +71,8 @@ class TagRecords {
   // Host identifier -> position (a map: identifiers may be sparse and large).
   std::unordered_map<uint32_t, int32_t> ids_;
   std::vector<int32_t> statusPositions_;
-  // Positions of the tags touched since the last walk, and a flag per position.
+  // Positions of the tags touched since the last walk, and a flag per position (grown with the
+  // records, so that touching a tag never resizes it).
   std::vector<int32_t> touched_;
   std::vector<uint8_t> touchedFlags_;
 };
