@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/console.h"
 #include "vdinv/commands.h"
 #include "vdinv/options.h"
 
 int main(int argc, char** argv) {
   using namespace vdinv::tool;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  vdinv::platform::UseUtf8Console();
+  const std::vector<std::string> args = vdinv::platform::ProgramArguments(argc, argv);
   Invocation inv;
   try {
     inv = ParseCommandLine(args);
