@@ -1,8 +1,14 @@
 #!/bin/sh
-# Runs a Windows program under Wine: a prefix of its own (WINEPREFIX, by default beside the
-# build), no Wine debug output, the ANSI code page 936 (GBK) through the Chinese locale, and no
-# prompts to install Mono or Gecko.
-: "${WINEPREFIX:=${TMPDIR:-/tmp}/vdinv-wine}"
+# Runs a Windows program under Wine: the prefix WINEPREFIX, no Wine debug output, the ANSI code
+# page 936 (GBK) through the Chinese locale, and no prompts to install Mono or Gecko.
+#
+# The prefix must be named: a prefix that Wine makes by itself maps COM1 to the machine's own
+# /dev/ttyS0, where a test would talk to whatever is attached. scripts/test-windows.sh and
+# scripts/bench-wine.sh make one with COM1 mapped to the simulator's link.
+if [ -z "${WINEPREFIX:-}" ]; then
+  echo "wine-run.sh: set WINEPREFIX to a prefix whose COM1 is mapped (scripts/test-windows.sh makes one)" >&2
+  exit 125
+fi
 : "${WINEARCH:=win32}"
 export WINEPREFIX WINEARCH WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=zh_CN.UTF-8

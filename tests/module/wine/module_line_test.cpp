@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -179,6 +180,25 @@ TEST_F(WineModuleLine, TheAdapterGoneAndBackNeverBlocksAPoll) {
     EXPECT_LT(view.longestPoll, std::chrono::milliseconds(500));
     EXPECT_TRUE(driver.freeDriver());
   });
+}
+
+// A host may end with ExitProcess, without FreeLibrary, while one of its threads still polls:
+// the module's part of the process's end must not wait for that thread or for the line.
+using WineModuleLineDeathTest = WineModuleLine;
+TEST_F(WineModuleLineDeathTest, TheHostEndsWhileAThreadPolls) {
+  EXPECT_EXIT(
+      {
+        std::atomic<bool> polling{false};
+        std::thread host([&] {
+          Start({Tag(1, "F1:3", kAnalog)});
+          polling = PollUntil([&] { return view.numbers[1] == 3000; });
+          for (;;) PollUntil([] { return false; }, 1000);
+        });
+        host.detach();
+        for (int waited = 0; !polling && waited < 10000; waited += 5) Sleep(5);
+        ExitProcess(polling ? 7 : 8);
+      },
+      ::testing::ExitedWithCode(7), "");
 }
 
 // The version resource as Windows reads it from the loaded module: the module's entries in

@@ -7,7 +7,7 @@
 # answers behind that link, steered through WORK/control, and is stopped whatever happens.
 set -euo pipefail
 invsim=$1 emulator=$2 program=$3 work=$4
-: "${WINEPREFIX:=${TMPDIR:-/tmp}/vdinv-wine}"
+: "${WINEPREFIX:?the prefix whose COM1 is mapped (scripts/test-windows.sh makes one)}"
 
 link=$(readlink "$WINEPREFIX/dosdevices/com1" 2>/dev/null || true)
 case $link in
