@@ -1,6 +1,5 @@
 #include "vdinv/driver_module.h"
 
-
 #include "platform/text.h"
 
 namespace vdinv::tool {
