@@ -11,7 +11,7 @@ constexpr size_t kCount = static_cast<size_t>(Msg::Count);
 
 constexpr std::array<const char*, kCount> kUtf8 = {
 #define VDINV_MESSAGE_TEXT(id, text) text,
-    VDINV_MESSAGES(VDINV_MESSAGE_TEXT)
+    VDINV_ALL_MESSAGES(VDINV_MESSAGE_TEXT)
 #undef VDINV_MESSAGE_TEXT
 };
 

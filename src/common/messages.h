@@ -195,9 +195,26 @@ namespace vdinv {
   X(NakReply, "：设备拒绝执行命令，应答信息= ")                 \
   X(LineClosed, "关闭通信线路")
 
+// The configuration side's windows, one list per group of windows.
+// The wizard's flow, what every page shares, the start and connection pages, the debug form.
+#define VDINV_WIZARD_MESSAGES(X) \
+  X(UiWelcome, "欢迎使用")       \
+  X(UiWizardSuffix, "配置向导")
+
+// The wizard's device pages, serial parameters page and summary page.
+#define VDINV_DEVICE_PAGE_MESSAGES(X) X(UiDeviceTreeLabel, "设备配置图：")
+
+// The device test window.
+#define VDINV_DIAGNOSTIC_MESSAGES(X) X(UiTestWindowCaption, "设备测试窗口")
+
+#define VDINV_ALL_MESSAGES(X) \
+  VDINV_MESSAGES(X)           \
+  VDINV_WIZARD_MESSAGES(X)    \
+  VDINV_DEVICE_PAGE_MESSAGES(X) VDINV_DIAGNOSTIC_MESSAGES(X)
+
 enum class Msg : uint16_t {
 #define VDINV_MESSAGE_ID(id, text) id,
-  VDINV_MESSAGES(VDINV_MESSAGE_ID)
+  VDINV_ALL_MESSAGES(VDINV_MESSAGE_ID)
 #undef VDINV_MESSAGE_ID
       Count
 };

@@ -1,0 +1,46 @@
+// The seam between the presenters of the configuration side and a toolkit: the toolkit shows
+// a presenter's window modally and forwards the user's actions to the presenter's methods; the
+// presenters hold every rule and every text. Qt gives one implementation (the UI module beside
+// VD_Inv.so on Linux), Win32 dialogs the other (inside VD_Inv.dll). Without one, nothing is
+// shown: DLLEdDev returns 2 and an interactive DLLTestDev makes the silent check.
+#pragma once
+
+#include <string>
+
+namespace vdinv::ui {
+
+class StartPage;
+class ConnectionPage;
+class SingleDevicePage;
+class DeviceListPage;
+class SerialPage;
+class SummaryPage;
+class DebugForm;
+class TestWindow;
+
+class IViews {
+ public:
+  virtual ~IViews() = default;
+
+  // Each shows the presenter's window modally and returns when it has closed; the presenter's
+  // state (its wizard run's next page, its result) says what the user chose.
+  virtual void Show(StartPage& page) = 0;
+  virtual void Show(ConnectionPage& page) = 0;
+  virtual void Show(SingleDevicePage& page) = 0;
+  virtual void Show(DeviceListPage& page) = 0;
+  virtual void Show(SerialPage& page) = 0;
+  virtual void Show(SummaryPage& page) = 0;
+  virtual void Show(DebugForm& form) = 0;
+  virtual void Show(TestWindow& window) = 0;
+
+  // An information message box with an OK button (UTF-8). The window it is shown over is
+  // hidden meanwhile when hideOwner is set, and shown again afterwards.
+  virtual void Inform(const std::string& text, bool hideOwner) = 0;
+  // A message box with the question icon and an OK button.
+  virtual void Question(const std::string& text) = 0;
+  // Opens a document (a help file) with the desktop's handler, without waiting; failures are
+  // not reported.
+  virtual void OpenDocument(const std::string& path) = 0;
+};
+
+}  // namespace vdinv::ui
