@@ -205,7 +205,37 @@ namespace vdinv {
 #define VDINV_DEVICE_PAGE_MESSAGES(X) X(UiDeviceTreeLabel, "设备配置图：")
 
 // The device test window.
-#define VDINV_DIAGNOSTIC_MESSAGES(X) X(UiTestWindowCaption, "设备测试窗口")
+#define VDINV_DIAGNOSTIC_MESSAGES(X)           \
+  X(UiTestWindowCaption, "设备测试窗口")       \
+  X(UiTestTagAddress, "标签地址")              \
+  X(UiTestTagValue, "标签值")                  \
+  X(UiTestTagOperation, "标签操作")            \
+  X(UiTestHostCommand, "主机命令")             \
+  X(UiTestSwitchOn, "开")                      \
+  X(UiTestSwitchOff, "关")                     \
+  X(UiTestOtherType, "[Other Type]")           \
+  X(UiTestWriteTag, "写标签")                  \
+  X(UiTestReadTag, "读标签")                   \
+  X(UiTestAdvanced, "高级调试↓")               \
+  X(UiTestAutomatic, "自动检测↑")              \
+  X(UiTestPause, "暂停")                       \
+  X(UiTestResume, "继续")                      \
+  X(UiTestExit, "退出")                        \
+  X(UiTestCommEvent, "通讯事件")               \
+  X(UiTestSystemState, "系统状态")             \
+  X(UiTestCommandString, "命令串")             \
+  X(UiTestSendCommand, "发送命令")             \
+  X(UiTestAnswerString, "应答串")              \
+  X(UiTestWriteValue, "写入值")                \
+  X(UiTestWriteString, "写命令串")             \
+  X(UiTestReadOperation, "读操作")             \
+  X(UiTestWriteOperation, "写操作")            \
+  X(UiTestTagType, "标签类型")                 \
+  X(UiTestAnalog, "模拟量")                    \
+  X(UiTestSwitch, "开关量")                    \
+  X(UiTestString, "字符串")                    \
+  X(UiTestUnsupported, "暂时不支持测试功能！") \
+  X(UiTestPortBusy, "串口被其他应用程序占用!")
 
 #define VDINV_ALL_MESSAGES(X) \
   VDINV_MESSAGES(X)           \

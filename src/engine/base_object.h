@@ -252,6 +252,14 @@ class TBaseDLLObject : public ExceptionLog {
   int8_t DevLinkStatus(int32_t devId) const { return CodeValue(links_.Device(devId)); }
   const TCommandItem* CurCommand() const { return CurCommand_; }
   const CommandList& WriteQueue() const { return writes_.Commands(); }
+  // Replaces the request frame of the command in execution with a hand-made one (the test
+  // window's raw command); the engine sends it when that command is next due. False without a
+  // command in execution.
+  bool ReplaceCurrentFrame(std::string frame) {
+    if (CurCommand_ == nullptr) return false;
+    CurCommand_->AskFrame = std::move(frame);
+    return true;
+  }
 
   // Reporting: every change of a tag's Value or Quality is followed by TouchTag(tag), so that
   // the host poll need look only at tags that may have changed.

@@ -10,6 +10,7 @@
 #include "host/config_api.h"
 #include "host/process.h"
 #include "host/runtime_api.h"
+#include "ui/test_device.h"
 
 using vdinv::Guarded;
 using vdinv::TTagInfo;
@@ -74,6 +75,11 @@ VDINV_EXPORT int32_t VDINV_CALL GetPDBLen(void) {
 VDINV_EXPORT void* VDINV_CALL FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
                  [&] { return vdinv::FullPdb(pdb); });
+}
+
+VDINV_EXPORT uint8_t VDINV_CALL DLLTestDev(void* pdb, uint8_t interactive) {
+  return Guarded(nullptr, kUnit, "DLLTestDev", uint8_t{0},
+                 [&] { return vdinv::ui::TestDevice(pdb, interactive); });
 }
 
 VDINV_EXPORT int32_t VDINV_CALL TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {

@@ -35,6 +35,7 @@ using GetPDBLenFn = int32_t (*)();
 using FullPDBFn = void* (*)(void*);
 using TagEdAddrFn = int32_t (*)(void*, char**, uint8_t, char**);
 using GetTagAddrListFn = void (*)(int32_t, int32_t*, TTagAddrTemplate*);
+using DLLTestDevFn = uint8_t (*)(void*, uint8_t);
 
 class ModuleTest : public ::testing::Test {
  protected:
@@ -63,6 +64,7 @@ class ModuleTest : public ::testing::Test {
     Resolve(fullPdb, "FullPDB");
     Resolve(tagEdAddr, "TagEdAddr");
     Resolve(getTagAddrList, "GetTagAddrList");
+    Resolve(dllTestDev, "DLLTestDev");
   }
   void TearDown() override {
     module.Close();
@@ -112,6 +114,7 @@ class ModuleTest : public ::testing::Test {
   FullPDBFn fullPdb = nullptr;
   TagEdAddrFn tagEdAddr = nullptr;
   GetTagAddrListFn getTagAddrList = nullptr;
+  DLLTestDevFn dllTestDev = nullptr;
 };
 
 TEST_F(ModuleTest, BlockExportsAnswerAsStored) {
@@ -200,6 +203,21 @@ TEST_F(ModuleTest, TheTagEditorChecksAddressesAndListsTemplates) {
   EXPECT_EQ(Take(address), "H0:10.-1");
   EXPECT_EQ(Take(msg), "<null>");
   EXPECT_STREQ(typed, "h0:10");  // the host's own text stays as it was
+}
+
+// The module has no views of its own, so an interactive test is the silent check: six
+// attempts on a line where nothing answers, after which the thread has no driver object.
+TEST_F(ModuleTest, TheDeviceTestTriesTheLineSilentlyAndFreesItsDriver) {
+  std::vector<uint8_t> block = DefaultBlock();
+  TDevParmBlock pdb = LoadPdb(block.data());
+  pdb.OutTime = 10;
+  StorePdb(block.data(), pdb);
+  std::thread host([&] {
+    EXPECT_EQ(dllTestDev(nullptr, 1), 0);
+    EXPECT_EQ(dllTestDev(block.data(), 1), 0);
+    EXPECT_EQ(detectScanTime(), 1000);  // the answer of a thread without a driver object
+  });
+  host.join();
 }
 
 TEST_F(ModuleTest, OnlyTheExportsAreVisible) {

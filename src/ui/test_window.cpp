@@ -1,0 +1,396 @@
+#include "ui/test_window.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+#include "common/messages.h"
+#include "common/parameter_block.h"
+#include "common/process_values.h"
+#include "common/short_string.h"
+#include "host/config_api.h"
+#include "host/process.h"
+#include "host/runtime_api.h"
+#include "platform/text.h"
+#include "protocol/dll_object.h"
+#include "ui/views.h"
+
+namespace vdinv::ui {
+namespace {
+
+constexpr const char* kTestTagName = "AI";
+constexpr const char* kOwnTagName = "Y0.0";
+// OLE variant type words of the own tag's initial values.
+constexpr uint16_t kVariantInt32 = 3;
+constexpr uint16_t kVariantBool = 11;
+constexpr uint16_t kVariantText = 30;  // a text pointer; null is the empty text
+constexpr size_t kMaxFrameBytes = 255;
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+void SetField(char* field, size_t size, std::string_view text) {
+  std::memset(field, 0, size);
+  text.copy(field, size);
+}
+
+// A read of the test tag succeeded when the device's reply to it was accepted: every read
+// counts in ReadCount, the failed ones in ReadFailCount as well. The counters start at zero
+// with each table, so they count since the test (or its latest re-initialisation) began.
+bool TestTagAnswered(const protocol::TDLLObject& driver) {
+  if (driver.TagCount() < 1 || driver.Tags().empty()) return false;
+  const TTagItem& tag = *driver.Tags().front();
+  return tag.ReadCount > tag.ReadFailCount;
+}
+
+}  // namespace
+
+std::string TableValueText(const TTagItem& tag) {
+  switch (tag.DataType) {
+    case kAnalog:
+      return FormatNumber15(tag.Value.ToDouble());
+    case kSwitch:
+      return Utf8Text(tag.Value.ToBoolean() ? Msg::UiTestSwitchOn : Msg::UiTestSwitchOff);
+    case kString:
+      return platform::GbkToUtf8(tag.Value.ToText());
+    default:
+      return Utf8Text(Msg::UiTestOtherType);
+  }
+}
+
+std::optional<TagValue> WriteValueOf(const std::string& text) {
+  if (EqualsNoCase(text, "TRUE")) return TagValue::Boolean(true);
+  if (EqualsNoCase(text, "FALSE")) return TagValue::Boolean(false);
+  std::string_view number = Trimmed(text);
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  double value = 0;
+  const char* end = number.data() + number.size();
+  auto [stop, error] = std::from_chars(number.data(), end, value);
+  if (number.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return TagValue::Double(value);
+}
+
+std::optional<std::string> TestTagAddress(const void* block) {
+  TDevParmBlock pdb = LoadPdb(block);
+  CheckPdbModels(pdb);
+  for (int device = 0; device < kDeviceCount; ++device) {
+    if (pdb.Devices[device].Model != kModelNone) return "F" + std::to_string(device) + ":3";
+  }
+  return std::nullopt;
+}
+
+TestWindow::TestWindow(platform::IClock& clock, SleepFunction sleep)
+    : clock_(clock), sleep_(std::move(sleep)) {
+  const Msg header[kColumns] = {Msg::UiTestTagAddress, Msg::UiTestTagValue, Msg::UiTestTagOperation,
+                                Msg::UiTestHostCommand};
+  for (int column = 0; column < kColumns; ++column) grid_[0][column] = Utf8Text(header[column]);
+}
+
+TestWindow::~TestWindow() = default;
+
+std::string TestWindow::Caption() {
+  return Utf8Text(Msg::UiTestWindowCaption);
+}
+
+std::string TestWindow::ControlCaption(const std::string& control) {
+  static const std::pair<const char*, Msg> kCaptions[] = {
+      {"ExitBtn", Msg::UiTestExit},           {"CommMsg", Msg::UiTestCommEvent},
+      {"SysMsg", Msg::UiTestSystemState},     {"AskMsg", Msg::UiTestCommandString},
+      {"AskBtn", Msg::UiTestSendCommand},     {"AnswerMsg", Msg::UiTestAnswerString},
+      {"AddrEd", Msg::UiTestTagAddress},      {"wValueMsg", Msg::UiTestWriteValue},
+      {"wStrMsg", Msg::UiTestWriteString},    {"ReadCk", Msg::UiTestReadOperation},
+      {"WriteCk", Msg::UiTestWriteOperation}, {"TypeGroup", Msg::UiTestTagType},
+  };
+  for (const auto& [name, text] : kCaptions) {
+    if (control == name) return Utf8Text(text);
+  }
+  return {};
+}
+
+std::vector<std::string> TestWindow::TypeGroupItems() {
+  return {Utf8Text(Msg::UiTestAnalog), Utf8Text(Msg::UiTestSwitch), Utf8Text(Msg::UiTestString)};
+}
+
+const std::string& TestWindow::Cell(int column, int row) const {
+  static const std::string kNone;
+  if (column < 0 || column >= kColumns || row < 0 || row >= kRows) return kNone;
+  return grid_[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
+std::string TestWindow::DebugBtnCaption() const {
+  return Utf8Text(advanced_ ? Msg::UiTestAutomatic : Msg::UiTestAdvanced);
+}
+
+std::string TestWindow::PauseBtnCaption() const {
+  return Utf8Text(timerOn_ ? Msg::UiTestPause : Msg::UiTestResume);
+}
+
+protocol::TDLLObject* TestWindow::Driver() {
+  return host::Process::Instance().ThreadDriver();
+}
+
+bool TestWindow::Run(const void* block, bool interactive, IViews* views) {
+  views_ = views;
+  if (block == nullptr) return false;
+  block_.assign(kPdbLength, 0);
+  StorePdb(block_.data(), LoadPdb(block));
+  // Without a device there is nothing to read: no driver object is started.
+  std::optional<std::string> address = TestTagAddress(block_.data());
+  if (!address) {
+    if (interactive) Tell(Utf8Text(Msg::UiTestUnsupported), true);
+    return false;
+  }
+  MakeTestTag();
+  std::string message;
+  if (!Initialise(message)) return false;
+  protocol::TDLLObject* driver = Driver();
+  if (driver == nullptr) return false;
+  if (driver->TagCount() < 1 || driver->Tags().empty()) {
+    Tell(Utf8Text(Msg::UiTestUnsupported), true);
+    return false;
+  }
+  advanced_ = false;
+  ready_ = false;
+  const TTagItem& first = *driver->Tags().front();
+  addrEd_ = platform::GbkToUtf8(first.TagAddr);
+  typeGroup_ = first.DataType <= kTypeString ? int{first.DataType} : int{kTypeAnalog};
+  interval_ = static_cast<uint32_t>(std::max(driver->ScanTime(), 1));
+  timerOn_ = true;
+  ready_ = true;
+  sysMsg_ = message;
+  if (interactive && views != nullptr) {
+    views->Show(*this);
+    Close();
+  } else {
+    Silent();
+  }
+  return passed_;
+}
+
+void TestWindow::MakeTestTag() {
+  std::optional<std::string> address = TestTagAddress(block_.data());
+  testTag_ = TTagInfo{};
+  SetField(testTag_.TagName, sizeof testTag_.TagName, kTestTagName);
+  SetField(testTag_.TagAddr, sizeof testTag_.TagAddr, address.value_or(std::string()));
+  testTag_.DataType = kAnalog;
+  testTag_.ScanPeriod = kTagScanPeriod;
+  tagList_[0] = &testTag_;
+}
+
+bool TestWindow::Initialise(std::string& message) {
+  char* text = nullptr;
+  const bool ok = host::IniDriver(1, tagList_, block_.data(), &text);
+  message = text != nullptr ? platform::GbkToUtf8(text) : std::string();
+  platform::FreeHostText(text);
+  return ok;
+}
+
+void TestWindow::ReportInitialisation(const std::string& message) {
+  protocol::TDLLObject* driver = Driver();
+  if (driver != nullptr && driver->CommEnabled()) {
+    sysMsg_ = message;
+  } else {
+    Tell(Utf8Text(Msg::UiTestPortBusy), false);
+  }
+}
+
+// Each attempt comes when more than the reply time-out has passed since the previous one (the
+// first one time-out after the start). The engine makes its exchanges only when it is polled,
+// so between attempts the object is polled at its scan time, as the poll timer of the shown
+// window would: a frame sent by one poll has its reply taken by a later one.
+void TestWindow::Silent() {
+  const uint32_t timeout = ProcessOutTime();
+  uint32_t previous = clock_.TickCount();
+  for (int attempt = 0; attempt < kSilentAttempts && !passed_; ++attempt) {
+    for (;;) {
+      const uint32_t elapsed = clock_.TickCount() - previous;
+      if (elapsed > timeout) break;
+      if (protocol::TDLLObject* driver = Driver()) driver->ReadExecute();
+      sleep_(std::min(interval_, timeout + 1 - elapsed));
+    }
+    previous = clock_.TickCount();
+    ReadAttempt();
+  }
+}
+
+void TestWindow::ReadAttempt() {
+  protocol::TDLLObject* driver = Driver();
+  if (driver == nullptr) return;
+  driver->ReadExecute();
+  if (TestTagAnswered(*driver)) passed_ = true;
+}
+
+void TestWindow::Timer1Fired() {
+  protocol::TDLLObject* driver = Driver();
+  if (!timerOn_ || closed_ || driver == nullptr || !ready_) return;
+  commMsg_ = platform::GbkToUtf8(driver->sErrEvent());
+  driver->WriteCommEvent(std::string());
+  ClearRows();
+  if (driver->TagCount() < 1) return;
+  FillTable(*driver);
+  ReadAttempt();
+}
+
+void TestWindow::ClearRows() {
+  for (int row = 1; row < kRows; ++row) {
+    for (std::string& cell : grid_[static_cast<size_t>(row)]) cell.clear();
+  }
+}
+
+void TestWindow::FillTable(const protocol::TDLLObject& driver) {
+  size_t row = 1;
+  for (const auto& tag : driver.Tags()) {
+    if (row >= kRows) break;
+    grid_[row][0] = platform::GbkToUtf8(tag->TagAddr);
+    grid_[row][1] = TableValueText(*tag);
+    ++row;
+  }
+  row = 2;
+  for (const auto& command : driver.Commands()) {
+    if (row >= kRows) break;
+    if (command) grid_[row++][3] = platform::GbkToUtf8(command->AskFrame);
+  }
+  const TCommandItem* current = driver.CurCommand();
+  if (current == nullptr) return;
+  const std::string frame = platform::GbkToUtf8(current->AskFrame);
+  grid_[1][2] = Utf8Text(current->IsWrite ? Msg::UiTestWriteTag : Msg::UiTestReadTag);
+  if (current->IsWrite) wStrMsg_ = frame;
+  grid_[1][3] = frame;
+  answerMsg_ = platform::GbkToUtf8(current->Reply);
+}
+
+void TestWindow::DebugBtnClicked() {
+  if (Driver() == nullptr) return;
+  advanced_ = !advanced_;
+  pauseEnabled_ = !advanced_;
+  timerOn_ = true;
+  if (!advanced_) {
+    MakeTestTag();
+    ready_ = false;
+    std::string message;
+    if (Initialise(message)) ready_ = true;
+    ReportInitialisation(message);
+  }
+  SetReadCk(false);
+}
+
+void TestWindow::PauseBtnClicked() {
+  if (pauseEnabled_) timerOn_ = !timerOn_;
+}
+
+void TestWindow::SetReadCk(bool ticked) {
+  if (readCk_ == ticked) return;
+  readCk_ = ticked;
+  ReadCkChanged();
+}
+
+void TestWindow::SetWriteCk(bool ticked) {
+  if (writeCk_ == ticked) return;
+  writeCk_ = ticked;
+  WriteCkChanged();
+}
+
+void TestWindow::ReadCkChanged() {
+  // The driver's address check gives the address back in its normal form.
+  std::string typed = platform::Utf8ToGbk(addrEd_);
+  char* address = typed.data();
+  char* message = nullptr;
+  host::TagEdAddr(block_.data(), &address, 0, &message);
+  addrEd_ = address != nullptr ? platform::GbkToUtf8(address) : std::string();
+  platform::FreeHostText(address);
+  platform::FreeHostText(message);
+  if (readCk_ && Driver() != nullptr) {
+    if (!ownTag_) ownTag_.emplace();
+    TTagInfo& tag = *ownTag_;
+    tag = TTagInfo{};
+    SetField(tag.TagName, sizeof tag.TagName, kOwnTagName);
+    SetField(tag.TagAddr, sizeof tag.TagAddr, platform::Utf8ToGbk(addrEd_));
+    tag.DataType = static_cast<uint8_t>(typeGroup_);
+    tag.ScanPeriod = kTagScanPeriod;
+    if (typeGroup_ == kTypeAnalog) {
+      tag.InitValue.vt = kVariantInt32;
+      const int32_t minusOne = -1;
+      std::memcpy(tag.InitValue.value, &minusOne, sizeof minusOne);
+    } else {
+      tag.InitValue.vt = typeGroup_ == kTypeSwitch ? kVariantBool : kVariantText;
+    }
+    tagList_[0] = &tag;
+  }
+  ready_ = false;
+  std::string result;
+  if (Initialise(result)) {
+    writeCkEnabled_ = true;
+    ready_ = true;
+  }
+  ReportInitialisation(result);
+}
+
+void TestWindow::WriteCkChanged() {
+  if (!writeCk_) return;
+  protocol::TDLLObject* driver = Driver();
+  if (driver == nullptr || driver->CurCommand() == nullptr) return;
+  SetReadCk(true);  // may re-initialise: the thread's object is taken again below
+  std::optional<TagValue> value = WriteValueOf(wValueMsg_);
+  driver = Driver();
+  if (!value || driver == nullptr || driver->Tags().empty()) return;
+  // A refused write is not reported: the table shows whether the value arrived.
+  driver->WriteExecute(driver->Tags().back()->TagID, *value);
+}
+
+void TestWindow::AskBtnClicked() {
+  if (Driver() == nullptr || Driver()->CurCommand() == nullptr) return;
+  SetReadCk(false);
+  SetWriteCk(false);
+  const std::string frame = platform::Utf8ToGbk(askMsg_) + "\r";
+  // After a re-initialisation by the unticking the new object has no command in execution
+  // yet, and nothing is sent.
+  if (protocol::TDLLObject* driver = Driver()) {
+    driver->ReplaceCurrentFrame(std::string(GbkPrefix(frame, kMaxFrameBytes)));
+  }
+}
+
+void TestWindow::AddrEdTyped(const std::string& text) {
+  addrEd_ = text;
+  SetReadCk(false);
+  SetWriteCk(false);
+  writeCkEnabled_ = false;
+}
+
+void TestWindow::WValueMsgTyped(const std::string& text) {
+  wValueMsg_ = text;
+  SetWriteCk(false);
+}
+
+void TestWindow::TypeGroupChosen(int index) {
+  if (index >= kTypeAnalog && index <= kTypeString) typeGroup_ = index;
+}
+
+void TestWindow::Close() {
+  if (closed_) return;
+  closed_ = true;
+  timerOn_ = false;
+  if (protocol::TDLLObject* driver = Driver()) driver->Stop();
+}
+
+void TestWindow::Tell(const std::string& text, bool question) {
+  if (views_ == nullptr) return;
+  if (question) {
+    views_->Question(text);
+  } else {
+    views_->Inform(text, false);
+  }
+}
+
+}  // namespace vdinv::ui

@@ -1,0 +1,357 @@
+#include "ui/test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/process.h"
+#include "protocol/check_code.h"
+#include "support/engine_fixture.h"
+#include "ui/test_device.h"
+#include "ui/views.h"
+
+namespace vdinv::ui {
+namespace {
+
+// What the inverters on the line do with a request.
+struct Inverters {
+  bool answer = true;
+  bool badCheck = false;  // the reply's check digits are wrong
+};
+
+// A line whose inverters answer every request at once: a read with the data word 0BB8 (3000),
+// a write with its own data.
+class AnsweringDevice : public test::FakeSerialDevice {
+ public:
+  AnsweringDevice(std::shared_ptr<test::FakeSerialLine> line, const Inverters& inverters)
+      : FakeSerialDevice(line), line_(std::move(line)), inverters_(inverters) {}
+
+  int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeout) override {
+    const int32_t written = FakeSerialDevice::Write(bytes, count, timeout);
+    const std::string frame(reinterpret_cast<const char*>(bytes), count);
+    if (written <= 0 || !inverters_.answer || frame.size() < 8 || frame[0] != '\x01') {
+      return written;
+    }
+    std::string body = frame.substr(1, frame.size() - 3);  // station to ETX
+    const size_t enq = body.find('\x05');
+    if (enq == std::string::npos) return written;
+    body[enq] = '\x06';
+    if (body[enq + 1] == 'R') body.replace(body.size() - 5, 4, "0BB8");
+    std::string check = protocol::CheckDigits(body);
+    if (inverters_.badCheck) check = check == "00" ? "01" : "00";
+    line_->Arrive("\x01" + body + check);
+    return written;
+  }
+
+ private:
+  std::shared_ptr<test::FakeSerialLine> line_;
+  const Inverters& inverters_;
+};
+
+class FakeViews : public IViews {
+ public:
+  void Show(StartPage&) override {}
+  void Show(ConnectionPage&) override {}
+  void Show(SingleDevicePage&) override {}
+  void Show(DeviceListPage&) override {}
+  void Show(SerialPage&) override {}
+  void Show(SummaryPage&) override {}
+  void Show(DebugForm&) override {}
+  void Show(TestWindow& window) override {
+    ++shown;
+    if (onShow) onShow(window);
+  }
+  void Inform(const std::string& text, bool) override { informed.push_back(text); }
+  void Question(const std::string& text) override { asked.push_back(text); }
+  void OpenDocument(const std::string&) override {}
+
+  std::function<void(TestWindow&)> onShow;
+  int shown = 0;
+  std::vector<std::string> informed;
+  std::vector<std::string> asked;
+};
+
+class TestWindowTest : public test::EngineFixture {
+ protected:
+  void SetUp() override {
+    host::Process& process = host::Process::Instance();
+    process.UseClock(&clock);
+    process.UseLogPath(logPath);
+    process.UseSerialDevices([this] { return std::make_unique<AnsweringDevice>(line, inverters); });
+    block = Block({{3, kModelG11S}, {7, kModelP11S}});
+  }
+  void TearDown() override {
+    host::Process& process = host::Process::Instance();
+    process.ReplaceThreadDriver(nullptr);
+    process.UseClock(nullptr);
+    process.UseSerialDevices({});
+    process.UseLogPath({});
+  }
+  TestWindow::SleepFunction Sleep() {
+    return [this](uint32_t ms) { clock.Advance(ms); };
+  }
+  uint8_t TestDevice(uint8_t interactive, IViews* views) {
+    return ui::TestDevice(&block, interactive, views, clock, Sleep());
+  }
+  // Runs the window shown, with the test's steps while it is shown.
+  bool RunShown(const std::function<void(TestWindow&)>& steps) {
+    views.onShow = steps;
+    TestWindow window(clock, Sleep());
+    return window.Run(&block, true, &views);
+  }
+  // Polls the shown window as its timer does, the clock moving on by the timer's interval.
+  void Poll(TestWindow& window, int times) {
+    for (int i = 0; i < times; ++i) {
+      clock.Advance(window.Timer1Interval());
+      window.Timer1Fired();
+    }
+  }
+  // Polls until the driver has a command in execution (at most a second).
+  void PollUntilInExecution(TestWindow& window) {
+    for (int i = 0; i < 100 && host::Process::Instance().ThreadDriver()->CurCommand() == nullptr;
+         ++i) {
+      Poll(window, 1);
+    }
+    ASSERT_NE(host::Process::Instance().ThreadDriver()->CurCommand(), nullptr);
+  }
+  bool Wrote(const std::string& text) const {
+    for (const std::string& frame : line->writes) {
+      if (frame.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  Inverters inverters;
+  FakeViews views;
+  TDevParmBlock block;
+};
+
+// The silent check reads F03 of the smallest device; the first attempt comes one time-out
+// (1000 ms) after the start, and the engine has had its reply by then. Without views an
+// interactive call makes the same check.
+TEST_F(TestWindowTest, SilentCheckPassesAfterOneTimeoutWhenTheDeviceAnswers) {
+  for (uint8_t interactive : {0, 1}) {
+    SCOPED_TRACE(interactive);
+    line->writes.clear();
+    const uint32_t start = clock.TickCount();
+    EXPECT_EQ(TestDevice(interactive, nullptr), 1);
+    EXPECT_EQ(clock.TickCount() - start, 1001u);
+    ASSERT_FALSE(line->writes.empty());
+    EXPECT_EQ(line->writes[0].substr(0, 9),
+              "\x01"
+              "03\x05RF03 ");
+    EXPECT_EQ(host::Process::Instance().ThreadDriver(), nullptr);  // freed, slot cleared
+  }
+}
+
+// Only an accepted reply counts: no reply, or one with a wrong check code, fails after six
+// attempts, each more than a time-out after the previous.
+TEST_F(TestWindowTest, SilentCheckFailsAfterSixAttemptsWithoutAnAcceptedReply) {
+  for (bool badCheck : {false, true}) {
+    SCOPED_TRACE(badCheck);
+    inverters.answer = badCheck;
+    inverters.badCheck = badCheck;
+    const uint32_t start = clock.TickCount();
+    EXPECT_EQ(TestDevice(0, nullptr), 0);
+    EXPECT_EQ(clock.TickCount() - start, 6u * 1001u);
+    EXPECT_EQ(host::Process::Instance().ThreadDriver(), nullptr);
+  }
+}
+
+TEST_F(TestWindowTest, WithoutADeviceNothingStartsAndTheResultIsZeroAtOnce) {
+  block = Block({});
+  const uint32_t start = clock.TickCount();
+  EXPECT_EQ(TestDevice(0, &views), 0);
+  EXPECT_TRUE(views.asked.empty());  // the silent check shows nothing
+  EXPECT_EQ(TestDevice(1, &views), 0);
+  EXPECT_EQ(views.asked, std::vector<std::string>{"暂时不支持测试功能！"});
+  EXPECT_EQ(views.shown, 0);
+  EXPECT_EQ(clock.TickCount(), start);
+  EXPECT_EQ(line->openAttempts, 0);
+  EXPECT_EQ(host::Process::Instance().ThreadDriver(), nullptr);
+}
+
+TEST_F(TestWindowTest, TheTableShowsTheTagsTheCommandsAndTheExchange) {
+  inverters.answer = false;
+  const bool passed = RunShown([&](TestWindow& window) {
+    EXPECT_EQ(window.SysMsg(), "Com1打开成功");
+    EXPECT_EQ(window.AddrEd(), "F3:3");
+    EXPECT_EQ(window.Timer1Interval(), 10u);
+    window.Timer1Fired();  // the read goes out
+    line->Arrive("noise");
+    window.Timer1Fired();
+    const std::string request = window.Cell(3, 1);
+    EXPECT_EQ(request.substr(0, 9),
+              "\x01"
+              "03\x05RF03 ");
+    EXPECT_EQ(window.Cell(2, 1), "读标签");
+    EXPECT_EQ(window.Cell(3, 2), request);  // the command list
+    window.Timer1Fired();
+    EXPECT_EQ(window.AnswerMsg(), "noise");
+    EXPECT_FALSE(window.Passed());
+    const std::string reply = "03\x06RF03 0BB8\x03";
+    line->Arrive("\x01" + reply + protocol::CheckDigits(reply));
+    Poll(window, 2);
+    EXPECT_TRUE(window.Passed());
+    EXPECT_EQ(window.Cell(0, 1), "F3:3");
+    EXPECT_EQ(window.Cell(1, 1), "3000");
+    EXPECT_EQ(window.Cell(0, 2), "");
+    for (int row = 3; row < TestWindow::kRows; ++row) EXPECT_EQ(window.Cell(3, row), "");
+  });
+  EXPECT_TRUE(passed);
+  EXPECT_EQ(views.shown, 1);
+  TestWindow fresh(clock, Sleep());
+  const std::vector<std::string> header = {"标签地址", "标签值", "标签操作", "主机命令"};
+  for (int column = 0; column < TestWindow::kColumns; ++column) {
+    EXPECT_EQ(fresh.Cell(column, 0), header[static_cast<size_t>(column)]);
+  }
+}
+
+TEST(TableValueText, ShowsEachTypeAsTheTableDoes) {
+  struct Case {
+    uint8_t type;
+    TagValue value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {kAnalog, TagValue::Double(12.5), "12.5"},   {kAnalog, TagValue::Integer(-1), "-1"},
+      {kSwitch, TagValue::Boolean(true), "开"},    {kSwitch, TagValue::Boolean(false), "关"},
+      {kString, TagValue::String("00AB"), "00AB"}, {7, TagValue::Integer(5), "[Other Type]"},
+  };
+  for (const Case& c : cases) {
+    TTagItem tag;
+    tag.DataType = c.type;
+    tag.Value = c.value;
+    EXPECT_EQ(TableValueText(tag), c.text) << c.text;
+  }
+}
+
+TEST(WriteValueOf, TrueAndFalseInAnyCaseElseADecimalNumber) {
+  struct Case {
+    const char* text;
+    std::optional<TagValue> value;
+  };
+  const Case cases[] = {
+      {"true", TagValue::Boolean(true)},
+      {"FaLsE", TagValue::Boolean(false)},
+      {"12.5", TagValue::Double(12.5)},
+      {" -3 ", TagValue::Double(-3)},
+      {"+1e2", TagValue::Double(100)},
+      {"abc", std::nullopt},
+      {"", std::nullopt},
+      {"12abc", std::nullopt},
+      {"truee", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::optional<TagValue> value = WriteValueOf(c.text);
+    ASSERT_EQ(value.has_value(), c.value.has_value()) << c.text;
+    if (value) {
+      EXPECT_EQ(value->IsBoolean(), c.value->IsBoolean()) << c.text;
+      EXPECT_EQ(*value, *c.value) << c.text;
+    }
+  }
+}
+
+// Advanced mode shows the panel; leaving it starts the test tag afresh and lets "暂停" be used
+// again.
+TEST_F(TestWindowTest, AdvancedModeTogglesTheCaptionHeightAndPause) {
+  RunShown([&](TestWindow& window) {
+    EXPECT_EQ(window.DebugBtnCaption(), "高级调试↓");
+    window.DebugBtnClicked();
+    EXPECT_EQ(window.DebugBtnCaption(), "自动检测↑");
+    EXPECT_EQ(window.Height(), 464);
+    EXPECT_FALSE(window.PauseBtnEnabled());
+    const int opens = line->openAttempts;
+    window.DebugBtnClicked();
+    EXPECT_EQ(window.DebugBtnCaption(), "高级调试↓");
+    EXPECT_EQ(window.Height(), 256);
+    EXPECT_TRUE(window.PauseBtnEnabled());
+    EXPECT_EQ(line->openAttempts, opens + 1);  // re-initialised on the freed port
+    EXPECT_TRUE(window.Ready());
+    EXPECT_EQ(window.SysMsg(), "Com1打开成功");
+    EXPECT_TRUE(views.informed.empty());
+  });
+}
+
+TEST_F(TestWindowTest, PauseStopsTheTableAndTheReadsUntilResumed) {
+  const bool passed = RunShown([&](TestWindow& window) {
+    window.PauseBtnClicked();
+    EXPECT_EQ(window.PauseBtnCaption(), "继续");
+    EXPECT_FALSE(window.Timer1Enabled());
+    Poll(window, 3);
+    EXPECT_TRUE(line->writes.empty());
+    EXPECT_EQ(window.Cell(0, 1), "");
+    window.PauseBtnClicked();
+    EXPECT_EQ(window.PauseBtnCaption(), "暂停");
+    Poll(window, 2);
+    EXPECT_EQ(window.Cell(0, 1), "F3:3");
+  });
+  EXPECT_TRUE(passed);
+}
+
+TEST_F(TestWindowTest, TypingUnticksTheOperations) {
+  RunShown([&](TestWindow& window) {
+    window.ReadCkClicked();
+    window.WriteCkClicked();
+    ASSERT_TRUE(window.ReadCk() && window.WriteCk());
+    window.WValueMsgTyped("5");
+    EXPECT_TRUE(window.ReadCk());
+    EXPECT_FALSE(window.WriteCk());
+    window.WriteCkClicked();
+    window.AddrEdTyped("F3:4");
+    EXPECT_FALSE(window.ReadCk());
+    EXPECT_FALSE(window.WriteCk());
+    EXPECT_FALSE(window.WriteCkEnabled());
+  });
+}
+
+// Reading an address of one's own re-initialises the thread's driver: the old object is
+// stopped and released, and the window polls, writes to and finally stops the new one.
+TEST_F(TestWindowTest, HandMadeReadAndWriteGoToTheNewDriverObject) {
+  RunShown([&](TestWindow& window) {
+    window.DebugBtnClicked();
+    window.AddrEdTyped("f3：5");
+    window.ReadCkClicked();
+    EXPECT_EQ(window.AddrEd(), "F3:5.-1");  // the driver's normal form
+    EXPECT_TRUE(window.Ready());
+    EXPECT_TRUE(window.WriteCkEnabled());
+    Poll(window, 3);
+    EXPECT_EQ(window.Cell(0, 1), "F3:5.-1");
+    EXPECT_EQ(window.Cell(1, 1), "3000");
+    EXPECT_TRUE(Wrote("RF05"));
+    line->writes.clear();
+    window.WValueMsgTyped("12");
+    PollUntilInExecution(window);
+    window.WriteCkClicked();
+    Poll(window, 40);
+    EXPECT_TRUE(Wrote("\x05WF05 000C\x03"));
+    window.Close();
+    ASSERT_NE(host::Process::Instance().ThreadDriver(), nullptr);
+    EXPECT_TRUE(host::Process::Instance().ThreadDriver()->Stopped());
+  });
+}
+
+// "发送命令" replaces the request of the command in execution by the typed text and CR, at
+// most 255 characters; the engine sends it when that command is next due.
+TEST_F(TestWindowTest, ARawCommandReplacesTheRequestInExecution) {
+  inverters.answer = false;
+  RunShown([&](TestWindow& window) {
+    window.Timer1Fired();
+    window.AskMsgTyped("XYZ");
+    window.AskBtnClicked();
+    window.Timer1Fired();
+    EXPECT_EQ(window.Cell(3, 2), "XYZ\r");
+    Poll(window, 200);
+    EXPECT_EQ(line->writes.back(), "XYZ\r");
+    PollUntilInExecution(window);
+    window.AskMsgTyped(std::string(300, 'A'));
+    window.AskBtnClicked();
+    window.Timer1Fired();
+    EXPECT_EQ(window.Cell(3, 2), std::string(255, 'A'));
+  });
+}
+
+}  // namespace
+}  // namespace vdinv::ui
