@@ -157,7 +157,6 @@ void DeviceListPage::RebuildTree() {
   nodes_ = DeviceNodesByEntryName(pdb);
   selected_ = -1;
   pdb.CurDevice = nodes_.empty() ? 0 : static_cast<int32_t>(nodes_.size()) - 1;
-  if (!nodes_.empty()) editorsEnabled_ = true;
   ShowId(FirstFreeNumber(pdb));
   run_.SetChanged();
 }

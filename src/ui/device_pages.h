@@ -95,8 +95,6 @@ class DeviceListPage : public DevicePage {
   std::string DeviceTreeLabel() const;
   std::string AddBtnCaption() const;
   std::string DelBtnCaption() const;
-  // IDEd and the model list are enabled (again) once the tree holds a node.
-  bool EditorsEnabled() const { return editorsEnabled_; }
 
   // DeviceTree: its nodes in order and the selected node (-1: none).
   const std::vector<DeviceNode>& DeviceTree() const { return nodes_; }
@@ -122,7 +120,6 @@ class DeviceListPage : public DevicePage {
   Mode mode_;
   std::vector<DeviceNode> nodes_;
   int selected_ = -1;
-  bool editorsEnabled_ = true;
 };
 
 }  // namespace vdinv::ui
