@@ -202,7 +202,86 @@ namespace vdinv {
   X(UiWizardSuffix, "配置向导")
 
 // The wizard's device pages, serial parameters page and summary page.
-#define VDINV_DEVICE_PAGE_MESSAGES(X) X(UiDeviceTreeLabel, "设备配置图：")
+#define VDINV_DEVICE_PAGE_MESSAGES(X)                                      \
+  X(UiDeviceTreeLabel, "设备配置图：")                                     \
+  X(UiCreateSingle, "向导：创建单个")                                      \
+  X(UiCreateSeveral, "向导：创建多个")                                     \
+  X(UiModify, "向导：修改")                                                \
+  X(UiParametersOrDelete, "参数或删除")                                    \
+  X(UiChooseBelow, "选择下面的")                                           \
+  X(UiTypeAndItsParameters, "类型及其参数")                                \
+  X(UiThenClickNext, "，然后用单击下一步按钮：")                           \
+  X(UiAfterEditing, "执行添加、删除、修改")                                \
+  X(UiOperationThenNext, "操作后，单击下一步按钮")                         \
+  X(UiTypeAndParameters, "类型及参数")                                     \
+  X(UiType, "类型")                                                        \
+  X(UiExplanation, "说明")                                                 \
+  X(UiSupportedTagTypes, "支持的标签类型")                                 \
+  X(UiAdd, "添加")                                                         \
+  X(UiDelete, "删除")                                                      \
+  X(UiNoteIndent, "    ")                                                  \
+  X(UiOf, "的")                                                            \
+  X(UiValueRange, "的取值范围")                                            \
+  X(UiFrom, "从")                                                          \
+  X(UiTo, "至")                                                            \
+  X(UiSupportG11S, "富士变频器G11S支持F、E、C、P、H、A、O、S、M、CommErr") \
+  X(UiSupportP11S, "富士变频器P11S支持F、E、C、P、H、A、O、S、M、CommErr") \
+  X(UiTreeSeparator, "：")                                                 \
+  X(UiDuplicateNumber, "重复,请重新修改!")                                 \
+  X(UiSerialCaption, "向导：修改计算机串行口通讯参数")                     \
+  X(UiSerialHeader, "请修改串行口参数与")                                  \
+  X(UiSerialHeaderEnd, "一致：")                                           \
+  X(UiComputerSerialGroup, "计算机串行口参数")                             \
+  X(UiSerialPortLabel, "串行口")                                           \
+  X(UiBaudLabel, "波特率")                                                 \
+  X(UiDataBitsGroup, "数据位")                                             \
+  X(UiStopBitsGroup, "停止位")                                             \
+  X(UiParityGroup, "校验方式")                                             \
+  X(UiAdvancedGroup, "高级设置")                                           \
+  X(UiTimeOutBefore, "通讯超时时间")                                       \
+  X(UiTimeOutAfter, "毫秒")                                                \
+  X(UiRepeatBefore, "写操作失败重复执行写")                                \
+  X(UiRepeatAfter, "次")                                                   \
+  X(UiInitCommand, "初始化命令")                                           \
+  X(UiNoteGroup, "参数说明")                                               \
+  X(UiComPrefix, "COM")                                                    \
+  X(UiBits4, "4位")                                                        \
+  X(UiBits5, "5位")                                                        \
+  X(UiBits6, "6位")                                                        \
+  X(UiBits7, "7位")                                                        \
+  X(UiBits8, "8位")                                                        \
+  X(UiStop1, "1位")                                                        \
+  X(UiStop15, "1位半")                                                     \
+  X(UiStop2, "2位")                                                        \
+  X(UiParityNone, "无校验")                                                \
+  X(UiParityOdd, "奇校验")                                                 \
+  X(UiParityEven, "偶校验")                                                \
+  X(UiSerialNoteIn, "    在")                                              \
+  X(UiSerialNoteUse, "中使用")                                             \
+  X(UiSerialNoteHost, "    在上位机中使用")                                \
+  X(UiSerialNoteMust, "时必须正确配置串行口参数。")                        \
+  X(UiSerialNotePort, "    串行口指定计算机端的通讯口。")                  \
+  X(UiSerialNoteOthers, "    除串口外的其它参数必须与")                    \
+  X(UiSerialNoteAgree, "端设定的参数一致。")                               \
+  X(UiSummaryCaption, "向导：向导退出前的确认")                            \
+  X(UiSummaryHeader, "确认后单击完成按钮，或单击上一步按钮修改配置：")     \
+  X(UiSerialArgsGroup, "串行口参数")                                       \
+  X(UiUsage, "使用说明")                                                   \
+  X(UiFinish, "完成")                                                      \
+  X(UiPrint, "打印配置")                                                   \
+  X(UiPortPrefix, "串口")                                                  \
+  X(UiBaudIs, "波特率 = ")                                                 \
+  X(UiDataBitsIs, "数据位 = ")                                             \
+  X(UiStopBitsIs, "    停止位 = ")                                         \
+  X(UiUsageEach, "    每个与")                                             \
+  X(UiUsageConnected, "相连的")                                            \
+  X(UiUsageHostConnected, "    每个与上位机相连的")                        \
+  X(UiUsageUnique, "在上位机的设备中都有一个唯一的")                       \
+  X(UiUsageFullStop, "。")                                                 \
+  X(UiUsageNewTag, "的新建标签时，需要在标签主地址中指定")                 \
+  X(UiUsageHostNewTag, "    在上位机的新建标签时，需要在标签主地址中指定") \
+  X(UiUsageWhich, "，从而确定此标签在一个节点设备中")                      \
+  X(UiUsageBelongs, "属于的哪一个")
 
 // The device test window.
 #define VDINV_DIAGNOSTIC_MESSAGES(X)           \

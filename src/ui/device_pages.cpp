@@ -1,0 +1,206 @@
+#include "ui/device_pages.h"
+
+#include "ui/page_texts.h"
+
+namespace vdinv::ui {
+namespace {
+
+constexpr int32_t kLastDevice = kDeviceCount - 1;
+
+std::string SingleCaption(const UiContext& c) {
+  return c.deviceName + U8(Msg::UiCreateSingle) + c.devTypeName;
+}
+
+std::string SingleLabel2(const UiContext& c) {
+  return U8(Msg::UiChooseBelow) + c.devTypeName + U8(Msg::UiTypeAndItsParameters) +
+         U8(Msg::UiThenClickNext);
+}
+
+std::string ListCaption(const UiContext& c, DeviceListPage::Mode mode) {
+  if (mode == DeviceListPage::Mode::kCreate) {
+    return c.deviceName + U8(Msg::UiCreateSeveral) + c.devTypeName;
+  }
+  return c.deviceName + U8(Msg::UiModify) + c.devTypeName + U8(Msg::UiParametersOrDelete) +
+         c.devTypeName;
+}
+
+std::string ListLabel2(const UiContext& c) {
+  return U8(Msg::UiAfterEditing) + c.devTypeName + U8(Msg::UiOperationThenNext);
+}
+
+}  // namespace
+
+DevicePage::DevicePage(WizardRun& run, const UiContext& context, std::string caption,
+                       std::string label2)
+    : run_(run), context_(context), caption_(std::move(caption)), label2_(std::move(label2)) {
+  run_.SetNextPage(kPageEnd);
+}
+
+std::string DevicePage::Label1() const {
+  return WizardHeader(context_);
+}
+
+std::string DevicePage::GroupBox2Caption() const {
+  return context_.devTypeName + U8(Msg::UiTypeAndParameters);
+}
+
+std::string DevicePage::DevTypeLabel() const {
+  return context_.devTypeName + U8(Msg::UiType);
+}
+
+int32_t DevicePage::ClampTypedId(const std::string& text) {
+  int32_t n = ClampedNumber(text, 0, 0, kLastDevice);
+  ShowId(n);
+  return n;
+}
+
+// ---- single device page -------------------------------------------------------------------
+
+SingleDevicePage::SingleDevicePage(WizardRun& run, const UiContext& context)
+    : DevicePage(run, context, SingleCaption(context), SingleLabel2(context)) {
+  const TDevParmBlock& pdb = run_.Working();
+  modelPosition_ =
+      DeviceExists(pdb, pdb.CurDevice) ? PositionOfModel(pdb.Devices[pdb.CurDevice].Model) : 0;
+  ShowId(pdb.CurDevice);
+  idNote_ = {U8(Msg::UiNoteIndent) + context_.deviceName + U8(Msg::UiOf) + context_.devIdName +
+             U8(Msg::UiValueRange) + U8(Msg::UiFrom) + "0" + U8(Msg::UiTo) + "99"};
+  ShowSupportText();
+}
+
+std::string SingleDevicePage::GroupBox3Caption() const {
+  return context_.devIdName + U8(Msg::UiExplanation);
+}
+
+std::string SingleDevicePage::GroupBox4Caption() const {
+  return context_.devTypeName + U8(Msg::UiSupportedTagTypes);
+}
+
+void SingleDevicePage::ShowSupportText() {
+  Msg text = ChosenModel() == kModelP11S ? Msg::UiSupportP11S : Msg::UiSupportG11S;
+  tagTypeNote_ = {"   " + U8(text)};
+}
+
+void SingleDevicePage::ModelChosen(int position) {
+  modelPosition_ = position;
+  ShowSupportText();
+}
+
+void SingleDevicePage::IdTyped(const std::string& text) {
+  ClampTypedId(text);
+}
+
+void SingleDevicePage::Next() {
+  run_.GoNext(kPageSingleDevice, kPageSerial);
+  TDevParmBlock& pdb = run_.Working();
+  for (int i = 0; i < kDeviceCount; ++i) {
+    pdb.Devices[i].DevNo = i;
+    pdb.Devices[i].Model = kModelNone;
+  }
+  // IDEd shows the block's CurDevice until the user types, so its number is clamped again
+  // before it names an entry.
+  pdb.CurDevice = ClampedNumber(idText_, 0, 0, kLastDevice);
+  TDeviceEntry& entry = pdb.Devices[pdb.CurDevice];
+  entry.Model = ChosenModel();
+  entry.ModelName.Set(ModelNameOf(entry.Model));
+}
+
+// ---- device list pages --------------------------------------------------------------------
+
+DeviceListPage::DeviceListPage(WizardRun& run, const UiContext& context, IViews& views, Mode mode)
+    : DevicePage(run, context, ListCaption(context, mode), ListLabel2(context)),
+      views_(views),
+      mode_(mode) {
+  const TDevParmBlock& pdb = run_.Working();
+  // The list shows the current device's model, and no selection when that entry is free.
+  modelPosition_ =
+      DeviceExists(pdb, pdb.CurDevice) ? PositionOfModel(pdb.Devices[pdb.CurDevice].Model) : -1;
+  ShowId(FirstFreeNumber(pdb));
+  nodes_ = DeviceNodesByEntryName(pdb);
+}
+
+std::string DeviceListPage::DeviceTreeLabel() const {
+  return U8(Msg::UiDeviceTreeLabel);
+}
+
+std::string DeviceListPage::AddBtnCaption() const {
+  return U8(Msg::UiAdd) + context_.devTypeName;
+}
+
+std::string DeviceListPage::DelBtnCaption() const {
+  return U8(Msg::UiDelete) + context_.devTypeName;
+}
+
+void DeviceListPage::SelectNode(int index) {
+  selected_ = index >= 0 && index < static_cast<int>(nodes_.size()) ? index : -1;
+}
+
+void DeviceListPage::ShowSelectedDevice() {
+  if (selected_ < 0) return;
+  ShowId(nodes_[selected_].entry);
+  modelPosition_ = PositionOfModel(SelectedEntry().Model);
+}
+
+void DeviceListPage::TreeClicked() {
+  ShowSelectedDevice();
+}
+
+void DeviceListPage::TreeKeyReleased(int keyCode) {
+  if (keyCode == kDeleteKey) {
+    DeleteClicked();
+  } else {
+    ShowSelectedDevice();
+  }
+}
+
+void DeviceListPage::RebuildTree() {
+  TDevParmBlock& pdb = run_.Working();
+  nodes_ = DeviceNodesByEntryName(pdb);
+  selected_ = -1;
+  pdb.CurDevice = nodes_.empty() ? 0 : static_cast<int32_t>(nodes_.size()) - 1;
+  ShowId(FirstFreeNumber(pdb));
+  run_.SetChanged();
+}
+
+void DeviceListPage::AddClicked() {
+  int32_t n = ClampedNumber(idText_, 0, 0, kLastDevice);
+  PlaceDevice(run_.Working().Devices[n], ChosenModel());
+  RebuildTree();
+}
+
+void DeviceListPage::DeleteClicked() {
+  if (selected_ >= 0) RemoveDevice(SelectedEntry());
+  RebuildTree();
+}
+
+void DeviceListPage::ModelChosen(int position) {
+  modelPosition_ = position;
+  if (selected_ >= 0) {
+    PlaceDevice(SelectedEntry(), ChosenModel());
+    nodes_[selected_].text =
+        DeviceNodeText(nodes_[selected_].entry, SelectedEntry().ModelName.Get());
+  }
+  run_.SetChanged();
+}
+
+void DeviceListPage::IdTyped(const std::string& text) {
+  int32_t n = ClampTypedId(text);
+  TDevParmBlock& pdb = run_.Working();
+  if (DeviceExists(pdb, n)) {
+    views_.Inform(context_.devIdName + U8(Msg::UiDuplicateNumber), true);
+    return;
+  }
+  if (selected_ >= 0) {
+    RemoveDevice(SelectedEntry());
+    nodes_[selected_].entry = n;
+    PlaceDevice(pdb.Devices[n], ChosenModel());
+    nodes_[selected_].text = DeviceNodeText(n, pdb.Devices[n].ModelName.Get());
+    pdb.CurDevice = FirstDeviceNumber(pdb);
+  }
+  run_.SetChanged();
+}
+
+void DeviceListPage::Next() {
+  run_.GoNext(OwnPage(), kPageSerial);
+}
+
+}  // namespace vdinv::ui

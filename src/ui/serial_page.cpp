@@ -1,0 +1,169 @@
+#include "ui/serial_page.h"
+
+#include <algorithm>
+
+#include "common/process_values.h"
+#include "platform/text.h"
+#include "ui/page_texts.h"
+
+namespace vdinv::ui {
+namespace {
+
+constexpr int kPortCount = 16;
+constexpr int kBaudCount = 15;
+constexpr uint8_t kDefaultPort = 1;
+constexpr uint8_t kDefaultBaud = 6;
+constexpr uint8_t kSevenBits = 3;
+constexpr uint8_t kEightBits = 4;
+
+int Position(int code, int count) {
+  return code < count ? code : -1;
+}
+
+// The option when it is 0, 1 or 2, else 0.
+uint8_t Option(int option) {
+  return option >= 0 && option <= 2 ? static_cast<uint8_t>(option) : 0;
+}
+
+// Blanks and control characters at either end are no part of a command.
+std::string Trimmed(const std::string& text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  auto begin = std::find_if_not(text.begin(), text.end(), blank);
+  auto end = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(begin), blank);
+  return std::string(begin, end.base());
+}
+
+}  // namespace
+
+SerialPage::SerialPage(WizardRun& run, const UiContext& context) : run_(run), context_(context) {
+  run_.SetNextPage(kPageEnd);
+  const std::string& type = context_.devTypeName;
+  std::string first =
+      context_.productText.empty()
+          ? U8(Msg::UiSerialNoteHost)
+          : U8(Msg::UiSerialNoteIn) + context_.productText + U8(Msg::UiSerialNoteUse);
+  note_ = {first + type + U8(Msg::UiSerialNoteMust), U8(Msg::UiSerialNotePort),
+           U8(Msg::UiSerialNoteOthers) + type + U8(Msg::UiSerialNoteAgree)};
+  outTimeText_ = std::to_string(Pdb().OutTime);
+  wCountText_ = std::to_string(Pdb().WCount);
+  initStrText_ = platform::GbkToUtf8(Pdb().InitStr.Get());
+}
+
+std::string SerialPage::Caption() const {
+  return context_.deviceName + U8(Msg::UiSerialCaption);
+}
+std::string SerialPage::Label1() const {
+  return WizardHeader(context_);
+}
+std::string SerialPage::Label2() const {
+  return U8(Msg::UiSerialHeader) + context_.devTypeName + U8(Msg::UiSerialHeaderEnd);
+}
+std::string SerialPage::SerialGroupCaption() const {
+  return U8(Msg::UiComputerSerialGroup);
+}
+std::string SerialPage::ComLabel() const {
+  return U8(Msg::UiSerialPortLabel);
+}
+std::string SerialPage::BautLabel() const {
+  return U8(Msg::UiBaudLabel);
+}
+std::string SerialPage::DataBitEdCaption() const {
+  return U8(Msg::UiDataBitsGroup);
+}
+std::string SerialPage::StopBitEdCaption() const {
+  return U8(Msg::UiStopBitsGroup);
+}
+std::string SerialPage::ParityEdCaption() const {
+  return U8(Msg::UiParityGroup);
+}
+std::string SerialPage::SetGBCaption() const {
+  return U8(Msg::UiAdvancedGroup);
+}
+std::string SerialPage::OutTimeLabel() const {
+  return U8(Msg::UiTimeOutBefore);
+}
+std::string SerialPage::OutTimeUnitLabel() const {
+  return U8(Msg::UiTimeOutAfter);
+}
+std::string SerialPage::WCountLabel() const {
+  return U8(Msg::UiRepeatBefore);
+}
+std::string SerialPage::WCountUnitLabel() const {
+  return U8(Msg::UiRepeatAfter);
+}
+std::string SerialPage::InitStrLabel() const {
+  return U8(Msg::UiInitCommand);
+}
+std::string SerialPage::NoteGroupCaption() const {
+  return U8(Msg::UiNoteGroup);
+}
+
+int SerialPage::ComIndex() const {
+  return Position(Pdb().ComPort, kPortCount);
+}
+int SerialPage::BautIndex() const {
+  return Position(Pdb().BaudIndex, kBaudCount);
+}
+int SerialPage::DataBitIndex() const {
+  return Pdb().DataBits == kSevenBits ? 0 : Pdb().DataBits == kEightBits ? 1 : -1;
+}
+int SerialPage::StopBitIndex() const {
+  return Position(Pdb().StopBits, 3);
+}
+int SerialPage::ParityIndex() const {
+  return Position(Pdb().Parity, 3);
+}
+
+void SerialPage::ComChosen(int position) {
+  Pdb().ComPort =
+      position >= 0 && position < kPortCount ? static_cast<uint8_t>(position) : kDefaultPort;
+  run_.SetChanged();
+}
+
+void SerialPage::BautChosen(int position) {
+  Pdb().BaudIndex =
+      position >= 0 && position < kBaudCount ? static_cast<uint8_t>(position) : kDefaultBaud;
+  run_.SetChanged();
+}
+
+void SerialPage::DataBitClicked(int option) {
+  Pdb().DataBits = option == 0 ? kSevenBits : kEightBits;
+  run_.SetChanged();
+}
+
+void SerialPage::StopBitClicked(int option) {
+  Pdb().StopBits = Option(option);
+  run_.SetChanged();
+}
+
+void SerialPage::ParityClicked(int option) {
+  Pdb().Parity = Option(option);
+  run_.SetChanged();
+}
+
+void SerialPage::OutTimeLeft(const std::string& text) {
+  if (text == outTimeText_) return;
+  int32_t ms =
+      ClampedNumber(text, 0, static_cast<int32_t>(kMinOutTime), static_cast<int32_t>(kMaxOutTime));
+  Pdb().OutTime = static_cast<uint16_t>(ms);
+  outTimeText_ = std::to_string(ms);
+  run_.SetChanged();
+}
+
+void SerialPage::WCountLeft(const std::string& text) {
+  if (text == wCountText_) return;
+  // At least the count the process repeats writes with now, and never more than ten.
+  int32_t floor = std::clamp(ProcessWCount(), 0, kMaxWCount);
+  int32_t count = std::clamp(DecimalValue(text).value_or(kEmptyWCount), floor, kMaxWCount);
+  Pdb().WCount = static_cast<uint8_t>(count);
+  wCountText_ = std::to_string(count);
+  run_.SetChanged();
+}
+
+void SerialPage::InitStrLeft(const std::string& text) {
+  // The command is stored, not sent; it does not count as a change of the configuration.
+  Pdb().InitStr.Set(platform::Utf8ToGbk(Trimmed(text)));
+  initStrText_ = platform::GbkToUtf8(Pdb().InitStr.Get());
+}
+
+}  // namespace vdinv::ui

@@ -1,0 +1,88 @@
+// The serial parameters page (TStep4Frm, wizard page 6): port, baud rate, data bits, stop bits
+// and parity of the line, and under "高级设置" the reply time-out and the write repetitions.
+// Every change of a setting sets the run's changed flag; the page leads to the summary page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/serial_texts.h"
+#include "ui/ui_context.h"
+#include "ui/wizard_run.h"
+
+namespace vdinv::ui {
+
+class SerialPage {
+ public:
+  static constexpr int32_t kMaxWCount = 10;
+  static constexpr int32_t kEmptyWCount = 2;
+  static constexpr size_t kInitStrLength = 50;
+
+  SerialPage(WizardRun& run, const UiContext& context);
+
+  std::string Caption() const;
+  std::string Label1() const;  // the header
+  std::string Label2() const;
+  // The group captions and labels of the controls, in the order the page shows them.
+  std::string SerialGroupCaption() const;
+  std::string ComLabel() const;
+  std::string BautLabel() const;
+  std::string DataBitEdCaption() const;
+  std::string StopBitEdCaption() const;
+  std::string ParityEdCaption() const;
+  std::string SetGBCaption() const;
+  bool SetGBVisible() const { return true; }
+  std::string OutTimeLabel() const;      // before OutTimeEd
+  std::string OutTimeUnitLabel() const;  // after OutTimeEd
+  std::string WCountLabel() const;       // before WCountEd
+  std::string WCountUnitLabel() const;   // after WCountEd
+  std::string InitStrLabel() const;
+  bool InitStrVisible() const { return false; }  // the edit and its label
+  std::string NoteGroupCaption() const;
+  const std::vector<std::string>& NoteLines() const { return note_; }
+  bool ProductControlsVisible() const { return false; }
+
+  // The lists and option groups: their choices and the chosen position (-1: none, when the
+  // block holds a code the control does not offer).
+  std::vector<std::string> ComChoices() const { return PortChoices(); }
+  int ComIndex() const;
+  std::vector<std::string> BautChoices() const { return BaudChoices(); }
+  int BautIndex() const;
+  std::vector<std::string> DataBitChoices() const { return DataBitsChoices(); }
+  int DataBitIndex() const;
+  std::vector<std::string> StopBitChoices() const { return StopBitsChoices(); }
+  int StopBitIndex() const;
+  std::vector<std::string> ParityChoiceTexts() const { return ParityChoices(); }
+  int ParityIndex() const;
+  const std::string& OutTimeText() const { return outTimeText_; }
+  const std::string& WCountText() const { return wCountText_; }
+  const std::string& InitStrText() const { return initStrText_; }
+
+  void ComChosen(int position);
+  void BautChosen(int position);
+  void DataBitClicked(int option);
+  void StopBitClicked(int option);
+  void ParityClicked(int option);
+  // The edits are left with the text they hold; a text the user did not change does nothing.
+  void OutTimeLeft(const std::string& text);
+  void WCountLeft(const std::string& text);
+  void InitStrLeft(const std::string& text);
+
+  void Next() { run_.GoNext(kPageSerial, kPageSummary); }
+  void Back() { run_.GoBack(); }
+  void Cancel() { run_.Cancel(true); }
+
+ private:
+  TDevParmBlock& Pdb() { return run_.Working(); }
+  const TDevParmBlock& Pdb() const { return run_.Working(); }
+
+  WizardRun& run_;
+  const UiContext& context_;
+  std::vector<std::string> note_;
+  std::string outTimeText_;
+  std::string wCountText_;
+  std::string initStrText_;
+};
+
+}  // namespace vdinv::ui

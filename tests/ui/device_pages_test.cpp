@@ -1,0 +1,272 @@
+#include "ui/device_pages.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ui/page_fixture.h"
+
+namespace vdinv::ui {
+namespace {
+
+using test::PageFixture;
+using ::testing::ElementsAre;
+using ::testing::Field;
+
+class MockViews : public IViews {
+ public:
+  MOCK_METHOD(void, Show, (StartPage&), (override));
+  MOCK_METHOD(void, Show, (ConnectionPage&), (override));
+  MOCK_METHOD(void, Show, (SingleDevicePage&), (override));
+  MOCK_METHOD(void, Show, (DeviceListPage&), (override));
+  MOCK_METHOD(void, Show, (SerialPage&), (override));
+  MOCK_METHOD(void, Show, (SummaryPage&), (override));
+  MOCK_METHOD(void, Show, (DebugForm&), (override));
+  MOCK_METHOD(void, Show, (TestWindow&), (override));
+  MOCK_METHOD(void, Inform, (const std::string&, bool), (override));
+  MOCK_METHOD(void, Question, (const std::string&), (override));
+  MOCK_METHOD(void, OpenDocument, (const std::string&), (override));
+};
+
+std::vector<std::string> Texts(const std::vector<DeviceNode>& nodes) {
+  std::vector<std::string> texts;
+  for (const DeviceNode& n : nodes) texts.push_back(n.text);
+  return texts;
+}
+
+uint8_t ModelOf(WizardRun& run, int number) {
+  return run.Working().Devices[number].Model;
+}
+
+TEST(FirstFreeNumber, IsTheLowestFreeNumberBelow99And99WhenThoseAreTaken) {
+  TDevParmBlock pdb = vdinv::test::DevicesBlock({});
+  EXPECT_EQ(FirstFreeNumber(pdb), 0);
+  pdb.Devices[0].Model = kModelG11S;
+  pdb.Devices[2].Model = kModelG11S;
+  EXPECT_EQ(FirstFreeNumber(pdb), 1);
+  for (int i = 0; i < 99; ++i) pdb.Devices[i].Model = kModelP11S;
+  EXPECT_EQ(FirstFreeNumber(pdb), 99);
+  pdb.Devices[99].Model = kModelP11S;
+  EXPECT_EQ(FirstFreeNumber(pdb), 99);
+}
+
+TEST(DevicePages, TextsComposeTheDriversWordsAndTheListPagesNameTheirOwnPage) {
+  PageFixture f;
+  WizardRun& run = f.Begin();
+  MockViews views;
+  SingleDevicePage single(run, f.Words());
+  EXPECT_EQ(single.Caption(), "富士变频器向导：创建单个变频器");
+  EXPECT_EQ(single.Label1(), "欢迎使用富士变频器配置向导");
+  EXPECT_EQ(single.Label2(), "选择下面的变频器类型及其参数，然后用单击下一步按钮：");
+  EXPECT_EQ(single.GroupBox2Caption(), "变频器类型及参数");
+  EXPECT_EQ(single.DevTypeLabel(), "变频器类型");
+  EXPECT_EQ(single.DevIdLabel(), "设备号");
+  EXPECT_EQ(single.GroupBox3Caption(), "设备号说明");
+  EXPECT_THAT(single.IdNoteLines(), ElementsAre("    富士变频器的设备号的取值范围从0至99"));
+  EXPECT_EQ(single.GroupBox4Caption(), "变频器支持的标签类型");
+  EXPECT_THAT(single.DevTypeChoices(), ElementsAre("G11S", "P11S"));
+  EXPECT_FALSE(single.SlotControlsVisible());
+
+  struct Case {
+    DeviceListPage::Mode mode;
+    const char* caption;
+    uint8_t page;
+  };
+  for (const Case& c :
+       {Case{DeviceListPage::Mode::kCreate, "富士变频器向导：创建多个变频器", 5},
+        Case{DeviceListPage::Mode::kModify, "富士变频器向导：修改变频器参数或删除变频器", 3}}) {
+    f.Begin();
+    DeviceListPage page(run, f.Words(), views, c.mode);
+    EXPECT_EQ(run.NextPage(), kPageEnd);
+    EXPECT_EQ(page.Caption(), c.caption);
+    EXPECT_EQ(page.Label2(), "执行添加、删除、修改变频器操作后，单击下一步按钮");
+    EXPECT_EQ(page.DeviceTreeLabel(), "设备配置图：");
+    EXPECT_EQ(page.AddBtnCaption(), "添加变频器");
+    EXPECT_EQ(page.DelBtnCaption(), "删除变频器");
+    page.Next();
+    EXPECT_EQ(run.NextPage(), kPageSerial);
+    run.GoBack();
+    EXPECT_EQ(run.NextPage(), c.page);
+  }
+}
+
+TEST(DeviceListPage, ShowsTheDevicesInOrderAndTheFirstFreeNumber) {
+  PageFixture f({{7, kModelP11S}, {0, kModelG11S}});
+  WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.CurDevice = 3; });
+  MockViews views;
+  DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kModify);
+  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "7：P11S"));
+  EXPECT_EQ(page.DeviceTree()[1].entry, 7);
+  EXPECT_EQ(page.IdText(), "1");
+  EXPECT_EQ(page.DevTypeIndex(), -1);  // the current device's entry is free
+  EXPECT_EQ(page.SelectedNode(), -1);
+}
+
+// The device number typed, the message it gives and where the selected device ends up.
+TEST(DeviceListPage, TypingANumberMovesTheSelectedDeviceAndRefusesATakenOne) {
+  PageFixture f({{0, kModelG11S}, {5, kModelP11S}, {20, kModelG11S}});
+  WizardRun& run = f.Begin();
+  MockViews views;
+  DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kCreate);
+  page.SelectNode(1);
+  page.TreeClicked();
+  EXPECT_EQ(page.IdText(), "5");
+  EXPECT_EQ(page.DevTypeIndex(), 1);
+
+  page.IdTyped("1");  // the first keystroke of "12" already moves the device
+  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "1：P11S", "20：G11S"));
+  EXPECT_EQ(ModelOf(run, 5), kModelNone);
+  EXPECT_EQ(run.Working().Devices[5].ModelName.Get(), "");
+  page.IdTyped("12");
+  EXPECT_EQ(page.DeviceTree()[1].entry, 12);
+  EXPECT_EQ(page.DeviceTree()[1].text, "12：P11S");
+  EXPECT_EQ(ModelOf(run, 1), kModelNone);
+  EXPECT_EQ(ModelOf(run, 12), kModelP11S);
+  EXPECT_EQ(run.Working().CurDevice, 0);  // the first existing device
+  EXPECT_TRUE(run.Changed());
+
+  // A taken number, the selected device's own included, is refused and changes nothing.
+  EXPECT_CALL(views, Inform("设备号重复,请重新修改!", true)).Times(2);
+  TDevParmBlock before = run.Working();
+  page.IdTyped("20");
+  page.IdTyped("12");
+  EXPECT_EQ(page.DeviceTree()[1].entry, 12);
+  EXPECT_EQ(std::memcmp(&before, &run.Working(), sizeof before), 0);
+}
+
+TEST(DeviceListPage, TypingAFreeNumberWithoutSelectionOnlySetsTheChangedFlag) {
+  PageFixture f({{0, kModelG11S}});
+  WizardRun& run = f.Begin();
+  MockViews views;
+  DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kCreate);
+  TDevParmBlock before = run.Working();
+  page.IdTyped("4");
+  EXPECT_EQ(std::memcmp(&before, &run.Working(), sizeof before), 0);
+  EXPECT_TRUE(run.Changed());
+}
+
+TEST(DevicePages, TheDeviceNumberEditClampsWhatIsTyped) {
+  struct Case {
+    const char* typed;
+    const char* shown;
+  } cases[] = {{"42", "42"}, {"150", "99"}, {"-3", "0"}, {"abc", "0"}, {"", "0"}, {"4x", "0"}};
+  PageFixture f;
+  WizardRun& run = f.Begin();
+  SingleDevicePage page(run, f.Words());
+  for (const Case& c : cases) {
+    page.IdTyped(c.typed);
+    EXPECT_EQ(page.IdText(), c.shown) << c.typed;
+  }
+}
+
+TEST(DeviceListPage, AddingOnATakenNumberGivesThatDeviceTheChosenModel) {
+  PageFixture f({{0, kModelG11S}, {7, kModelP11S}});
+  WizardRun& run = f.Begin();
+  MockViews views;
+  EXPECT_CALL(views, Inform).Times(1);
+  DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kCreate);
+  run.Working().Devices[7].DeviceFlag1 = 1;
+  page.IdTyped("7");
+  page.ModelChosen(0);
+  page.AddClicked();
+  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "7：G11S"));
+  EXPECT_EQ(run.Working().Devices[7].DeviceFlag1, 0);
+  EXPECT_EQ(page.IdText(), "1");
+
+  page.ModelChosen(1);
+  page.AddClicked();  // on the first free number
+  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "1：P11S", "7：G11S"));
+  EXPECT_EQ(run.Working().CurDevice, 2);  // the last node's position
+  EXPECT_EQ(page.IdText(), "2");
+  EXPECT_TRUE(run.Changed());
+}
+
+TEST(DeviceListPage, DeleteRemovesTheSelectedDeviceAndWithoutSelectionOnlySetsTheFlag) {
+  enum How { kButton, kKey };
+  for (How how : {kButton, kKey}) {
+    PageFixture f({{0, kModelG11S}, {3, kModelP11S}});
+    WizardRun& run = f.Begin();
+    MockViews views;
+    DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kModify);
+    auto remove = [&] {
+      if (how == kButton) {
+        page.DeleteClicked();
+      } else {
+        page.TreeKeyReleased(DeviceListPage::kDeleteKey);
+      }
+    };
+    remove();
+    EXPECT_EQ(page.DeviceTree().size(), 2u);
+    EXPECT_TRUE(run.Changed());
+
+    page.SelectNode(0);
+    remove();
+    EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("3：P11S"));
+    EXPECT_EQ(ModelOf(run, 0), kModelNone);
+    EXPECT_EQ(page.IdText(), "0");
+    EXPECT_EQ(page.SelectedNode(), -1);
+  }
+}
+
+TEST(DeviceListPage, AnotherKeyShowsTheSelectedDeviceAndAModelChoiceChangesIt) {
+  PageFixture f({{2, kModelG11S}, {4, kModelP11S}});
+  WizardRun& run = f.Begin();
+  MockViews views;
+  DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kModify);
+  page.ModelChosen(1);  // no selection: only the flag
+  EXPECT_EQ(ModelOf(run, 2), kModelG11S);
+  EXPECT_TRUE(run.Changed());
+
+  page.SelectNode(0);
+  page.TreeKeyReleased(40);
+  EXPECT_EQ(page.IdText(), "2");
+  EXPECT_EQ(page.DevTypeIndex(), 0);
+  run.Working().Devices[2].DeviceFlag2 = 1;
+  page.ModelChosen(1);
+  EXPECT_EQ(ModelOf(run, 2), kModelP11S);
+  EXPECT_EQ(run.Working().Devices[2].DeviceFlag2, 0);
+  EXPECT_EQ(page.DeviceTree()[0].text, "2：P11S");
+}
+
+TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModel) {
+  PageFixture f({{0, kModelG11S}, {3, kModelP11S}, {7, kModelG11S}});
+  WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.CurDevice = 3; });
+  SingleDevicePage page(run, f.Words());
+  EXPECT_EQ(page.IdText(), "3");
+  EXPECT_EQ(page.DevTypeIndex(), 1);
+  EXPECT_THAT(page.TagTypeMemoLines(),
+              ElementsAre("   富士变频器P11S支持F、E、C、P、H、A、O、S、M、CommErr"));
+  page.ModelChosen(-1);  // no selection counts as G11S
+  EXPECT_THAT(page.TagTypeMemoLines(),
+              ElementsAre("   富士变频器G11S支持F、E、C、P、H、A、O、S、M、CommErr"));
+  page.IdTyped("9");
+  page.Next();
+  EXPECT_EQ(run.NextPage(), kPageSerial);
+  EXPECT_FALSE(run.Changed());
+  const TDevParmBlock& pdb = run.Working();
+  EXPECT_EQ(pdb.CurDevice, 9);
+  for (int i = 0; i < kDeviceCount; ++i) {
+    EXPECT_EQ(pdb.Devices[i].Model, i == 9 ? kModelG11S : kModelNone) << i;
+  }
+  EXPECT_EQ(pdb.Devices[9].ModelName.Get(), "G11S");
+}
+
+// A stored block may carry any CurDevice; it never names an entry outside the block.
+TEST(DevicePages, ACurrentDeviceBeyondTheEntriesCountsAsFree) {
+  for (int32_t current : {-1, 100, 5000}) {
+    PageFixture f({{0, kModelP11S}});
+    WizardRun& run = f.Begin([&](TDevParmBlock& pdb) { pdb.CurDevice = current; });
+    MockViews views;
+    DeviceListPage list(run, f.Words(), views, DeviceListPage::Mode::kModify);
+    EXPECT_EQ(list.DevTypeIndex(), -1);
+    SingleDevicePage single(run, f.Words());
+    EXPECT_EQ(single.DevTypeIndex(), 0);
+    single.Next();
+    EXPECT_EQ(run.Working().CurDevice, current < 0 ? 0 : 99);
+    EXPECT_EQ(ModelOf(run, run.Working().CurDevice), kModelG11S);
+  }
+}
+
+}  // namespace
+}  // namespace vdinv::ui
