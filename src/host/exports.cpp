@@ -10,6 +10,7 @@
 #include "host/config_api.h"
 #include "host/process.h"
 #include "host/runtime_api.h"
+#include "ui/wizard.h"
 
 using vdinv::Guarded;
 using vdinv::TTagInfo;
@@ -74,6 +75,11 @@ VDINV_EXPORT int32_t VDINV_CALL GetPDBLen(void) {
 VDINV_EXPORT void* VDINV_CALL FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
                  [&] { return vdinv::FullPdb(pdb); });
+}
+
+VDINV_EXPORT int32_t VDINV_CALL DLLEdDev(uintptr_t hostWindow, void* pdb) {
+  return Guarded(nullptr, kUnit, "DLLEdDev", int32_t{2},
+                 [&] { return vdinv::ui::DLLEdDev(hostWindow, pdb); });
 }
 
 VDINV_EXPORT int32_t VDINV_CALL TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {

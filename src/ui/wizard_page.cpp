@@ -1,0 +1,42 @@
+#include "ui/wizard_page.h"
+
+#include "common/messages.h"
+
+namespace vdinv::ui {
+
+std::string WizardHeader(const UiContext& context) {
+  return Utf8Text(Msg::UiWelcome) + context.deviceName + Utf8Text(Msg::UiWizardSuffix);
+}
+
+WizardPageBase::WizardPageBase(WizardRun& run, const UiContext& context, IViews& views,
+                               uint8_t ownPage, std::string_view caption,
+                               bool cancelClearsChanged)
+    : run_(run),
+      context_(context),
+      views_(views),
+      ownPage_(ownPage),
+      cancelClearsChanged_(cancelClearsChanged),
+      caption_(context.deviceName + std::string(caption)) {
+  // A page closed by other means than its own buttons ends the wizard.
+  run_.SetNextPage(kPageEnd);
+  controls_.Add("Label1", WizardHeader(context));
+  // The product record's text is loaded but, as on every page, not shown.
+  controls_.Add("ProductLabel", context.productText).visible = false;
+}
+
+void WizardPageBase::Back() {
+  run_.GoBack();
+  closeRequested_ = true;
+}
+
+void WizardPageBase::Cancel() {
+  run_.Cancel(cancelClearsChanged_);
+  closeRequested_ = true;
+}
+
+void WizardPageBase::GoNext(uint8_t successor) {
+  run_.GoNext(ownPage_, successor);
+  closeRequested_ = true;
+}
+
+}  // namespace vdinv::ui
