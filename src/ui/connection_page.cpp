@@ -23,8 +23,8 @@ ConnectionPage::ConnectionPage(WizardRun& run, const UiContext& context, IViews&
   controls_.Add("Label9", Utf8Text(Msg::UiMulEfficiency));
   controls_.Add("Label8", Utf8Text(Msg::UiMulOverwrite));
   controls_.Add("AutoCreate", Utf8Text(Msg::UiAutoCreate)).visible = false;
-  controls_.Add("Label5", Utf8Text(Msg::UiAutoNote) + type + Utf8Text(Msg::UiAutoNoteEnd))
-      .visible = false;
+  controls_.Add("Label5", Utf8Text(Msg::UiAutoNote) + type + Utf8Text(Msg::UiAutoNoteEnd)).visible =
+      false;
   controls_.Add("Label7", Utf8Text(Msg::UiAll) + type + Utf8Text(Msg::UiFullStop)).visible = false;
   controls_.Add("NextBtn", Utf8Text(Msg::UiNextBtn));
   controls_.Add("BackBtn", Utf8Text(Msg::UiBackBtn));

@@ -1,11 +1,11 @@
 #include "ui/start_page.h"
 
+#include <utility>
+
 #include "common/messages.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "ui/debug_form.h"
-
-#include <utility>
 
 namespace vdinv::ui {
 namespace {
@@ -21,8 +21,7 @@ constexpr const char* kHelpExtension = ".chm";
 
 }  // namespace
 
-StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views,
-                     std::string logPath)
+StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views, std::string logPath)
     : WizardPageBase(run, context, views, kPageStart, Utf8Text(Msg::UiStartCaption),
                      /*cancelClearsChanged=*/false),
       logPath_(std::move(logPath)) {

@@ -35,8 +35,7 @@ IViews* InstalledViews();
 
 // Shows the pages from the start page on until one leaves 0 or 8 (or a page that is not there)
 // as the next page.
-void RunPageLoop(WizardRun& run, const UiContext& context, IViews& views,
-                 const WizardPages& pages);
+void RunPageLoop(WizardRun& run, const UiContext& context, IViews& views, const WizardPages& pages);
 
 // DLLEdDev with everything it uses handed in: 1 when the run ends with the changed flag set,
 // else 2. Without views or without a block nothing is shown or changed and the result is 2, and

@@ -9,8 +9,7 @@ std::string WizardHeader(const UiContext& context) {
 }
 
 WizardPageBase::WizardPageBase(WizardRun& run, const UiContext& context, IViews& views,
-                               uint8_t ownPage, std::string_view caption,
-                               bool cancelClearsChanged)
+                               uint8_t ownPage, std::string_view caption, bool cancelClearsChanged)
     : run_(run),
       context_(context),
       views_(views),
