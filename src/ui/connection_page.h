@@ -12,15 +12,11 @@ class ConnectionPage : public WizardPageBase {
  public:
   ConnectionPage(WizardRun& run, const UiContext& context, IViews& views);
 
-  // Choosing an option: "SingleCreate", "MulCreate" or "AutoCreate".
-  void Choose(std::string_view option);
-  // A double click on an option chooses it and acts as "下一步".
-  void OptionDoubleClicked(std::string_view option);
   // A double click on the page itself acts as "下一步".
   void PageDoubleClicked() { Next(); }
   // "下一步": one device → single device page with LinkMode 0; several → device list for
   // creating with LinkMode 1; automatic → a defaulted block with LinkMode 1, changed, summary.
-  void Next();
+  void Next() override;
 };
 
 }  // namespace vdinv::ui

@@ -10,8 +10,6 @@
 namespace vdinv::ui {
 namespace {
 
-constexpr const char* kOptions[] = {"NewOp", "ModifyOp", "BrowseOp"};
-
 #if defined(_WIN32)
 constexpr const char* kHelpDir = "help\\";
 #else
@@ -26,9 +24,9 @@ StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views, st
                      /*cancelClearsChanged=*/false),
       logPath_(std::move(logPath)) {
   controls_.Add("Label2", Utf8Text(Msg::UiStartPrompt));
-  controls_.Add("NewOp", Utf8Text(Msg::UiNewOp)).checked = true;
-  controls_.Add("ModifyOp", Utf8Text(Msg::UiModifyOp));
-  controls_.Add("BrowseOp", Utf8Text(Msg::UiBrowseOp));
+  AddOption("NewOp", Utf8Text(Msg::UiNewOp)).checked = true;
+  AddOption("ModifyOp", Utf8Text(Msg::UiModifyOp));
+  AddOption("BrowseOp", Utf8Text(Msg::UiBrowseOp));
   controls_.Add("Label3", Utf8Text(Msg::UiNewOpNote));
   controls_.Add("Label6", context.devTypeName + Utf8Text(Msg::UiFullStop));
   controls_.Add("Label4", Utf8Text(Msg::UiModifyOpNote));
@@ -40,19 +38,10 @@ StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views, st
   controls_.Add("DownloadBtn", Utf8Text(Msg::UiDownloadBtn)).visible = false;
 }
 
-void StartPage::Choose(std::string_view option) {
-  for (const char* name : kOptions) controls_[name].checked = option == name;
-}
-
-void StartPage::OptionDoubleClicked(std::string_view option) {
-  Choose(option);
-  Next();
-}
-
 void StartPage::Next() {
-  if (controls_["ModifyOp"].checked) {
+  if (Chosen("ModifyOp")) {
     GoNext(kPageModifyList);
-  } else if (controls_["BrowseOp"].checked) {
+  } else if (Chosen("BrowseOp")) {
     GoNext(kPageSummary);
   } else {
     GoNext(kPageConnection);

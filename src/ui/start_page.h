@@ -15,13 +15,9 @@ class StartPage : public WizardPageBase {
   // logPath: the driver's log file (GBK path bytes), which the debug form shows.
   StartPage(WizardRun& run, const UiContext& context, IViews& views, std::string logPath);
 
-  // Choosing an option: "NewOp", "ModifyOp" or "BrowseOp".
-  void Choose(std::string_view option);
-  // A double click on an option chooses it and acts as "下一步".
-  void OptionDoubleClicked(std::string_view option);
   // "下一步": new → connection page (and the block counts as changed), modify → device list
   // for modifying, browse → summary page.
-  void Next();
+  void Next() override;
   // "帮助信息": the version message over the hidden page, then the help file when there is one.
   void Help();
   // "调试设置": the debug form over the hidden page; the page stays open afterwards, and the

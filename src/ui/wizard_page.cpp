@@ -1,5 +1,7 @@
 #include "ui/wizard_page.h"
 
+#include <utility>
+
 #include "common/messages.h"
 
 namespace vdinv::ui {
@@ -21,6 +23,20 @@ WizardPageBase::WizardPageBase(WizardRun& run, const UiContext& context, IViews&
   controls_.Add("Label1", WizardHeader(context));
   // The product record's text is loaded but, as on every page, not shown.
   controls_.Add("ProductLabel", context.productText).visible = false;
+}
+
+Control& WizardPageBase::AddOption(std::string name, std::string text) {
+  options_.push_back(name);
+  return controls_.Add(std::move(name), std::move(text));
+}
+
+void WizardPageBase::Choose(std::string_view option) {
+  for (const std::string& name : options_) controls_[name].checked = option == name;
+}
+
+void WizardPageBase::OptionDoubleClicked(std::string_view option) {
+  Choose(option);
+  Next();
 }
 
 void WizardPageBase::Back() {

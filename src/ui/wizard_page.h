@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/controls.h"
 #include "ui/ui_context.h"
@@ -29,6 +30,12 @@ class WizardPageBase {
   // True once an action has asked the view to close the page.
   bool CloseRequested() const { return closeRequested_; }
 
+  // Chooses one option of the page's option group.
+  void Choose(std::string_view option);
+  // A double click on an option chooses it and acts as "下一步".
+  void OptionDoubleClicked(std::string_view option);
+  // "下一步": the page's successor and edits.
+  virtual void Next() = 0;
   // "上一步": back to the page last left with "下一步".
   void Back();
   // "取消": the wizard ends; every page but the start page also clears the changed flag.
@@ -42,6 +49,9 @@ class WizardPageBase {
 
   // "下一步": remembers this page for "上一步", names the successor and closes.
   void GoNext(uint8_t successor);
+  // Adds an option of the page's one option group.
+  Control& AddOption(std::string name, std::string text);
+  bool Chosen(std::string_view option) const { return controls_.Get(option).checked; }
 
   WizardRun& run_;
   const UiContext& context_;
@@ -53,6 +63,7 @@ class WizardPageBase {
   bool cancelClearsChanged_;
   std::string caption_;
   bool closeRequested_ = false;
+  std::vector<std::string> options_;
 };
 
 }  // namespace vdinv::ui
