@@ -197,9 +197,71 @@ namespace vdinv {
 
 // The configuration side's windows, one list per group of windows.
 // The wizard's flow, what every page shares, the start and connection pages, the debug form.
-#define VDINV_WIZARD_MESSAGES(X) \
-  X(UiWelcome, "欢迎使用")       \
-  X(UiWizardSuffix, "配置向导")
+#define VDINV_WIZARD_MESSAGES(X)                                                       \
+  X(UiWelcome, "欢迎使用")                                                             \
+  X(UiWizardSuffix, "配置向导")                                                        \
+  X(UiNextBtn, "下一步")                                                               \
+  X(UiBackBtn, "上一步")                                                               \
+  X(UiCancelBtn, "取消")                                                               \
+  X(UiFullStop, "。")                                                                  \
+  /* start page */                                                                     \
+  X(UiStartCaption, "向导：选择执行的操作方式")                                        \
+  X(UiStartPrompt, "请选择下面的操作选项，然后用鼠标单击下一步或完成按钮：")           \
+  X(UiNewOp, "新建设备")                                                               \
+  X(UiModifyOp, "修改设备")                                                            \
+  X(UiBrowseOp, "察看设备")                                                            \
+  X(UiNewOpNote, "提供简单到复杂的应用创建向导，可以集中创建一个或多个")               \
+  X(UiModifyOpNote, "修改原有的设备配置。")                                            \
+  X(UiBrowseOpNote, "浏览已设定好的设备配置。")                                        \
+  X(UiVersionBtn, "帮助信息")                                                          \
+  X(UiDebugBtn, "调试设置")                                                            \
+  X(UiDownloadBtn, "下载最新驱动")                                                     \
+  X(UiVersionWord, "版本")                                                             \
+  /* connection page */                                                                \
+  X(UiConnectionCaption, "向导：选择创建设备的方式")                                   \
+  X(UiConnectionPrompt, "请选择下面的创建方式，然后用鼠标单击下一步或完成按钮：")      \
+  X(UiSingle, "单个")                                                                  \
+  X(UiSingleCreateEnd, "创建（RS232方式连接）")                                        \
+  X(UiSingleNote, "为工程中的任意节点创建单个")                                        \
+  X(UiSingleNoteEnd, "，可以满足简单的工程应用。")                                     \
+  X(UiMultiple, "多个")                                                                \
+  X(UiMulCreateEnd, "创建（RS485/RS422方式连接）")                                     \
+  X(UiMulNote, "为工程中的任意节点创建多个")                                           \
+  X(UiMulNoteEnd, "，可以满足所有工程应用。")                                          \
+  X(UiMulEfficiency, "并提高工程的运行效率。但标签地址的配置不易掌握。")               \
+  X(UiMulOverwrite, "本操作将覆盖原有的设备配置，请慎重使用。")                        \
+  X(UiAutoCreate, "自动创建（RS232/RS485/RS422方式连接）")                             \
+  X(UiAutoNote, "最智能的创建")                                                        \
+  X(UiAutoNoteEnd, "的方法。由系统自动搜索本机安装的")                                 \
+  X(UiAll, "所有")                                                                     \
+  /* debug form */                                                                     \
+  X(UiDebugCaption, "向导：设置调试选项")                                              \
+  X(UiEnDebugChk, "调试开关")                                                          \
+  X(UiErrorChk, "输出错误信息")                                                        \
+  X(UiTraceChk, "输出跟踪信息")                                                        \
+  X(UiPrnBtn, "打印")                                                                  \
+  X(UiSaveBtn, "另存为")                                                               \
+  X(UiSaveChangesBtn, "保存修改")                                                      \
+  X(UiFinishBtn, "关闭窗口")                                                           \
+  X(UiDebugIdle, "调试开关-查看和编辑今天的设备运行历史，诊断出现的问题！")            \
+  X(UiDebugLoading, "正在调入记录文件...")                                             \
+  X(UiDebugSwitchedOff, "打开调试开关-查看和编辑今天的设备运行历史，诊断出现的问题！") \
+  X(UiDebugWarning,                                                                    \
+    "！注意：调试对性能将产生不良影响，"                              \
+    "只有出现故障时才打开调试开关。\r\n"                                \
+    "调试和查看完设备运行信息后，"                                       \
+    "请及时关闭调试开关。\r\n\r\n"                                           \
+    "改动过调试开关后，需要退出向导，"                                 \
+    "单击开发环境的保存工程按钮，"                                       \
+    "调试功能才会生效。\r\n\r\n"                                              \
+    "您可以编辑窗口中的内容，"                                             \
+    "单击保存修改按钮保存窗口中的内容。\r\n"                          \
+    "或者单击另存为按钮，"                                                   \
+    "将窗口中的内容保存为文件，"                                          \
+    "便于以后在系统外查看。")                                                          \
+  X(UiLogFilter, "调试日志文件|log")                                                   \
+  X(UiLogDefaultExt, "Log")                                                            \
+  X(UiCannotCreateFile, "无法创建文件 ")
 
 // The wizard's device pages, serial parameters page and summary page.
 #define VDINV_DEVICE_PAGE_MESSAGES(X)                                      \

@@ -11,6 +11,7 @@
 #include "host/process.h"
 #include "host/runtime_api.h"
 #include "ui/test_device.h"
+#include "ui/wizard.h"
 
 using vdinv::Guarded;
 using vdinv::TTagInfo;
@@ -75,6 +76,11 @@ VDINV_EXPORT int32_t VDINV_CALL GetPDBLen(void) {
 VDINV_EXPORT void* VDINV_CALL FullPDB(void* pdb) {
   return Guarded(nullptr, kUnit, "FullPDB", static_cast<void*>(nullptr),
                  [&] { return vdinv::FullPdb(pdb); });
+}
+
+VDINV_EXPORT int32_t VDINV_CALL DLLEdDev(uintptr_t hostWindow, void* pdb) {
+  return Guarded(nullptr, kUnit, "DLLEdDev", int32_t{2},
+                 [&] { return vdinv::ui::DLLEdDev(hostWindow, pdb); });
 }
 
 VDINV_EXPORT uint8_t VDINV_CALL DLLTestDev(void* pdb, uint8_t interactive) {

@@ -1,4 +1,4 @@
-// Pieces the wizard's device, serial and summary pages share: the catalogue's texts in UTF-8,
+// Pieces the wizard's windows share: the catalogue's texts in UTF-8,
 // the header every page shows, and the reading of numbers typed into an edit.
 #pragma once
 

@@ -5,7 +5,10 @@
 // shown: DLLEdDev returns 2 and an interactive DLLTestDev makes the silent check.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vdinv::ui {
 
@@ -41,6 +44,26 @@ class IViews {
   // Opens a document (a help file) with the desktop's handler, without waiting; failures are
   // not reported.
   virtual void OpenDocument(const std::string& path) = 0;
+
+  // Makes the host's window (an X11 window id on Linux, an HWND on Windows; 0 for none) the
+  // owner of every window shown from now on, so that they are modal to it; returns the owner
+  // that was in force, which the caller hands back when its windows are done. A toolkit
+  // without owner windows keeps none.
+  virtual uintptr_t SetOwnerWindow(uintptr_t window) {
+    (void)window;
+    return 0;
+  }
+  // The save dialog: the chosen file (UTF-8), or nothing when the user cancels. The filter is
+  // "description|extension"; the default extension is added to a name typed without one.
+  virtual std::optional<std::string> AskSavePath(const std::string& filter,
+                                                 const std::string& defaultExtension) {
+    (void)filter;
+    (void)defaultExtension;
+    return std::nullopt;
+  }
+  // The print dialog; when it is confirmed, prints the lines as text, one printed line per
+  // line, in the viewer's font. Printing failures are reported by the view.
+  virtual void PrintLines(const std::vector<std::string>& lines) { (void)lines; }
 };
 
 }  // namespace vdinv::ui

@@ -33,6 +33,7 @@ using DetectScanTimeFn = uint16_t (*)();
 using FreeDriverFn = bool (*)();
 using GetPDBLenFn = int32_t (*)();
 using FullPDBFn = void* (*)(void*);
+using DLLEdDevFn = int32_t (*)(uintptr_t, void*);
 using TagEdAddrFn = int32_t (*)(void*, char**, uint8_t, char**);
 using GetTagAddrListFn = void (*)(int32_t, int32_t*, TTagAddrTemplate*);
 using DLLTestDevFn = uint8_t (*)(void*, uint8_t);
@@ -62,6 +63,7 @@ class ModuleTest : public ::testing::Test {
     Resolve(freeDriver, "FreeDriver");
     Resolve(getPdbLen, "GetPDBLen");
     Resolve(fullPdb, "FullPDB");
+    Resolve(dllEdDev, "DLLEdDev");
     Resolve(tagEdAddr, "TagEdAddr");
     Resolve(getTagAddrList, "GetTagAddrList");
     Resolve(dllTestDev, "DLLTestDev");
@@ -112,6 +114,7 @@ class ModuleTest : public ::testing::Test {
   FreeDriverFn freeDriver = nullptr;
   GetPDBLenFn getPdbLen = nullptr;
   FullPDBFn fullPdb = nullptr;
+  DLLEdDevFn dllEdDev = nullptr;
   TagEdAddrFn tagEdAddr = nullptr;
   GetTagAddrListFn getTagAddrList = nullptr;
   DLLTestDevFn dllTestDev = nullptr;
@@ -218,6 +221,15 @@ TEST_F(ModuleTest, TheDeviceTestTriesTheLineSilentlyAndFreesItsDriver) {
     EXPECT_EQ(detectScanTime(), 1000);  // the answer of a thread without a driver object
   });
   host.join();
+}
+
+// The module alone has no toolkit: the wizard is not shown and the host's block stays as it was.
+TEST_F(ModuleTest, TheWizardWithoutAToolkitChangesNothing) {
+  std::vector<uint8_t> block = DefaultBlock();
+  const std::vector<uint8_t> before = block;
+  EXPECT_EQ(dllEdDev(0, block.data()), 2);
+  EXPECT_EQ(block, before);
+  EXPECT_EQ(dllEdDev(0, nullptr), 2);
 }
 
 TEST_F(ModuleTest, OnlyTheExportsAreVisible) {

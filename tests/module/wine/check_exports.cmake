@@ -4,8 +4,8 @@
 # only system DLLs imported: the runtime is linked in, so no libgcc, libstdc++ or winpthread
 # DLL has to travel with the module.
 cmake_minimum_required(VERSION 3.22)
-set(expected_exports DetectScanTime DLLTestDev FreeDriver FullPDB GetDeviceStatus GetPDBLen GetTagAddrList
-  IniDriver IniDriverEx OnDataRead OnDataWrite TagEdAddr WriteLog)
+set(expected_exports DetectScanTime DLLEdDev DLLTestDev FreeDriver FullPDB GetDeviceStatus GetPDBLen
+  GetTagAddrList IniDriver IniDriverEx OnDataRead OnDataWrite TagEdAddr WriteLog)
 list(SORT expected_exports)
 set(system_dlls ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL VERSION.DLL)
 

@@ -1,0 +1,153 @@
+#include "ui/debug_form.h"
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "ui/wizard_page.h"
+
+namespace vdinv::ui {
+namespace {
+
+// A log of a busy day with every switch on stays far below this; a larger file is not loaded,
+// as a file that cannot be read.
+constexpr size_t kMaxLogBytes = size_t{64} << 20;
+
+// The lines of a text as a multi-line viewer takes them: CR LF, LF or CR end a line; a break
+// at the very end starts no further line.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// The viewer's lines as the log file holds them: GBK, each line ended by CR LF.
+std::string FileText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += platform::Utf8ToGbk(line) + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+DebugForm::DebugForm(WizardRun& run, const UiContext& context, IViews& views, std::string logPath)
+    : run_(run),
+      views_(views),
+      logPath_(std::move(logPath)),
+      caption_(context.deviceName + Utf8Text(Msg::UiDebugCaption)) {
+  controls_.Add("Label1", WizardHeader(context));
+  controls_.Add("Label2", Utf8Text(Msg::UiDebugIdle));
+  controls_.Add("ProductLabel", context.productText).visible = false;
+  controls_.Add("LoadBar", "").visible = false;
+  controls_.Add("EnDebugChk", Utf8Text(Msg::UiEnDebugChk));
+  controls_.Add("ErrorChk", Utf8Text(Msg::UiErrorChk));
+  controls_.Add("TraceChk", Utf8Text(Msg::UiTraceChk));
+  controls_.Add("LogMemo", "");
+  controls_.Add("PrnBtn", Utf8Text(Msg::UiPrnBtn));
+  controls_.Add("SaveBtn", Utf8Text(Msg::UiSaveBtn));
+  controls_.Add("SpeedButton1", Utf8Text(Msg::UiSaveChangesBtn));
+  controls_.Add("FinishBtn", Utf8Text(Msg::UiFinishBtn));
+
+  // Ticking a box runs its click handler: a set debug switch starts loading the log at once.
+  // The form is not active yet, so no warning.
+  const TDevParmBlock& block = run_.Working();
+  if (block.EnDebug != 0) DebugClicked(true);
+  if (block.EnErrorLog != 0) ErrorClicked(true);
+  if (block.EnTraceLog != 0) TraceClicked(true);
+  ApplyEnabling();
+}
+
+void DebugForm::Status(Msg text) {
+  controls_["Label2"].text = Utf8Text(text);
+}
+
+void DebugForm::DebugClicked(bool ticked) {
+  controls_["EnDebugChk"].checked = ticked;
+  run_.Working().EnDebug = ticked ? 1 : 0;
+  timer1_ = ticked;
+  controls_["LoadBar"].visible = ticked;
+  timer2_ = ticked;
+  if (ticked) {
+    Status(Msg::UiDebugLoading);
+    if (!warningShown_ && active_) {
+      warningShown_ = true;
+      views_.Inform(Utf8Text(Msg::UiDebugWarning), /*hideOwner=*/false);
+    }
+  } else {
+    Status(Msg::UiDebugSwitchedOff);
+  }
+  ApplyEnabling();
+}
+
+void DebugForm::ErrorClicked(bool ticked) {
+  controls_["ErrorChk"].checked = ticked;
+  run_.Working().EnErrorLog = ticked ? 1 : 0;
+}
+
+void DebugForm::TraceClicked(bool ticked) {
+  controls_["TraceChk"].checked = ticked;
+  run_.Working().EnTraceLog = ticked ? 1 : 0;
+}
+
+void DebugForm::ApplyEnabling() {
+  const bool on = controls_["EnDebugChk"].checked;
+  for (const char* name : {"LogMemo", "ErrorChk", "TraceChk", "SaveBtn", "PrnBtn", "SpeedButton1"})
+    controls_[name].enabled = on;
+  if (on) return;
+  TDevParmBlock& block = run_.Working();
+  block.EnTraceLog = 0;
+  block.EnErrorLog = 0;
+  controls_["ErrorChk"].checked = false;
+  controls_["TraceChk"].checked = false;
+  lines_.clear();
+}
+
+void DebugForm::Timer1Fired() {
+  if (platform::FileExists(logPath_)) {
+    // A file that cannot be read leaves the viewer as it was.
+    if (auto bytes = platform::ReadWholeFile(logPath_, kMaxLogBytes))
+      lines_ = SplitLines(platform::GbkToUtf8(*bytes));
+  }
+  Status(Msg::UiDebugIdle);
+  timer1_ = false;
+  controls_["LoadBar"].visible = false;
+  timer2_ = false;
+}
+
+void DebugForm::Timer2Fired() {
+  if (++loadBar_ >= kLoadBarMax) loadBar_ = kLoadBarMax / 2;
+}
+
+void DebugForm::SaveLines(const std::string& path) {
+  // The file is made anew and holds the lines, or, when it cannot be made, nothing is saved and
+  // the user is told which file.
+  if (!platform::WriteWholeFile(path, FileText(lines_)))
+    views_.Inform(Utf8Text(Msg::UiCannotCreateFile) + platform::GbkToUtf8(path), false);
+}
+
+void DebugForm::SaveChanges() {
+  SaveLines(logPath_);
+}
+
+void DebugForm::SaveAs() {
+  std::optional<std::string> path =
+      views_.AskSavePath(Utf8Text(Msg::UiLogFilter), Utf8Text(Msg::UiLogDefaultExt));
+  if (path) SaveLines(platform::Utf8ToGbk(*path));
+}
+
+void DebugForm::Print() {
+  views_.PrintLines(lines_);
+}
+
+void DebugForm::Finish() {
+  run_.SetChanged();
+  run_.WriteBack();
+  closeRequested_ = true;
+}
+
+}  // namespace vdinv::ui

@@ -1,0 +1,80 @@
+#include "ui/start_page.h"
+
+#include <utility>
+
+#include "common/messages.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "ui/debug_form.h"
+
+namespace vdinv::ui {
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* kHelpDir = "help\\";
+#else
+constexpr const char* kHelpDir = "help/";
+#endif
+constexpr const char* kHelpExtension = ".chm";
+
+}  // namespace
+
+StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views, std::string logPath)
+    : WizardPageBase(run, context, views, kPageStart, Utf8Text(Msg::UiStartCaption),
+                     /*cancelClearsChanged=*/false),
+      logPath_(std::move(logPath)) {
+  controls_.Add("Label2", Utf8Text(Msg::UiStartPrompt));
+  AddOption("NewOp", Utf8Text(Msg::UiNewOp)).checked = true;
+  AddOption("ModifyOp", Utf8Text(Msg::UiModifyOp));
+  AddOption("BrowseOp", Utf8Text(Msg::UiBrowseOp));
+  controls_.Add("Label3", Utf8Text(Msg::UiNewOpNote));
+  controls_.Add("Label6", context.devTypeName + Utf8Text(Msg::UiFullStop));
+  controls_.Add("Label4", Utf8Text(Msg::UiModifyOpNote));
+  controls_.Add("Label5", Utf8Text(Msg::UiBrowseOpNote));
+  controls_.Add("NextBtn", Utf8Text(Msg::UiNextBtn));
+  controls_.Add("VersionBtn", Utf8Text(Msg::UiVersionBtn));
+  controls_.Add("DebugBtn", Utf8Text(Msg::UiDebugBtn));
+  controls_.Add("CancelBtn", Utf8Text(Msg::UiCancelBtn));
+  controls_.Add("DownloadBtn", Utf8Text(Msg::UiDownloadBtn)).visible = false;
+}
+
+void StartPage::Next() {
+  if (Chosen("ModifyOp")) {
+    GoNext(kPageModifyList);
+  } else if (Chosen("BrowseOp")) {
+    GoNext(kPageSummary);
+  } else {
+    GoNext(kPageConnection);
+    run_.SetChanged();
+  }
+}
+
+std::string StartPage::VersionMessage() const {
+  return context_.internalName + "\r\n" + Utf8Text(Msg::UiVersionWord) + context_.fileVersion +
+         "\r\n\r\n" + context_.fileDescription;
+}
+
+std::vector<std::string> StartPage::HelpFiles() const {
+  const std::string dir = context_.installDir + kHelpDir;
+  return {dir + context_.deviceName + kHelpExtension,
+          dir + context_.moduleBaseName + kHelpExtension};
+}
+
+void StartPage::Help() {
+  views_.Inform(VersionMessage(), /*hideOwner=*/true);
+  for (const std::string& file : HelpFiles()) {
+    // The install directory came from GBK bytes; the file system knows it by those bytes.
+    if (platform::FileExists(platform::Utf8ToGbk(file))) {
+      views_.OpenDocument(file);
+      return;
+    }
+  }
+}
+
+void StartPage::Debug() {
+  run_.SetNextPage(kPageEnd);
+  DebugForm form(run_, context_, views_, logPath_);
+  views_.Show(form);  // the view hides the start page while the form is shown
+}
+
+}  // namespace vdinv::ui

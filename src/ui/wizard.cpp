@@ -1,0 +1,146 @@
+#include "ui/wizard.h"
+
+#include <atomic>
+#include <mutex>
+#include <utility>
+
+#include "host/process.h"
+#include "platform/threading.h"
+#include "ui/connection_page.h"
+#include "ui/device_pages.h"
+#include "ui/installed_views.h"
+#include "ui/serial_page.h"
+#include "ui/start_page.h"
+#include "ui/summary_page.h"
+
+namespace vdinv::ui {
+namespace {
+
+constexpr uint32_t kInfinite = 0xFFFFFFFF;
+
+std::mutex g_pagesMutex;
+WizardPages& Installed() {
+  static WizardPages pages = BuiltInPages();
+  return pages;
+}
+
+// The wizard's state lives for the process; one run uses it at a time.
+WizardRun& TheRun() {
+  static WizardRun run;
+  return run;
+}
+std::atomic<bool> g_running{false};
+
+// Holds the process's only run for the lifetime of the object, or fails to.
+class RunClaim {
+ public:
+  RunClaim() : held_(!g_running.exchange(true)) {}
+  ~RunClaim() {
+    if (held_) g_running.store(false);
+  }
+  RunClaim(const RunClaim&) = delete;
+  RunClaim& operator=(const RunClaim&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  bool held_;
+};
+
+// The host's window owns the windows for the run; the previous owner comes back afterwards,
+// also when a page fails.
+class OwnerWindow {
+ public:
+  OwnerWindow(IViews& views, uintptr_t window)
+      : views_(views), previous_(views.SetOwnerWindow(window)) {}
+  ~OwnerWindow() { views_.SetOwnerWindow(previous_); }
+  OwnerWindow(const OwnerWindow&) = delete;
+  OwnerWindow& operator=(const OwnerWindow&) = delete;
+
+ private:
+  IViews& views_;
+  uintptr_t previous_;
+};
+
+}  // namespace
+
+WizardPages BuiltInPages() {
+  WizardPages pages;
+  pages[kPageStart] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    StartPage page(run, context, views, host::Process::Instance().LogPath());
+    views.Show(page);
+  };
+  pages[kPageConnection] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    ConnectionPage page(run, context, views);
+    views.Show(page);
+  };
+  pages[kPageModifyList] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    DeviceListPage page(run, context, views, DeviceListPage::Mode::kModify);
+    views.Show(page);
+  };
+  pages[kPageSingleDevice] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    SingleDevicePage page(run, context);
+    views.Show(page);
+  };
+  pages[kPageCreateList] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    DeviceListPage page(run, context, views, DeviceListPage::Mode::kCreate);
+    views.Show(page);
+  };
+  pages[kPageSerial] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    SerialPage page(run, context);
+    views.Show(page);
+  };
+  pages[kPageSummary] = [](WizardRun& run, const UiContext& context, IViews& views) {
+    SummaryPage page(run, context);
+    views.Show(page);
+  };
+  return pages;
+}
+
+void UsePage(uint8_t page, ShowPage show) {
+  if (page <= kPageConnection || page >= kPageEnd) return;  // the built-in pages stay
+  std::lock_guard lock(g_pagesMutex);
+  Installed()[page] = show ? std::move(show) : BuiltInPages()[page];
+}
+
+WizardPages InstalledPages() {
+  std::lock_guard lock(g_pagesMutex);
+  return Installed();
+}
+
+void RunPageLoop(WizardRun& run, const UiContext& context, IViews& views,
+                 const WizardPages& pages) {
+  uint8_t page = kPageStart;
+  while (page != kPageNone && page < kPageEnd && pages[page]) {
+    pages[page](run, context, views);
+    page = run.NextPage();
+  }
+}
+
+int32_t EditDevice(uintptr_t hostWindow, void* block, IViews* views, const UiContext& context,
+                   const WizardPages& pages) {
+  constexpr int32_t kChanged = 1;
+  constexpr int32_t kUnchanged = 2;
+  if (views == nullptr || block == nullptr) return kUnchanged;
+  RunClaim claim;
+  if (!claim.Held()) return kUnchanged;
+
+  platform::AutoResetEvent ended(false);
+  WizardRun& run = TheRun();
+  run.Begin(block);
+  bool waited = false;
+  {
+    OwnerWindow owner(*views, hostWindow);
+    RunPageLoop(run, context, *views, pages);
+    ended.Signal();
+    waited = ended.Wait(kInfinite);
+  }
+  return waited && run.Changed() ? kChanged : kUnchanged;
+}
+
+int32_t DLLEdDev(uintptr_t hostWindow, void* block) {
+  const host::Process& process = host::Process::Instance();
+  const UiContext context = MakeUiContext(process.DriverModule(), process.ProductInfo());
+  return EditDevice(hostWindow, block, InstalledViews(), context, InstalledPages());
+}
+
+}  // namespace vdinv::ui

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "flow_views.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "support/device_block.h"
+#include "support/temp_dir.h"
+#include "ui/connection_page.h"
+#include "ui/debug_form.h"
+#include "ui/start_page.h"
+
+namespace vdinv::ui {
+namespace {
+
+using test::FlowViews;
+
+#if defined(_WIN32)
+constexpr const char* kHelpDir = "help\\";
+#else
+constexpr const char* kHelpDir = "help/";
+#endif
+
+struct Pages : ::testing::Test {
+  void SetUp() override {
+    StorePdb(host.data(), vdinv::test::DevicesBlock({{1, kModelG11S}}));
+    run.Begin(host.data());
+  }
+  std::vector<uint8_t> host = std::vector<uint8_t>(kPdbLength, 0);
+  WizardRun run;
+  FlowViews views;
+  UiContext context = test::DriverWords();
+};
+
+// The pages' texts are the driver's words joined with the pages' own pieces.
+TEST_F(Pages, TextsJoinTheDriversWords) {
+  StartPage start(run, context, views, "");
+  ConnectionPage connection(run, context, views);
+  EXPECT_EQ(start.Caption(), "富士变频器向导：选择执行的操作方式");
+  EXPECT_EQ(connection.Caption(), "富士变频器向导：选择创建设备的方式");
+  struct Row {
+    const WizardPageBase& page;
+    const char* control;
+    const char* text;
+  };
+  const Row rows[] = {
+      {start, "Label1", "欢迎使用富士变频器配置向导"},
+      {start, "Label6", "变频器。"},
+      {connection, "Label1", "欢迎使用富士变频器配置向导"},
+      {connection, "SingleCreate", "单个变频器创建（RS232方式连接）"},
+      {connection, "Label4", "为工程中的任意节点创建单个变频器，可以满足简单的工程应用。"},
+      {connection, "MulCreate", "多个变频器创建（RS485/RS422方式连接）"},
+      {connection, "Label6", "为工程中的任意节点创建多个变频器，可以满足所有工程应用。"},
+      {connection, "Label5", "最智能的创建变频器的方法。由系统自动搜索本机安装的"},
+      {connection, "Label7", "所有变频器。"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.page.Get(r.control).text, r.text) << r.control;
+  EXPECT_TRUE(start.Get("NewOp").checked);
+  EXPECT_TRUE(connection.Get("SingleCreate").checked);
+  for (const char* hidden : {"DownloadBtn", "ProductLabel"})
+    EXPECT_FALSE(start.Get(hidden).visible) << hidden;
+  for (const char* hidden : {"AutoCreate", "Label5", "Label7"})
+    EXPECT_FALSE(connection.Get(hidden).visible) << hidden;
+}
+
+// A page that is closed by other means than its buttons ends the wizard.
+TEST_F(Pages, APageEndsTheWizardUnlessItsButtonsSayOtherwise) {
+  run.SetNextPage(kPageSerial);
+  StartPage start(run, context, views, "");
+  EXPECT_EQ(run.NextPage(), kPageEnd);
+  run.SetNextPage(kPageSerial);
+  ConnectionPage connection(run, context, views);
+  EXPECT_EQ(run.NextPage(), kPageEnd);
+}
+
+TEST_F(Pages, NextOnTheStartPageFollowsTheChosenOperation) {
+  struct Case {
+    const char* option;
+    bool doubleClick;
+    uint8_t next;
+    bool changed;
+  };
+  const Case cases[] = {
+      {"NewOp", false, kPageConnection, true},    {"ModifyOp", false, kPageModifyList, false},
+      {"BrowseOp", false, kPageSummary, false},   {"NewOp", true, kPageConnection, true},
+      {"ModifyOp", true, kPageModifyList, false}, {"BrowseOp", true, kPageSummary, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.option) + (c.doubleClick ? " double click" : " Next"));
+    run.Begin(host.data());
+    StartPage page(run, context, views, "");
+    if (c.doubleClick) {
+      page.OptionDoubleClicked(c.option);
+    } else {
+      page.Choose(c.option);
+      page.Next();
+    }
+    EXPECT_TRUE(page.CloseRequested());
+    EXPECT_EQ(run.NextPage(), c.next);
+    EXPECT_EQ(run.Changed(), c.changed);
+    run.GoBack();
+    EXPECT_EQ(run.NextPage(), kPageStart);
+  }
+}
+
+TEST_F(Pages, NextOnTheConnectionPageSetsTheLinkMode) {
+  struct Case {
+    const char* option;
+    uint8_t next;
+    uint8_t linkMode;
+    bool changed;
+  };
+  const Case cases[] = {
+      {"SingleCreate", kPageSingleDevice, 0, false},
+      {"MulCreate", kPageCreateList, 1, false},
+      {"AutoCreate", kPageSummary, 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option);
+    run.Begin(host.data());
+    run.Working().LinkMode = 7;
+    run.Working().BaudIndex = 0;
+    ConnectionPage page(run, context, views);
+    page.OptionDoubleClicked(c.option);
+    EXPECT_EQ(run.NextPage(), c.next);
+    EXPECT_EQ(run.Working().LinkMode, c.linkMode);
+    EXPECT_EQ(run.Changed(), c.changed);
+    // Only the automatic creation starts from a defaulted block.
+    EXPECT_EQ(run.Working().BaudIndex, c.changed ? 6 : 0);
+  }
+}
+
+// "取消" ends the wizard; the start page keeps the changed flag as normalising left it.
+TEST_F(Pages, CancelClearsTheChangedFlagOnEveryPageButTheStartPage) {
+  for (bool changed : {false, true}) {
+    run.SetChanged(changed);
+    StartPage start(run, context, views, "");
+    start.Cancel();
+    EXPECT_EQ(run.NextPage(), kPageEnd);
+    EXPECT_EQ(run.Changed(), changed);
+    ConnectionPage connection(run, context, views);
+    connection.Cancel();
+    EXPECT_FALSE(run.Changed());
+  }
+}
+
+// The version message comes first, over the hidden page; then the first help file that exists.
+TEST_F(Pages, HelpShowsTheVersionAndOpensTheFirstHelpFileThatExists) {
+  struct Case {
+    bool deviceNamed;
+    bool moduleNamed;
+    const char* opened;
+  };
+  const Case cases[] = {
+      {false, false, nullptr},
+      {true, false, "富士变频器.chm"},
+      {false, true, "VD_Inv.chm"},
+      {true, true, "富士变频器.chm"},
+  };
+  for (const Case& c : cases) {
+    vdinv::test::TempDir install;
+    const std::string help = install.Path() + kHelpDir;
+    ASSERT_TRUE(platform::CreateDirectories(help));
+    for (auto [present, name] :
+         {std::pair{c.deviceNamed, "富士变频器.chm"}, std::pair{c.moduleNamed, "VD_Inv.chm"}}) {
+      // The file system knows the names by their GBK bytes, as the host's directory.
+      if (present) {
+        ASSERT_TRUE(platform::CreateEmptyFile(platform::Utf8ToGbk(help + name)));
+      }
+    }
+    FlowViews v;
+    UiContext words = test::DriverWords(install.Path());
+    StartPage page(run, words, v, "");
+    page.Help();
+    ASSERT_EQ(v.informed.size(), 1u);
+    EXPECT_EQ(v.informed[0].text, "VD_Inv\r\n版本4.7.1.1\r\n\r\n富士变频器通讯驱动");
+    EXPECT_TRUE(v.informed[0].hideOwner);
+    EXPECT_EQ(v.opened,
+              c.opened ? std::vector<std::string>{help + c.opened} : std::vector<std::string>{});
+    EXPECT_FALSE(page.CloseRequested());
+  }
+}
+
+// "调试设置" shows the debug form over the start page, which stays open; closed by its frame
+// afterwards, the start page ends the wizard.
+TEST_F(Pages, TheDebugFormOpensOverTheStartPage) {
+  StartPage page(run, context, views, "");
+  page.Choose("ModifyOp");
+  int forms = 0;
+  views.onDebug = [&](DebugForm& form) {
+    ++forms;
+    EXPECT_EQ(form.Caption(), "富士变频器向导：设置调试选项");
+  };
+  page.Debug();
+  EXPECT_EQ(forms, 1);
+  EXPECT_FALSE(page.CloseRequested());
+  EXPECT_EQ(run.NextPage(), kPageEnd);
+  page.Download();  // hidden and inert
+  EXPECT_TRUE(views.opened.empty());
+}
+
+}  // namespace
+}  // namespace vdinv::ui
