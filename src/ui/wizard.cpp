@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <type_traits>
 #include <utility>
 
 #include "host/process.h"
@@ -61,38 +62,32 @@ class OwnerWindow {
   uintptr_t previous_;
 };
 
+// The function that makes a Page on the run (with the views when it takes them, and the extra
+// arguments) and shows it.
+template <typename Page, typename... Extra>
+ShowPage Shows(Extra... extra) {
+  return [extra...](WizardRun& run, const UiContext& context, IViews& views) {
+    if constexpr (std::is_constructible_v<Page, WizardRun&, const UiContext&, IViews&, Extra...>) {
+      Page page(run, context, views, extra...);
+      views.Show(page);
+    } else {
+      Page page(run, context, extra...);
+      views.Show(page);
+    }
+  };
+}
+
 }  // namespace
 
 WizardPages BuiltInPages() {
   WizardPages pages;
-  pages[kPageStart] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    StartPage page(run, context, views, host::Process::Instance().LogPath());
-    views.Show(page);
-  };
-  pages[kPageConnection] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    ConnectionPage page(run, context, views);
-    views.Show(page);
-  };
-  pages[kPageModifyList] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    DeviceListPage page(run, context, views, DeviceListPage::Mode::kModify);
-    views.Show(page);
-  };
-  pages[kPageSingleDevice] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    SingleDevicePage page(run, context);
-    views.Show(page);
-  };
-  pages[kPageCreateList] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    DeviceListPage page(run, context, views, DeviceListPage::Mode::kCreate);
-    views.Show(page);
-  };
-  pages[kPageSerial] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    SerialPage page(run, context);
-    views.Show(page);
-  };
-  pages[kPageSummary] = [](WizardRun& run, const UiContext& context, IViews& views) {
-    SummaryPage page(run, context);
-    views.Show(page);
-  };
+  pages[kPageStart] = Shows<StartPage>(host::Process::Instance().LogPath());
+  pages[kPageConnection] = Shows<ConnectionPage>();
+  pages[kPageModifyList] = Shows<DeviceListPage>(DeviceListPage::Mode::kModify);
+  pages[kPageSingleDevice] = Shows<SingleDevicePage>();
+  pages[kPageCreateList] = Shows<DeviceListPage>(DeviceListPage::Mode::kCreate);
+  pages[kPageSerial] = Shows<SerialPage>();
+  pages[kPageSummary] = Shows<SummaryPage>();
   return pages;
 }
 

@@ -24,9 +24,9 @@ class FlowViews : public IViews {
   void Show(StartPage& page) override { Run(onStart, page); }
   void Show(ConnectionPage& page) override { Run(onConnection, page); }
   void Show(SingleDevicePage&) override {}
-  void Show(DeviceListPage&) override {}
-  void Show(SerialPage&) override {}
-  void Show(SummaryPage&) override {}
+  void Show(DeviceListPage& page) override { Run(onDeviceList, page); }
+  void Show(SerialPage& page) override { Run(onSerial, page); }
+  void Show(SummaryPage& page) override { Run(onSummary, page); }
   void Show(DebugForm& form) override { Run(onDebug, form); }
   void Show(TestWindow&) override {}
 
@@ -46,6 +46,9 @@ class FlowViews : public IViews {
   std::function<void(StartPage&)> onStart;
   std::function<void(ConnectionPage&)> onConnection;
   std::function<void(DebugForm&)> onDebug;
+  std::function<void(DeviceListPage&)> onDeviceList;
+  std::function<void(SerialPage&)> onSerial;
+  std::function<void(SummaryPage&)> onSummary;
 
   std::vector<Informed> informed;
   std::vector<std::string> opened;

@@ -9,8 +9,11 @@
 #include "support/device_block.h"
 #include "ui/connection_page.h"
 #include "ui/debug_form.h"
+#include "ui/device_pages.h"
 #include "ui/installed_views.h"
+#include "ui/serial_page.h"
 #include "ui/start_page.h"
+#include "ui/summary_page.h"
 #include "ui/wizard_page.h"
 
 namespace vdinv::ui {
@@ -85,6 +88,34 @@ TEST(Wizard, TheResultIsOneExactlyWhenTheRunEndsWithTheBlockChanged) {
     w.Page(kPageSummary, Finish);
     EXPECT_EQ(w.Run(host.data()), c.result);
   }
+}
+
+// The wizard's own pages one after the other: a new line of several devices, two added, the
+// serial page passed, finished on the summary.
+TEST(Wizard, ANewLineOfSeveralDevicesIsWalkedThroughToTheSummary) {
+  Wizard w;
+  w.views.onStart = [](StartPage& page) { page.Next(); };  // "新建设备" is chosen at start
+  w.views.onConnection = [](ConnectionPage& page) {
+    page.Choose("MulCreate");
+    page.Next();
+  };
+  w.views.onDeviceList = [](DeviceListPage& page) {
+    page.IdTyped("3");
+    page.ModelChosen(kModelP11S);
+    page.AddClicked();
+    page.IdTyped("8");
+    page.AddClicked();
+    page.Next();
+  };
+  w.views.onSerial = [](SerialPage& page) { page.Next(); };
+  w.views.onSummary = [](SummaryPage& page) { page.Finish(); };
+  std::vector<uint8_t> host = HostBlock();
+  EXPECT_EQ(w.Run(host.data()), 1);
+  const TDevParmBlock pdb = LoadPdb(host.data());
+  EXPECT_EQ(pdb.LinkMode, 1);
+  EXPECT_EQ(pdb.Devices[1].Model, kModelG11S);
+  EXPECT_EQ(pdb.Devices[3].Model, kModelP11S);
+  EXPECT_EQ(pdb.Devices[8].Model, kModelP11S);
 }
 
 TEST(Wizard, NormalisingAndWritingBackReachTheHostsBlock) {
