@@ -11,7 +11,9 @@ packages=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
 for option in "$@"; do
   case $option in
     # wine32 is an i386 package; fonts-wine gives Wine's own fonts. Nothing here shows a window.
-    --wine) packages+=(wine wine32:i386 fonts-wine) ;;
+    # locales: Wine runs in the Chinese locale (code page 936), which must exist for Wine to
+    # pass file names and arguments beyond ASCII between the two systems.
+    --wine) packages+=(wine wine32:i386 fonts-wine locales) ;;
     --x86_64) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
   esac
 done
@@ -19,11 +21,20 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-((${#missing[@]})) || exit 0
-
-echo "setup-windows: installing ${missing[*]}"
 SUDO=""
 [[ $(id -u) -ne 0 ]] && SUDO="sudo"
+chinese_locale() {
+  [[ " $* " == *" --wine "* ]] || return 0
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8' && return 0
+  echo "setup-windows: making the locale zh_CN.UTF-8"
+  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+}
+if ((${#missing[@]} == 0)); then
+  chinese_locale "$@"
+  exit 0
+fi
+
+echo "setup-windows: installing ${missing[*]}"
 if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
@@ -31,3 +42,4 @@ $SUDO apt-get update -qq
 # Without the recommends: 160 packages fewer, none of which the build or the tests use.
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null
+chinese_locale "$@"

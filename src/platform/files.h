@@ -12,6 +12,8 @@
 
 namespace vdinv::platform {
 
+// The character that separates a path's parts on this system ('/' or '\\').
+char PathSeparator();
 // True for an existing file that is not a directory.
 bool FileExists(const std::string& path);
 // Size in bytes, or -1 when the file does not exist, is a directory or cannot be examined.

@@ -10,11 +10,7 @@
 namespace vdinv::ui {
 namespace {
 
-#if defined(_WIN32)
-constexpr const char* kHelpDir = "help\\";
-#else
-constexpr const char* kHelpDir = "help/";
-#endif
+constexpr const char* kHelpDir = "help";
 constexpr const char* kHelpExtension = ".chm";
 
 }  // namespace
@@ -55,7 +51,7 @@ std::string StartPage::VersionMessage() const {
 }
 
 std::vector<std::string> StartPage::HelpFiles() const {
-  const std::string dir = context_.installDir + kHelpDir;
+  const std::string dir = context_.installDir + kHelpDir + platform::PathSeparator();
   return {dir + context_.deviceName + kHelpExtension,
           dir + context_.moduleBaseName + kHelpExtension};
 }

@@ -18,12 +18,6 @@ namespace {
 
 using test::FlowViews;
 
-#if defined(_WIN32)
-constexpr const char* kHelpDir = "help\\";
-#else
-constexpr const char* kHelpDir = "help/";
-#endif
-
 struct Pages : ::testing::Test {
   void SetUp() override {
     StorePdb(host.data(), vdinv::test::DevicesBlock({{1, kModelG11S}}));
@@ -162,7 +156,7 @@ TEST_F(Pages, HelpShowsTheVersionAndOpensTheFirstHelpFileThatExists) {
   };
   for (const Case& c : cases) {
     vdinv::test::TempDir install;
-    const std::string help = install.Path() + kHelpDir;
+    const std::string help = install.Path() + "help" + platform::PathSeparator();
     ASSERT_TRUE(platform::CreateDirectories(help));
     for (auto [present, name] :
          {std::pair{c.deviceNamed, "富士变频器.chm"}, std::pair{c.moduleNamed, "VD_Inv.chm"}}) {

@@ -100,6 +100,10 @@ std::optional<std::string> ReadAtMostOneOver(const std::string& path, size_t max
 
 }  // namespace internal
 
+char PathSeparator() {
+  return '/';
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;

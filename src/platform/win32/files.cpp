@@ -101,6 +101,10 @@ std::optional<std::string> ReadAtMostOneOver(const std::string& path, size_t max
 
 }  // namespace internal
 
+char PathSeparator() {
+  return '\\';
+}
+
 bool FileExists(const std::string& path) {
   const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !IsDirectory(attributes);
