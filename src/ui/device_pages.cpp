@@ -7,45 +7,44 @@ namespace {
 
 constexpr int32_t kLastDevice = kDeviceCount - 1;
 
-std::string SingleCaption(const UiContext& c) {
-  return c.deviceName + U8(Msg::UiCreateSingle) + c.devTypeName;
-}
-
 std::string SingleLabel2(const UiContext& c) {
   return U8(Msg::UiChooseBelow) + c.devTypeName + U8(Msg::UiTypeAndItsParameters) +
          U8(Msg::UiThenClickNext);
 }
 
 std::string ListCaption(const UiContext& c, DeviceListPage::Mode mode) {
-  if (mode == DeviceListPage::Mode::kCreate) {
-    return c.deviceName + U8(Msg::UiCreateSeveral) + c.devTypeName;
-  }
-  return c.deviceName + U8(Msg::UiModify) + c.devTypeName + U8(Msg::UiParametersOrDelete) +
-         c.devTypeName;
+  if (mode == DeviceListPage::Mode::kCreate) return U8(Msg::UiCreateSeveral) + c.devTypeName;
+  return U8(Msg::UiModify) + c.devTypeName + U8(Msg::UiParametersOrDelete) + c.devTypeName;
 }
 
 std::string ListLabel2(const UiContext& c) {
   return U8(Msg::UiAfterEditing) + c.devTypeName + U8(Msg::UiOperationThenNext);
 }
 
+uint8_t ListPage(DeviceListPage::Mode mode) {
+  return mode == DeviceListPage::Mode::kCreate ? kPageCreateList : kPageModifyList;
+}
+
 }  // namespace
 
-DevicePage::DevicePage(WizardRun& run, const UiContext& context, std::string caption,
-                       std::string label2)
-    : run_(run), context_(context), caption_(std::move(caption)), label2_(std::move(label2)) {
-  run_.SetNextPage(kPageEnd);
+DevicePage::DevicePage(WizardRun& run, const UiContext& context, IViews& views, uint8_t ownPage,
+                       std::string_view caption, std::string label2)
+    : WizardPageBase(run, context, views, ownPage, caption, /*cancelClearsChanged=*/true) {
+  controls_.Add("Label2", std::move(label2));
+  controls_.Add("GroupBox2", context.devTypeName + U8(Msg::UiTypeAndParameters));
+  controls_.Add("DevTypeLabel", context.devTypeName + U8(Msg::UiType));
+  controls_.Add("DevTypeEd", "");
+  controls_.Add("IDLabel", context.devIdName);
+  controls_.Add("IDEd", "");
+  for (const char* slot : {"SlotLabel", "SlotEd", "SlotTypeLabel", "SlotTypeEd"}) {
+    controls_.Add(slot, "").visible = false;
+  }
 }
 
-std::string DevicePage::Label1() const {
-  return WizardHeader(context_);
-}
-
-std::string DevicePage::GroupBox2Caption() const {
-  return context_.devTypeName + U8(Msg::UiTypeAndParameters);
-}
-
-std::string DevicePage::DevTypeLabel() const {
-  return context_.devTypeName + U8(Msg::UiType);
+void DevicePage::AddButtons() {
+  controls_.Add("NextBtn", U8(Msg::UiNextBtn));
+  controls_.Add("BackBtn", U8(Msg::UiBackBtn));
+  controls_.Add("CancelBtn", U8(Msg::UiCancelBtn));
 }
 
 int32_t DevicePage::ClampTypedId(const std::string& text) {
@@ -56,8 +55,14 @@ int32_t DevicePage::ClampTypedId(const std::string& text) {
 
 // ---- single device page -------------------------------------------------------------------
 
-SingleDevicePage::SingleDevicePage(WizardRun& run, const UiContext& context)
-    : DevicePage(run, context, SingleCaption(context), SingleLabel2(context)) {
+SingleDevicePage::SingleDevicePage(WizardRun& run, const UiContext& context, IViews& views)
+    : DevicePage(run, context, views, kPageSingleDevice,
+                 U8(Msg::UiCreateSingle) + context.devTypeName, SingleLabel2(context)) {
+  controls_.Add("GroupBox3", context.devIdName + U8(Msg::UiExplanation));
+  controls_.Add("IdMemo", "");
+  controls_.Add("GroupBox4", context.devTypeName + U8(Msg::UiSupportedTagTypes));
+  controls_.Add("TagTypeMemo", "");
+  AddButtons();
   const TDevParmBlock& pdb = run_.Working();
   modelPosition_ =
       DeviceExists(pdb, pdb.CurDevice) ? PositionOfModel(pdb.Devices[pdb.CurDevice].Model) : 0;
@@ -65,14 +70,6 @@ SingleDevicePage::SingleDevicePage(WizardRun& run, const UiContext& context)
   idNote_ = {U8(Msg::UiNoteIndent) + context_.deviceName + U8(Msg::UiOf) + context_.devIdName +
              U8(Msg::UiValueRange) + U8(Msg::UiFrom) + "0" + U8(Msg::UiTo) + "99"};
   ShowSupportText();
-}
-
-std::string SingleDevicePage::GroupBox3Caption() const {
-  return context_.devIdName + U8(Msg::UiExplanation);
-}
-
-std::string SingleDevicePage::GroupBox4Caption() const {
-  return context_.devTypeName + U8(Msg::UiSupportedTagTypes);
 }
 
 void SingleDevicePage::ShowSupportText() {
@@ -90,7 +87,7 @@ void SingleDevicePage::IdTyped(const std::string& text) {
 }
 
 void SingleDevicePage::Next() {
-  run_.GoNext(kPageSingleDevice, kPageSerial);
+  GoNext(kPageSerial);
   TDevParmBlock& pdb = run_.Working();
   for (int i = 0; i < kDeviceCount; ++i) {
     pdb.Devices[i].DevNo = i;
@@ -107,27 +104,20 @@ void SingleDevicePage::Next() {
 // ---- device list pages --------------------------------------------------------------------
 
 DeviceListPage::DeviceListPage(WizardRun& run, const UiContext& context, IViews& views, Mode mode)
-    : DevicePage(run, context, ListCaption(context, mode), ListLabel2(context)),
-      views_(views),
+    : DevicePage(run, context, views, ListPage(mode), ListCaption(context, mode),
+                 ListLabel2(context)),
       mode_(mode) {
+  controls_.Add("DeviceTreeLabel", U8(Msg::UiDeviceTreeLabel));
+  controls_.Add("DeviceTree", "");
+  controls_.Add("AddBtn", U8(Msg::UiAdd) + context.devTypeName);
+  controls_.Add("DelBtn", U8(Msg::UiDelete) + context.devTypeName);
+  AddButtons();
   const TDevParmBlock& pdb = run_.Working();
   // The list shows the current device's model, and no selection when that entry is free.
   modelPosition_ =
       DeviceExists(pdb, pdb.CurDevice) ? PositionOfModel(pdb.Devices[pdb.CurDevice].Model) : -1;
   ShowId(FirstFreeNumber(pdb));
   nodes_ = DeviceNodesByEntryName(pdb);
-}
-
-std::string DeviceListPage::DeviceTreeLabel() const {
-  return U8(Msg::UiDeviceTreeLabel);
-}
-
-std::string DeviceListPage::AddBtnCaption() const {
-  return U8(Msg::UiAdd) + context_.devTypeName;
-}
-
-std::string DeviceListPage::DelBtnCaption() const {
-  return U8(Msg::UiDelete) + context_.devTypeName;
 }
 
 void DeviceListPage::SelectNode(int index) {
@@ -200,7 +190,7 @@ void DeviceListPage::IdTyped(const std::string& text) {
 }
 
 void DeviceListPage::Next() {
-  run_.GoNext(OwnPage(), kPageSerial);
+  GoNext(kPageSerial);
 }
 
 }  // namespace vdinv::ui

@@ -6,74 +6,55 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/device_entries.h"
-#include "ui/ui_context.h"
-#include "ui/views.h"
-#include "ui/wizard_run.h"
+#include "ui/wizard_page.h"
 
 namespace vdinv::ui {
 
-// What both kinds of device page show and do alike: the caption and header, the group with
-// the model list (DevTypeEd) and the device number edit (IDEd), and "上一步"/"取消".
-class DevicePage {
+// What both kinds of device page show and do alike: the group GroupBox2 with the model list
+// (DevTypeEd) and the device number edit (IDEd), whose slot controls stay hidden.
+class DevicePage : public WizardPageBase {
  public:
-  const std::string& Caption() const { return caption_; }
-  std::string Label1() const;  // the header
-  const std::string& Label2() const { return label2_; }
-  std::string GroupBox2Caption() const;
-  std::string DevTypeLabel() const;  // the model list's label
-  const std::string& DevIdLabel() const { return context_.devIdName; }
-  // The slot edit, the slot-type list and their labels exist but are never shown.
-  bool SlotControlsVisible() const { return false; }
-  // The header image and product label are loaded from the product record but stay hidden.
-  const std::string& ProductLabel() const { return context_.productText; }
-  bool ProductControlsVisible() const { return false; }
-
   // DevTypeEd: its choices and the chosen position (-1: none, which counts as model 0).
   std::vector<std::string> DevTypeChoices() const { return ModelChoices(); }
   int DevTypeIndex() const { return modelPosition_; }
   // IDEd's text.
   const std::string& IdText() const { return idText_; }
 
-  void Back() { run_.GoBack(); }
-  void Cancel() { run_.Cancel(true); }
-
  protected:
-  DevicePage(WizardRun& run, const UiContext& context, std::string caption, std::string label2);
+  // caption: the page's own caption after DeviceName; label2: its instruction.
+  DevicePage(WizardRun& run, const UiContext& context, IViews& views, uint8_t ownPage,
+             std::string_view caption, std::string label2);
+  ~DevicePage() = default;
 
+  // Registers "下一步", "上一步" and "取消", which every device page ends with.
+  void AddButtons();
   uint8_t ChosenModel() const { return ModelOfPosition(modelPosition_); }
   // Shows a number in IDEd.
   void ShowId(int32_t number) { idText_ = std::to_string(number); }
   // IDEd after a keystroke: the number it holds (0 when none) clamped to 0..99 and written back.
   int32_t ClampTypedId(const std::string& text);
 
-  WizardRun& run_;
-  const UiContext& context_;
   int modelPosition_ = -1;
   std::string idText_;
-
- private:
-  std::string caption_;
-  std::string label2_;
 };
 
 // TStep11Frm: one device; "下一步" removes every other device from the block.
 class SingleDevicePage : public DevicePage {
  public:
-  SingleDevicePage(WizardRun& run, const UiContext& context);
+  SingleDevicePage(WizardRun& run, const UiContext& context, IViews& views);
 
-  std::string GroupBox3Caption() const;
   // The read-only note on the device number's range (one line).
   const std::vector<std::string>& IdNoteLines() const { return idNote_; }
-  std::string GroupBox4Caption() const;
   // TagTypeMemo: the chosen model's support text after three blanks (one line).
   const std::vector<std::string>& TagTypeMemoLines() const { return tagTypeNote_; }
 
   void ModelChosen(int position);
   void IdTyped(const std::string& text);
-  void Next();
+  void Next() override;
 
  private:
   void ShowSupportText();
@@ -92,9 +73,6 @@ class DeviceListPage : public DevicePage {
   DeviceListPage(WizardRun& run, const UiContext& context, IViews& views, Mode mode);
 
   Mode PageMode() const { return mode_; }
-  std::string DeviceTreeLabel() const;
-  std::string AddBtnCaption() const;
-  std::string DelBtnCaption() const;
 
   // DeviceTree: its nodes in order and the selected node (-1: none).
   const std::vector<DeviceNode>& DeviceTree() const { return nodes_; }
@@ -108,15 +86,13 @@ class DeviceListPage : public DevicePage {
   void DeleteClicked();
   void ModelChosen(int position);
   void IdTyped(const std::string& text);
-  void Next();
+  void Next() override;
 
  private:
-  uint8_t OwnPage() const { return mode_ == Mode::kCreate ? kPageCreateList : kPageModifyList; }
   TDeviceEntry& SelectedEntry() { return run_.Working().Devices[nodes_[selected_].entry]; }
   void RebuildTree();
   void ShowSelectedDevice();
 
-  IViews& views_;
   Mode mode_;
   std::vector<DeviceNode> nodes_;
   int selected_ = -1;

@@ -33,11 +33,44 @@ std::string Trimmed(const std::string& text) {
   return std::string(begin, end.base());
 }
 
+// The page's groups, labels and buttons with their captions.
+struct Captioned {
+  const char* name;
+  Msg text;
+};
+constexpr Captioned kCaptioned[] = {
+    {"ComGroup", Msg::UiComputerSerialGroup},
+    {"ComLabel", Msg::UiSerialPortLabel},
+    {"BautLabel", Msg::UiBaudLabel},
+    {"DataBitED", Msg::UiDataBitsGroup},
+    {"StopBitED", Msg::UiStopBitsGroup},
+    {"ParityEd", Msg::UiParityGroup},
+    {"SetGB", Msg::UiAdvancedGroup},
+    {"OutTimeLabel", Msg::UiTimeOutBefore},
+    {"OutTimeUnitLabel", Msg::UiTimeOutAfter},
+    {"WCountLabel", Msg::UiRepeatBefore},
+    {"WCountUnitLabel", Msg::UiRepeatAfter},
+    {"NoteGroup", Msg::UiNoteGroup},
+    {"NextBtn", Msg::UiNextBtn},
+    {"BackBtn", Msg::UiBackBtn},
+    {"CancelBtn", Msg::UiCancelBtn},
+};
+
 }  // namespace
 
-SerialPage::SerialPage(WizardRun& run, const UiContext& context) : run_(run), context_(context) {
-  run_.SetNextPage(kPageEnd);
+SerialPage::SerialPage(WizardRun& run, const UiContext& context, IViews& views)
+    : WizardPageBase(run, context, views, kPageSerial, U8(Msg::UiSerialCaption),
+                     /*cancelClearsChanged=*/true) {
   const std::string& type = context_.devTypeName;
+  controls_.Add("Label2", U8(Msg::UiSerialHeader) + type + U8(Msg::UiSerialHeaderEnd));
+  for (const Captioned& c : kCaptioned) controls_.Add(c.name, U8(c.text));
+  // The lists and edits show the block's settings through the page's own getters.
+  for (const char* edit : {"ComEd", "BautEd", "OutTimeEd", "WCountEd", "NoteMemo"}) {
+    controls_.Add(edit, "");
+  }
+  // The initialisation command is kept in the block but neither shown nor sent.
+  controls_.Add("InitStrLabel", U8(Msg::UiInitCommand)).visible = false;
+  controls_.Add("InitStrEd", "").visible = false;
   std::string first =
       context_.productText.empty()
           ? U8(Msg::UiSerialNoteHost)
@@ -47,55 +80,6 @@ SerialPage::SerialPage(WizardRun& run, const UiContext& context) : run_(run), co
   outTimeText_ = std::to_string(Pdb().OutTime);
   wCountText_ = std::to_string(Pdb().WCount);
   initStrText_ = platform::GbkToUtf8(Pdb().InitStr.Get());
-}
-
-std::string SerialPage::Caption() const {
-  return context_.deviceName + U8(Msg::UiSerialCaption);
-}
-std::string SerialPage::Label1() const {
-  return WizardHeader(context_);
-}
-std::string SerialPage::Label2() const {
-  return U8(Msg::UiSerialHeader) + context_.devTypeName + U8(Msg::UiSerialHeaderEnd);
-}
-std::string SerialPage::SerialGroupCaption() const {
-  return U8(Msg::UiComputerSerialGroup);
-}
-std::string SerialPage::ComLabel() const {
-  return U8(Msg::UiSerialPortLabel);
-}
-std::string SerialPage::BautLabel() const {
-  return U8(Msg::UiBaudLabel);
-}
-std::string SerialPage::DataBitEdCaption() const {
-  return U8(Msg::UiDataBitsGroup);
-}
-std::string SerialPage::StopBitEdCaption() const {
-  return U8(Msg::UiStopBitsGroup);
-}
-std::string SerialPage::ParityEdCaption() const {
-  return U8(Msg::UiParityGroup);
-}
-std::string SerialPage::SetGBCaption() const {
-  return U8(Msg::UiAdvancedGroup);
-}
-std::string SerialPage::OutTimeLabel() const {
-  return U8(Msg::UiTimeOutBefore);
-}
-std::string SerialPage::OutTimeUnitLabel() const {
-  return U8(Msg::UiTimeOutAfter);
-}
-std::string SerialPage::WCountLabel() const {
-  return U8(Msg::UiRepeatBefore);
-}
-std::string SerialPage::WCountUnitLabel() const {
-  return U8(Msg::UiRepeatAfter);
-}
-std::string SerialPage::InitStrLabel() const {
-  return U8(Msg::UiInitCommand);
-}
-std::string SerialPage::NoteGroupCaption() const {
-  return U8(Msg::UiNoteGroup);
 }
 
 int SerialPage::ComIndex() const {

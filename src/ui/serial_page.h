@@ -8,40 +8,20 @@
 #include <vector>
 
 #include "ui/serial_texts.h"
-#include "ui/ui_context.h"
-#include "ui/wizard_run.h"
+#include "ui/wizard_page.h"
 
 namespace vdinv::ui {
 
-class SerialPage {
+class SerialPage : public WizardPageBase {
  public:
   static constexpr int32_t kMaxWCount = 10;
   static constexpr int32_t kEmptyWCount = 2;
   static constexpr size_t kInitStrLength = 50;
 
-  SerialPage(WizardRun& run, const UiContext& context);
+  SerialPage(WizardRun& run, const UiContext& context, IViews& views);
 
-  std::string Caption() const;
-  std::string Label1() const;  // the header
-  std::string Label2() const;
-  // The group captions and labels of the controls, in the order the page shows them.
-  std::string SerialGroupCaption() const;
-  std::string ComLabel() const;
-  std::string BautLabel() const;
-  std::string DataBitEdCaption() const;
-  std::string StopBitEdCaption() const;
-  std::string ParityEdCaption() const;
-  std::string SetGBCaption() const;
-  bool SetGBVisible() const { return true; }
-  std::string OutTimeLabel() const;      // before OutTimeEd
-  std::string OutTimeUnitLabel() const;  // after OutTimeEd
-  std::string WCountLabel() const;       // before WCountEd
-  std::string WCountUnitLabel() const;   // after WCountEd
-  std::string InitStrLabel() const;
-  bool InitStrVisible() const { return false; }  // the edit and its label
-  std::string NoteGroupCaption() const;
+  // The read-only note of the group "参数说明".
   const std::vector<std::string>& NoteLines() const { return note_; }
-  bool ProductControlsVisible() const { return false; }
 
   // The lists and option groups: their choices and the chosen position (-1: none, when the
   // block holds a code the control does not offer).
@@ -69,16 +49,12 @@ class SerialPage {
   void WCountLeft(const std::string& text);
   void InitStrLeft(const std::string& text);
 
-  void Next() { run_.GoNext(kPageSerial, kPageSummary); }
-  void Back() { run_.GoBack(); }
-  void Cancel() { run_.Cancel(true); }
+  void Next() override { GoNext(kPageSummary); }
 
  private:
   TDevParmBlock& Pdb() { return run_.Working(); }
   const TDevParmBlock& Pdb() const { return run_.Working(); }
 
-  WizardRun& run_;
-  const UiContext& context_;
   std::vector<std::string> note_;
   std::string outTimeText_;
   std::string wCountText_;

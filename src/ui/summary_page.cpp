@@ -32,43 +32,30 @@ std::vector<std::string> UsageLines(const UiContext& c) {
 
 }  // namespace
 
-SummaryPage::SummaryPage(WizardRun& run, const UiContext& context)
-    : run_(run),
-      context_(context),
+SummaryPage::SummaryPage(WizardRun& run, const UiContext& context, IViews& views)
+    : WizardPageBase(run, context, views, kPageSummary, U8(Msg::UiSummaryCaption),
+                     /*cancelClearsChanged=*/true),
       comArgs_(SerialLines(run.Working())),
       usage_(UsageLines(context)),
       nodes_(DeviceNodesByModel(run.Working())) {
-  run_.SetNextPage(kPageEnd);
-}
-
-std::string SummaryPage::Caption() const {
-  return context_.deviceName + U8(Msg::UiSummaryCaption);
-}
-std::string SummaryPage::Label1() const {
-  return WizardHeader(context_);
-}
-std::string SummaryPage::Label2() const {
-  return U8(Msg::UiSummaryHeader);
-}
-std::string SummaryPage::SerialGroupCaption() const {
-  return U8(Msg::UiSerialArgsGroup);
-}
-std::string SummaryPage::DeviceTreeLabel() const {
-  return U8(Msg::UiDeviceTreeLabel);
-}
-std::string SummaryPage::GroupBox4Caption() const {
-  return context_.deviceName + U8(Msg::UiUsage);
-}
-std::string SummaryPage::FinishBtnCaption() const {
-  return U8(Msg::UiFinish);
-}
-std::string SummaryPage::PrnBtnCaption() const {
-  return U8(Msg::UiPrint);
+  controls_.Add("Label2", U8(Msg::UiSummaryHeader));
+  controls_.Add("ComArgGroup", U8(Msg::UiSerialArgsGroup));
+  controls_.Add("ComArgMemo", "");
+  controls_.Add("DeviceTreeLabel", U8(Msg::UiDeviceTreeLabel));
+  controls_.Add("DeviceTree", "");
+  controls_.Add("GroupBox4", context.deviceName + U8(Msg::UiUsage));
+  controls_.Add("Memo5", "");
+  controls_.Add("FinishBtn", U8(Msg::UiFinish));
+  controls_.Add("LastBtn", U8(Msg::UiBackBtn));
+  controls_.Add("CancelBtn", U8(Msg::UiCancelBtn));
+  // Printing the page is not offered.
+  controls_.Add("PrnBtn", U8(Msg::UiPrint)).visible = false;
 }
 
 void SummaryPage::Finish() {
   run_.SetNextPage(kPageEnd);
   run_.WriteBack();
+  RequestClose();
 }
 
 }  // namespace vdinv::ui

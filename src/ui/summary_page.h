@@ -7,39 +7,27 @@
 #include <vector>
 
 #include "ui/device_entries.h"
-#include "ui/ui_context.h"
-#include "ui/wizard_run.h"
+#include "ui/wizard_page.h"
 
 namespace vdinv::ui {
 
-class SummaryPage {
+class SummaryPage : public WizardPageBase {
  public:
-  SummaryPage(WizardRun& run, const UiContext& context);
+  SummaryPage(WizardRun& run, const UiContext& context, IViews& views);
 
-  std::string Caption() const;
-  std::string Label1() const;  // the header
-  std::string Label2() const;
-  std::string SerialGroupCaption() const;
   // ComArgMemo: port; baud rate and parity; data and stop bits.
   const std::vector<std::string>& ComArgMemoLines() const { return comArgs_; }
-  std::string DeviceTreeLabel() const;
   const std::vector<DeviceNode>& DeviceTree() const { return nodes_; }
-  std::string GroupBox4Caption() const;
   const std::vector<std::string>& Memo5Lines() const { return usage_; }
-  std::string FinishBtnCaption() const;
-  std::string PrnBtnCaption() const;
-  bool PrnBtnVisible() const { return false; }
-  bool ProductControlsVisible() const { return false; }
 
   // "完成": the working block goes to the host's block; the changed flag stays as it is.
   void Finish();
-  void Back() { run_.GoBack(); }
-  // "取消": the host's block is not written and the run counts as unchanged.
-  void Cancel() { run_.Cancel(true); }
+  // The page's forward button is "完成".
+  void Next() override { Finish(); }
+  // "上一步" (LastBtn) and "取消" come from every page; "取消" writes nothing and the run
+  // counts as unchanged.
 
  private:
-  WizardRun& run_;
-  const UiContext& context_;
   std::vector<std::string> comArgs_;
   std::vector<std::string> usage_;
   std::vector<DeviceNode> nodes_;

@@ -1,5 +1,7 @@
 // What every wizard page shares: its caption (DeviceName and the page's own caption), the header
-// "欢迎使用" + DeviceName + "配置向导", the hidden product label, and "上一步" and "取消". A page
+// "欢迎使用" + DeviceName + "配置向导", the hidden product label, and "上一步" and "取消". Every
+// control a view builds is registered by its name in the window (AllControls); lists, trees,
+// notes and edit texts are read through the page's own getters. A page
 // names the next page to show through the wizard run and asks its view to close; when the view
 // closes it otherwise (its frame), the next page stays 8 and the wizard ends.
 #pragma once
@@ -47,6 +49,8 @@ class WizardPageBase {
 
   // "下一步": remembers this page for "上一步", names the successor and closes.
   void GoNext(uint8_t successor);
+  // Asks the view to close the page once the action has named the next page itself.
+  void RequestClose() { closeRequested_ = true; }
   // Adds an option of the page's one option group.
   Control& AddOption(std::string name, std::string text);
   bool Chosen(std::string_view option) const { return controls_.Get(option).checked; }

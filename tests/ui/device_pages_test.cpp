@@ -55,18 +55,18 @@ TEST(DevicePages, TextsComposeTheDriversWordsAndTheListPagesNameTheirOwnPage) {
   PageFixture f;
   WizardRun& run = f.Begin();
   MockViews views;
-  SingleDevicePage single(run, f.Words());
+  SingleDevicePage single(run, f.Words(), f.Views());
   EXPECT_EQ(single.Caption(), "富士变频器向导：创建单个变频器");
-  EXPECT_EQ(single.Label1(), "欢迎使用富士变频器配置向导");
-  EXPECT_EQ(single.Label2(), "选择下面的变频器类型及其参数，然后用单击下一步按钮：");
-  EXPECT_EQ(single.GroupBox2Caption(), "变频器类型及参数");
-  EXPECT_EQ(single.DevTypeLabel(), "变频器类型");
-  EXPECT_EQ(single.DevIdLabel(), "设备号");
-  EXPECT_EQ(single.GroupBox3Caption(), "设备号说明");
+  EXPECT_EQ(single.Get("Label1").text, "欢迎使用富士变频器配置向导");
+  EXPECT_EQ(single.Get("Label2").text, "选择下面的变频器类型及其参数，然后用单击下一步按钮：");
+  EXPECT_EQ(single.Get("GroupBox2").text, "变频器类型及参数");
+  EXPECT_EQ(single.Get("DevTypeLabel").text, "变频器类型");
+  EXPECT_EQ(single.Get("IDLabel").text, "设备号");
+  EXPECT_EQ(single.Get("GroupBox3").text, "设备号说明");
   EXPECT_THAT(single.IdNoteLines(), ElementsAre("    富士变频器的设备号的取值范围从0至99"));
-  EXPECT_EQ(single.GroupBox4Caption(), "变频器支持的标签类型");
+  EXPECT_EQ(single.Get("GroupBox4").text, "变频器支持的标签类型");
   EXPECT_THAT(single.DevTypeChoices(), ElementsAre("G11S", "P11S"));
-  EXPECT_FALSE(single.SlotControlsVisible());
+  EXPECT_FALSE(single.Get("SlotEd").visible);
 
   struct Case {
     DeviceListPage::Mode mode;
@@ -80,10 +80,10 @@ TEST(DevicePages, TextsComposeTheDriversWordsAndTheListPagesNameTheirOwnPage) {
     DeviceListPage page(run, f.Words(), views, c.mode);
     EXPECT_EQ(run.NextPage(), kPageEnd);
     EXPECT_EQ(page.Caption(), c.caption);
-    EXPECT_EQ(page.Label2(), "执行添加、删除、修改变频器操作后，单击下一步按钮");
-    EXPECT_EQ(page.DeviceTreeLabel(), "设备配置图：");
-    EXPECT_EQ(page.AddBtnCaption(), "添加变频器");
-    EXPECT_EQ(page.DelBtnCaption(), "删除变频器");
+    EXPECT_EQ(page.Get("Label2").text, "执行添加、删除、修改变频器操作后，单击下一步按钮");
+    EXPECT_EQ(page.Get("DeviceTreeLabel").text, "设备配置图：");
+    EXPECT_EQ(page.Get("AddBtn").text, "添加变频器");
+    EXPECT_EQ(page.Get("DelBtn").text, "删除变频器");
     page.Next();
     EXPECT_EQ(run.NextPage(), kPageSerial);
     run.GoBack();
@@ -153,7 +153,7 @@ TEST(DevicePages, TheDeviceNumberEditClampsWhatIsTyped) {
   } cases[] = {{"42", "42"}, {"150", "99"}, {"-3", "0"}, {"abc", "0"}, {"", "0"}, {"4x", "0"}};
   PageFixture f;
   WizardRun& run = f.Begin();
-  SingleDevicePage page(run, f.Words());
+  SingleDevicePage page(run, f.Words(), f.Views());
   for (const Case& c : cases) {
     page.IdTyped(c.typed);
     EXPECT_EQ(page.IdText(), c.shown) << c.typed;
@@ -232,7 +232,7 @@ TEST(DeviceListPage, AnotherKeyShowsTheSelectedDeviceAndAModelChoiceChangesIt) {
 TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModel) {
   PageFixture f({{0, kModelG11S}, {3, kModelP11S}, {7, kModelG11S}});
   WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.CurDevice = 3; });
-  SingleDevicePage page(run, f.Words());
+  SingleDevicePage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.IdText(), "3");
   EXPECT_EQ(page.DevTypeIndex(), 1);
   EXPECT_THAT(page.TagTypeMemoLines(),
@@ -260,7 +260,7 @@ TEST(DevicePages, ACurrentDeviceBeyondTheEntriesCountsAsFree) {
     MockViews views;
     DeviceListPage list(run, f.Words(), views, DeviceListPage::Mode::kModify);
     EXPECT_EQ(list.DevTypeIndex(), -1);
-    SingleDevicePage single(run, f.Words());
+    SingleDevicePage single(run, f.Words(), f.Views());
     EXPECT_EQ(single.DevTypeIndex(), 0);
     single.Next();
     EXPECT_EQ(run.Working().CurDevice, current < 0 ? 0 : 99);

@@ -1,5 +1,5 @@
-// A wizard run over a host block of given devices, and the driver's own words for the pages'
-// texts, for the tests of the wizard's pages.
+// A wizard run over a host block of given devices, the driver's own words for the pages'
+// texts and views that record what the pages ask of them, for the tests of the wizard's pages.
 #pragma once
 
 #include <initializer_list>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/device_block.h"
+#include "ui/fake_views.h"
 #include "ui/ui_context.h"
 #include "ui/wizard_run.h"
 
@@ -55,11 +56,13 @@ class PageFixture {
   TDevParmBlock Host() const { return LoadPdb(host_.data()); }
   WizardRun& Run() { return run_; }
   const UiContext& Words() const { return words_; }
+  FlowViews& Views() { return views_; }
 
  private:
   std::vector<uint8_t> host_;
   WizardRun run_;
   UiContext words_ = DriverWords();
+  FlowViews views_;
 };
 
 }  // namespace vdinv::ui::test

@@ -22,7 +22,7 @@ TEST(SerialPage, ShowsTheBlocksSettingsAndNoSelectionForACodeNotOffered) {
     pdb.OutTime = 750;
     pdb.WCount = 3;
   });
-  SerialPage page(run, f.Words());
+  SerialPage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.ComChoices()[page.ComIndex()], "COM16");
   EXPECT_EQ(page.BautChoices()[page.BautIndex()], "256000");
   EXPECT_EQ(page.DataBitChoices()[page.DataBitIndex()], "8位");
@@ -30,11 +30,11 @@ TEST(SerialPage, ShowsTheBlocksSettingsAndNoSelectionForACodeNotOffered) {
   EXPECT_EQ(page.ParityChoiceTexts()[page.ParityIndex()], "偶校验");
   EXPECT_EQ(page.OutTimeText(), "750");
   EXPECT_EQ(page.WCountText(), "3");
-  EXPECT_FALSE(page.InitStrVisible());
-  EXPECT_TRUE(page.SetGBVisible());
+  EXPECT_FALSE(page.Get("InitStrEd").visible);
+  EXPECT_TRUE(page.Get("SetGB").visible);
 
   f.Begin(test::SerialSettings{16, 15, 2, 3, 9});
-  SerialPage odd(run, f.Words());
+  SerialPage odd(run, f.Words(), f.Views());
   EXPECT_EQ(odd.ComIndex(), -1);
   EXPECT_EQ(odd.BautIndex(), -1);
   EXPECT_EQ(odd.DataBitIndex(), -1);
@@ -63,7 +63,7 @@ TEST(SerialPage, EachChoiceStoresItsCodeOrTheDefaultAndSetsTheChangedFlag) {
   PageFixture f;
   for (const Case& c : cases) {
     WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.ComPort = pdb.BaudIndex = 9; });
-    SerialPage page(run, f.Words());
+    SerialPage page(run, f.Words(), f.Views());
     (page.*c.choose)(c.choice);
     EXPECT_EQ(run.Working().*c.field, c.stored) << c.choice;
     EXPECT_TRUE(run.Changed());
@@ -87,7 +87,7 @@ TEST(SerialPage, LeavingAChangedEditClampsItsNumberIntoTheEditAndTheBlock) {
   for (const Case& c : cases) {
     SetProcessWCount(c.processWCount);
     WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.OutTime = 1000, pdb.WCount = 7; });
-    SerialPage page(run, f.Words());
+    SerialPage page(run, f.Words(), f.Views());
     if (c.outTime) {
       page.OutTimeLeft(c.typed);
       EXPECT_EQ(page.OutTimeText(), c.shown) << c.typed;
@@ -105,7 +105,7 @@ TEST(SerialPage, LeavingAChangedEditClampsItsNumberIntoTheEditAndTheBlock) {
 TEST(SerialPage, LeavingAnEditUnchangedDoesNothing) {
   PageFixture f;
   WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.OutTime = 5, pdb.WCount = 20; });
-  SerialPage page(run, f.Words());
+  SerialPage page(run, f.Words(), f.Views());
   page.OutTimeLeft(page.OutTimeText());
   page.WCountLeft(page.WCountText());
   EXPECT_EQ(run.Working().OutTime, 5);
@@ -116,7 +116,7 @@ TEST(SerialPage, LeavingAnEditUnchangedDoesNothing) {
 TEST(SerialPage, TheInitialisationCommandIsTrimmedAndCutWithoutCountingAsAChange) {
   PageFixture f;
   WizardRun& run = f.Begin();
-  SerialPage page(run, f.Words());
+  SerialPage page(run, f.Words(), f.Views());
   page.InitStrLeft("  ATZ \t");
   EXPECT_EQ(run.Working().InitStr.Get(), "ATZ");
   page.InitStrLeft(std::string(60, 'A'));
@@ -128,16 +128,16 @@ TEST(SerialPage, TheInitialisationCommandIsTrimmedAndCutWithoutCountingAsAChange
 TEST(SerialPage, TextsAndTheNoteWithAndWithoutAProductText) {
   PageFixture f;
   WizardRun& run = f.Begin();
-  SerialPage page(run, f.Words());
+  SerialPage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.Caption(), "富士变频器向导：修改计算机串行口通讯参数");
-  EXPECT_EQ(page.Label2(), "请修改串行口参数与变频器一致：");
-  EXPECT_EQ(page.SetGBCaption(), "高级设置");
+  EXPECT_EQ(page.Get("Label2").text, "请修改串行口参数与变频器一致：");
+  EXPECT_EQ(page.Get("SetGB").text, "高级设置");
   EXPECT_THAT(page.NoteLines(),
               ElementsAre("    在上位机中使用变频器时必须正确配置串行口参数。",
                           "    串行口指定计算机端的通讯口。",
                           "    除串口外的其它参数必须与变频器端设定的参数一致。"));
   UiContext product = test::DriverWords("组态软件");
-  SerialPage withProduct(run, product);
+  SerialPage withProduct(run, product, f.Views());
   EXPECT_EQ(withProduct.NoteLines()[0], "    在组态软件中使用变频器时必须正确配置串行口参数。");
 
   page.Next();

@@ -26,7 +26,7 @@ TEST(SummaryPage, TheSerialNoteLinesUpTheParityTextsAfterTheBaudRate) {
   PageFixture f;
   for (const Case& c : cases) {
     WizardRun& run = f.Begin(c.settings);
-    SummaryPage page(run, f.Words());
+    SummaryPage page(run, f.Words(), f.Views());
     EXPECT_THAT(page.ComArgMemoLines(), ElementsAre(c.lines[0], c.lines[1], c.lines[2]));
   }
 }
@@ -34,27 +34,27 @@ TEST(SummaryPage, TheSerialNoteLinesUpTheParityTextsAfterTheBaudRate) {
 TEST(SummaryPage, TheUsageNoteNamesTheHostOrTheProduct) {
   PageFixture f;
   WizardRun& run = f.Begin();
-  SummaryPage page(run, f.Words());
+  SummaryPage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.Caption(), "富士变频器向导：向导退出前的确认");
-  EXPECT_EQ(page.GroupBox4Caption(), "富士变频器使用说明");
+  EXPECT_EQ(page.Get("GroupBox4").text, "富士变频器使用说明");
   EXPECT_THAT(page.Memo5Lines(),
               ElementsAre("    每个与上位机相连的变频器在上位机的设备中都有一个唯一的设备号。",
                           "    在上位机的新建标签时，需要在标签主地址中指定设备号，"
                           "从而确定此标签在一个节点设备中属于的哪一个变频器。"));
   UiContext product = test::DriverWords("组态软件");
-  SummaryPage withProduct(run, product);
+  SummaryPage withProduct(run, product, f.Views());
   EXPECT_THAT(withProduct.Memo5Lines(),
               ElementsAre("    每个与组态软件相连的变频器在上位机的设备中都有一个唯一的设备号。",
                           "    在组态软件的新建标签时，需要在标签主地址中指定设备号，"
                           "从而确定此标签在一个节点设备中属于的哪一个变频器。"));
-  EXPECT_FALSE(page.PrnBtnVisible());
+  EXPECT_FALSE(page.Get("PrnBtn").visible);
 }
 
 TEST(SummaryPage, FinishWritesTheBlockBackAndLeavesTheFlagCancelWritesNothing) {
   PageFixture f({{0, kModelG11S}, {7, kModelP11S}});
   WizardRun& run = f.Begin();
   {
-    SummaryPage page(run, f.Words());
+    SummaryPage page(run, f.Words(), f.Views());
     EXPECT_EQ(page.DeviceTree().size(), 2u);
     EXPECT_EQ(page.DeviceTree()[1].text, "7：P11S");
   }
@@ -63,7 +63,7 @@ TEST(SummaryPage, FinishWritesTheBlockBackAndLeavesTheFlagCancelWritesNothing) {
     run.Working().Devices[0].Model = kModelNone;
     run.Working().Devices[7].Model = kModelNone;
     run.SetChanged();
-    SummaryPage page(run, f.Words());
+    SummaryPage page(run, f.Words(), f.Views());
     EXPECT_TRUE(page.DeviceTree().empty());
     if (finish) {
       page.Finish();

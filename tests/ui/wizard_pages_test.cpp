@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +12,10 @@
 #include "support/temp_dir.h"
 #include "ui/connection_page.h"
 #include "ui/debug_form.h"
+#include "ui/device_pages.h"
+#include "ui/serial_page.h"
 #include "ui/start_page.h"
+#include "ui/summary_page.h"
 
 namespace vdinv::ui {
 namespace {
@@ -28,6 +32,47 @@ struct Pages : ::testing::Test {
   FlowViews views;
   UiContext context = test::DriverWords();
 };
+
+// A view builds any page from its controls: each page registers the windows' control names,
+// shown or hidden as the page is created.
+TEST_F(Pages, EveryPageRegistersTheControlsItsViewBuilds) {
+  SingleDevicePage single(run, context, views);
+  DeviceListPage list(run, context, views, DeviceListPage::Mode::kModify);
+  SerialPage serial(run, context, views);
+  SummaryPage summary(run, context, views);
+  struct Row {
+    const WizardPageBase& page;
+    std::vector<std::string> shown;
+    std::vector<std::string> hidden;
+  };
+  const Row rows[] = {
+      {single,
+       {"Label1", "Label2", "GroupBox2", "DevTypeEd", "IDEd", "GroupBox3", "GroupBox4",
+        "TagTypeMemo", "NextBtn", "BackBtn", "CancelBtn"},
+       {"ProductLabel", "SlotEd", "SlotTypeEd"}},
+      {list,
+       {"Label1", "Label2", "GroupBox2", "DevTypeEd", "IDEd", "DeviceTree", "AddBtn", "DelBtn",
+        "NextBtn", "BackBtn", "CancelBtn"},
+       {"ProductLabel", "SlotEd", "SlotTypeEd"}},
+      {serial,
+       {"Label1", "Label2", "ComEd", "BautEd", "DataBitED", "StopBitED", "ParityEd", "SetGB",
+        "OutTimeEd", "WCountEd", "NextBtn", "BackBtn", "CancelBtn"},
+       {"ProductLabel", "InitStrLabel", "InitStrEd"}},
+      {summary,
+       {"Label1", "Label2", "ComArgMemo", "DeviceTree", "GroupBox4", "Memo5", "FinishBtn",
+        "LastBtn", "CancelBtn"},
+       {"ProductLabel", "PrnBtn"}},
+  };
+  for (const Row& r : rows) {
+    std::vector<std::string> names;
+    for (const auto& [name, control] : r.page.AllControls().All()) names.push_back(name);
+    for (const std::string& name : r.shown) EXPECT_TRUE(r.page.Get(name).visible) << name;
+    for (const std::string& name : r.hidden) {
+      EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+      EXPECT_FALSE(r.page.Get(name).visible) << name;
+    }
+  }
+}
 
 // The pages' texts are the driver's words joined with the pages' own pieces.
 TEST_F(Pages, TextsJoinTheDriversWords) {
