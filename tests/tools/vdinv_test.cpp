@@ -748,5 +748,34 @@ TEST(VdinvProgram, WriteConfirmsOnASimulatedLineAndPortSetsTheBlocksPort) {
   sim.Stop();
 }
 
+// The device test on a line: a station that answers passes; once it falls silent, the six
+// attempts find nobody.
+TEST(VdinvProgram, TestPassesWhileTheDeviceAnswers) {
+  test::TempDir dir;
+  invsim::Simulator sim{invsim::SimulatorOptions{dir.File("ttyINV"), {}, {}}};
+  sim.SetStation(1, invsim::Model::kG11S);
+  ASSERT_TRUE(sim.Start()) << sim.Error();
+  const std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  const std::string file = dir.File("line.pdb");
+  ASSERT_EQ(
+      RunTool("pdb new " + Quote(file) + " --timeout 50 --device 0:none --device 1:G11S" + module)
+          .exitCode,
+      0);
+  const std::string env =
+      "cd " + Quote(dir.Path()) + " && VD_INV_REGISTRY=" + Quote(dir.File("registry.ini"));
+  const std::string line = " --port " + Quote(sim.LinkPath()) + module;
+  ToolResult r = RunTool("test " + Quote(file) + " --silent" + line, env);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("DLLTestDev: 1 (a device answered)"));
+
+  invsim::StationFaults silent;
+  silent.silent = true;
+  sim.SetFaults(1, silent);
+  r = RunTool("test " + Quote(file) + line, env);  // no windows here: the silent check
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("DLLTestDev: 0 (no device answered)"));
+  sim.Stop();
+}
+
 }  // namespace
 }  // namespace vdinv::tool

@@ -147,6 +147,7 @@ class CommandTree {
     AddWrite();
     AddDemo();
     AddAddr();
+    AddTest();
     help_ = app_.add_subcommand("help", "show the help of COMMAND, as 'vdinv COMMAND --help'");
     help_->prefix_command();
     // Last: a command takes its parent's footer when it is made.
@@ -319,6 +320,11 @@ class CommandTree {
     app.add_option("--scan", scan, "scan period of every tag (default 1000)")
         ->type_name("MS")
         ->transform(Decimal(0, UINT32_MAX));
+    AddPortOption(app, port);
+  }
+
+  // --port of the commands that start a line.
+  static void AddPortOption(CLI::App& app, std::string& port) {
     Text(app, "--port", "PORT",
          "use port COMn instead of the block's, or serial device PATH for the\nblock's port "
          "(sets VD_INV_COMn; Linux only)",
@@ -436,6 +442,22 @@ class CommandTree {
         ->type_name("MS")
         ->transform(Decimal(1, kMaxWaitMs));
     AddModule(*demo);
+  }
+
+  void AddTest() {
+    TestOptions& o = inv_.test;
+    CLI::App* test = Add(app_, "test", Command::kTest, "try the devices of a block (DLLTestDev)",
+                         "Hands block FILE to the driver's device test (DLLTestDev), as the host's "
+                         "device\nconfiguration does: the driver reads F03 of the block's "
+                         "smallest device on the\nblock's line. With the configuration windows "
+                         "the test window opens; without them,\nand with --silent, the driver "
+                         "tries the device by itself: up to six reads, one\nreply time-out "
+                         "apart. The block file must hold exactly 26508 bytes.\n");
+    test->footer("Exit code 0 when a device answered, 1 when none did.");
+    test->add_option("FILE", o.file, "the block file of the line")->required();
+    Flag(*test, "--silent", o.silent, "no window: the driver's own check");
+    AddPortOption(*test, o.port);
+    AddModule(*test);
   }
 
   void AddAddr() {

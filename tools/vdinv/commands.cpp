@@ -799,4 +799,19 @@ int RunAddrCheck(const Invocation& inv) {
   return rc;
 }
 
+int RunTest(const Invocation& inv) {
+  const TestOptions& o = inv.test;
+  DriverModule module;
+  if (int rc = LoadModule(inv, module, {"DLLTestDev", "GetPDBLen"}); rc != kExitOk) return rc;
+  int32_t length = 0;
+  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
+  std::string block;
+  if (int rc = ReadBlockFile(o.file, length, block); rc != kExitOk) return rc;
+  if (int rc = UsePortPath(o.port, block); rc != kExitOk) return rc;
+  const uint8_t answered = module.dllTestDev(block.data(), o.silent ? 0 : 1);
+  std::cout << "DLLTestDev: " << int{answered}
+            << (answered == 1 ? " (a device answered)" : " (no device answered)") << std::endl;
+  return answered == 1 ? kExitOk : kExitFailed;
+}
+
 }  // namespace vdinv::tool

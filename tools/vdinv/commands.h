@@ -18,5 +18,6 @@ int RunWrite(const Invocation& inv);
 int RunDemo(const Invocation& inv);
 int RunAddrList(const Invocation& inv);
 int RunAddrCheck(const Invocation& inv);
+int RunTest(const Invocation& inv);
 
 }  // namespace vdinv::tool

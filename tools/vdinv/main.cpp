@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
         return RunAddrList(inv);
       case Command::kAddrCheck:
         return RunAddrCheck(inv);
+      case Command::kTest:
+        return RunTest(inv);
       case Command::kTool:
       case Command::kPdb:
       case Command::kAddr:

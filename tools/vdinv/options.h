@@ -37,7 +37,8 @@ enum class Command {
   kDemo,
   kAddr,
   kAddrList,
-  kAddrCheck
+  kAddrCheck,
+  kTest
 };
 
 struct DeviceSetting {
@@ -106,6 +107,12 @@ struct AddrCheckOptions {
   bool skip = false;                   // hand TagEdAddr a non-zero skip-check byte
 };
 
+struct TestOptions {
+  std::string file;
+  bool silent = false;  // DLLTestDev's interactive byte 0: the check without a window
+  std::string port;     // --port, as for run and write
+};
+
 struct Invocation {
   Command command = Command::kTool;
   bool help = false;   // show the help of `command` and do nothing else
@@ -116,6 +123,7 @@ struct Invocation {
   WriteOptions write;
   DemoOptions demo;
   AddrCheckOptions addrCheck;
+  TestOptions test;
 };
 
 // Parses the arguments after the program name (command_line.cpp). Throws UsageError.
