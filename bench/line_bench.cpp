@@ -27,7 +27,6 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +38,7 @@
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "invsim/simulator.h"
+#include "line_limits.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
@@ -53,12 +53,13 @@ namespace {
 using vdinv::TTagInfo;
 using vdinv::TTagValue;
 using SteadyClock = std::chrono::steady_clock;
+using vdinv::bench::kFrameBytes;
+using vdinv::bench::kTurnaroundMs;
+using vdinv::bench::PollBound;
 using vdinv::bench::SimulatedLine;
 
 constexpr double kRunSeconds = 4.0;
 constexpr double kWarmUpSeconds = 0.5;
-constexpr uint32_t kTurnaroundMs = 5;
-constexpr int kFrameBytes = 16;
 
 struct RunResult {
   bool ok = false;
@@ -213,13 +214,6 @@ RunResult RunIdeal(uint32_t baud) {
   result.ok = line.sim().FramesRejected() == 0 && result.exchanges > 0;
   if (!result.ok) result.error = "ideal client: request rejected or nothing exchanged";
   return result;
-}
-
-// Exchanges per second when one exchange of `bytes` characters plus the turnaround takes a whole
-// number of poll periods.
-double PollBound(uint32_t baud, int bytes, double pollMs) {
-  const double exchangeMs = bytes * 10.0 * 1000.0 / baud + kTurnaroundMs;
-  return 1000.0 / (std::ceil(exchangeMs / pollMs) * pollMs);
 }
 
 void Line(benchmark::State& state) {

@@ -102,12 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     break;  // the first section is enough: the rest repeats the parser's work
   }
 
-  if (auto resource =
-          platform::ReadVersionResource(vdinv::host::kHostExecutable, files.dir.string())) {
+  if (auto resource = platform::ReadHostExecutableVersionResource(files.dir.string())) {
     for (unsigned number : resource->fileVersion) Check(number <= 65535);
   }
   vdinv::TModuleInfo info;
-  vdinv::host::ReadModuleInfo(vdinv::host::kHostExecutable, info);
+  vdinv::host::ReadHostModuleInfo(info);
   vdinv::host::ComputeLogPath();
   vdinv::host::ProjectDirectoryOf(text);
   vdinv::DirectoryPart(text);

@@ -17,7 +17,6 @@
 //   polls, poll_ms, longest_poll_ms   OnDataRead calls, the scan time, the longest call
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,35 +27,26 @@
 
 #include "common/records.h"
 #include "invsim/control_client.h"
+#include "line_limits.h"
 #include "platform/dynamic_library.h"
 #include "platform/text.h"
 #include "support/host_tag.h"
 #include "support/module_host.h"
+#include "support/wine_path.h"
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 using vdinv::TTagInfo;
 using vdinv::TTagValue;
+using vdinv::bench::kFrameBytes;
+using vdinv::bench::PollBound;
+using vdinv::test::WindowsPath;
 
 constexpr double kWarmUpSeconds = 0.5;
-constexpr double kTurnaroundMs = 5;
-constexpr int kFrameBytes = 16;
 
 double SecondsSince(SteadyClock::time_point start) {
   return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
-
-double PollBound(uint32_t baud, int bytes, double pollMs) {
-  const double exchangeMs = bytes * 10.0 * 1000.0 / baud + kTurnaroundMs;
-  return 1000.0 / (std::ceil(exchangeMs / pollMs) * pollMs);
-}
-
-// Wine's drive Z: is the Linux root.
-std::string WindowsPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return "Z:" + path;
 }
 
 struct Run {

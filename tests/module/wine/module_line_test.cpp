@@ -24,16 +24,10 @@
 #include "support/host_tag.h"
 #include "support/module_host.h"
 #include "support/temp_dir.h"
+#include "support/wine_path.h"
 
 namespace vdinv {
 namespace {
-
-// A path of the Linux side as the Windows side names it: Wine's drive Z: is the root.
-std::string WindowsPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return "Z:" + path;
-}
 
 // A string value under HKEY_LOCAL_MACHINE for as long as the object lives; what was there
 // before comes back.
@@ -90,7 +84,7 @@ class WineModuleLine : public ::testing::Test {
       ASSERT_EQ(sim.Send(command), "ok") << command;
     }
     std::string error;
-    ASSERT_TRUE(module.Open(WindowsPath(VDINV_MODULE_PATH), &error)) << error;
+    ASSERT_TRUE(module.Open(test::WindowsPath(VDINV_MODULE_PATH), &error)) << error;
     ASSERT_TRUE(driver.Find(module));
   }
   void TearDown() override { module.Close(); }
@@ -119,7 +113,7 @@ class WineModuleLine : public ::testing::Test {
 
   test::TempDir dir;
   ScopedMachineValue installation{L"Software\\KORVI", L"PATH", dir.Path()};
-  invsim::ControlClient sim{WindowsPath(platform::GetEnvironment("VDINV_SIM_CONTROL"))};
+  invsim::ControlClient sim{test::WindowsPath(platform::GetEnvironment("VDINV_SIM_CONTROL"))};
   platform::DynamicLibrary module;
   test::ModuleExports driver;
   test::HostView view;
