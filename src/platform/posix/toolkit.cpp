@@ -27,17 +27,11 @@ std::string OwnModuleDirectory() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-UiEntry LoadUiModule() {
+UiEntry LoadUiModule(DynamicLibrary& module) {
   try {
-    // Kept loaded until the process ends: its windows and Qt's application outlive any caller.
-    auto* module = new DynamicLibrary;
     const std::string directory = OwnModuleDirectory();
-    if (directory.empty() || !module->Open(directory + kUiModule, nullptr)) {
-      delete module;
-      return nullptr;
-    }
-    static DynamicLibrary* kept = module;
-    return reinterpret_cast<UiEntry>(kept->Symbol(kUiEntry));
+    if (directory.empty() || !module.Open(directory + kUiModule, nullptr)) return nullptr;
+    return reinterpret_cast<UiEntry>(module.Symbol(kUiEntry));
   } catch (...) {
     return nullptr;
   }
@@ -46,7 +40,9 @@ UiEntry LoadUiModule() {
 }  // namespace
 
 IToolkit* Toolkit() {
-  static const UiEntry entry = LoadUiModule();  // once, whichever thread asks first
+  // Loaded once, whichever thread asks first; the UI module keeps itself loaded from then on.
+  static DynamicLibrary module;
+  static const UiEntry entry = LoadUiModule(module);
   return entry != nullptr ? entry() : nullptr;
 }
 
