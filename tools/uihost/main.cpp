@@ -3,7 +3,8 @@
 // --test) and meanwhile takes the script's steps on them (see script.h); an edited block is
 // saved back when the driver answers 1.
 //
-//   uihost [--module PATH] [--test] [--step-ms N] [--timeout-ms N] BLOCK STEP...
+//   uihost [--module PATH] [--test] [--font FAMILY] [--step-ms N] [--timeout-ms N] BLOCK
+//          STEP...
 //
 // Prints the driver's answer ("DLLEdDev 1"). Exit codes: 0 every step taken, 1 a step failed,
 // 2 usage error, 3 module missing or lacking an export, 4 block file unreadable, of the wrong
@@ -28,6 +29,7 @@ using DllTestDev = uint8_t (*)(void*, uint8_t);
 struct Options {
   std::string module = VDINV_DEFAULT_MODULE;
   bool test = false;
+  std::string font;  // the application's font family; empty: Qt's choice
   int stepMs = 50;
   int timeoutMs = 10000;
   std::string block;
@@ -42,6 +44,8 @@ bool Parse(int argc, char** argv, Options& options) {
       options.module = argv[++i];
     } else if (arg == "--test") {
       options.test = true;
+    } else if (arg == "--font" && hasValue) {
+      options.font = argv[++i];
     } else if (arg == "--step-ms" && hasValue) {
       options.stepMs = QString(argv[++i]).toInt();
     } else if (arg == "--timeout-ms" && hasValue) {
@@ -63,9 +67,14 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);  // takes Qt's own options (-platform) first
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::cerr << "usage: uihost [--module PATH] [--test] [--step-ms N] [--timeout-ms N] BLOCK "
-                 "STEP...\n";
+    std::cerr << "usage: uihost [--module PATH] [--test] [--font FAMILY] [--step-ms N] "
+                 "[--timeout-ms N] BLOCK STEP...\n";
     return 2;
+  }
+  if (!options.font.empty()) {
+    QFont font = QApplication::font();
+    font.setFamily(QString::fromStdString(options.font));
+    QApplication::setFont(font);
   }
   QLibrary driver(QString::fromStdString(options.module));
   auto getPdbLen = reinterpret_cast<GetPdbLen>(driver.resolve("GetPDBLen"));

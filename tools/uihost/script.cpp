@@ -5,12 +5,26 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTreeWidget>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
 namespace vdinv::uihost {
 namespace {
+
+// Runs the action once the tick has returned: an action may open a window whose modal loop
+// must go on ticking, and Qt never fires a timer again while its own handler still runs.
+void Later(QWidget* widget, std::function<void(QWidget&)> action) {
+  QPointer<QWidget> target(widget);
+  QMetaObject::invokeMethod(
+      widget,
+      [target, action = std::move(action)] {
+        if (target) action(*target);
+      },
+      Qt::QueuedConnection);
+}
 
 template <typename Widget>
 Widget* Visible(QWidget& window, const std::string& name) {
@@ -22,42 +36,58 @@ Widget* Visible(QWidget& window, const std::string& name) {
 bool Click(QWidget& window, const std::string& name) {
   auto* button = Visible<QAbstractButton>(window, name);
   if (button == nullptr) return false;
-  button->setFocus(Qt::MouseFocusReason);  // the edit the user was in is left first
-  button->click();
+  Later(button, [](QWidget& widget) {
+    widget.setFocus(Qt::MouseFocusReason);  // the edit the user was in is left first
+    static_cast<QAbstractButton&>(widget).click();
+  });
   return true;
 }
 
 bool Type(QWidget& window, const std::string& name, const std::string& text) {
   auto* edit = Visible<QLineEdit>(window, name);
   if (edit == nullptr) return false;
-  edit->setFocus(Qt::MouseFocusReason);
-  edit->selectAll();
-  edit->insert(QString::fromStdString(text));  // as typed: textEdited
+  Later(edit, [typed = QString::fromStdString(text)](QWidget& widget) {
+    auto& target = static_cast<QLineEdit&>(widget);
+    target.setFocus(Qt::MouseFocusReason);
+    target.selectAll();
+    target.insert(typed);  // as typed: textEdited
+  });
   return true;
 }
 
 bool Select(QWidget& window, const std::string& name, int index) {
   if (auto* combo = Visible<QComboBox>(window, name)) {
     if (index < 0 || index >= combo->count()) return false;
-    combo->setFocus(Qt::MouseFocusReason);
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);  // as chosen from the list
+    Later(combo, [index](QWidget& widget) {
+      auto& target = static_cast<QComboBox&>(widget);
+      target.setFocus(Qt::MouseFocusReason);
+      target.setCurrentIndex(index);
+      emit target.activated(index);  // as chosen from the list
+    });
     return true;
   }
   if (auto* tree = Visible<QTreeWidget>(window, name)) {
     if (index < 0 || index >= tree->topLevelItemCount()) return false;
-    tree->setFocus(Qt::MouseFocusReason);
-    tree->setCurrentItem(tree->topLevelItem(index));
+    Later(tree, [index](QWidget& widget) {
+      auto& target = static_cast<QTreeWidget&>(widget);
+      target.setFocus(Qt::MouseFocusReason);
+      target.setCurrentItem(target.topLevelItem(index));
+    });
     return true;
   }
   return false;
+}
+
+void Close(QWidget& window) {
+  window.close();
 }
 
 bool PressOk(QWidget& window) {
   auto* box = qobject_cast<QMessageBox*>(&window);
   if (box == nullptr || box->buttons().isEmpty()) return false;
   std::cout << "message: " << box->text().toStdString() << std::endl;
-  box->buttons().front()->click();
+  Later(box->buttons().front(),
+        [](QWidget& button) { static_cast<QAbstractButton&>(button).click(); });
   return true;
 }
 
@@ -78,7 +108,7 @@ void Script::Tick() {
   QWidget* window = QApplication::activeModalWidget();
   if (window == nullptr) return;
   if (Failed() || Finished()) {
-    if (waiting_.elapsed() > timeoutMs_ || Failed()) window->close();
+    if (waiting_.elapsed() > timeoutMs_ || Failed()) Later(window, Close);
     return;
   }
   const std::string& step = steps_[next_];
@@ -98,12 +128,13 @@ bool Script::Take(QWidget& window, const std::string& step) {
   std::string rest;
   std::getline(words >> std::ws, rest);
   if (verb == "window") return window.objectName().toStdString() == name;
+  if (verb == "wait") return waiting_.elapsed() >= QString::fromStdString(name).toInt();
   if (verb == "click") return Click(window, name);
   if (verb == "type") return Type(window, name, rest);
   if (verb == "select") return Select(window, name, QString::fromStdString(rest).toInt());
   if (verb == "ok") return PressOk(window);
   if (verb == "close") {
-    window.close();
+    Later(&window, Close);
     return true;
   }
   if (verb == "shot") return window.grab().save(QString::fromStdString(name), "PNG");

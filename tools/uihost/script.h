@@ -15,7 +15,8 @@ namespace vdinv::uihost {
 class Script {
  public:
   // Steps: "window NAME", "click NAME", "type NAME TEXT", "select NAME INDEX" (drop-down or
-  // tree), "ok" (the message box's button), "close" (the window's frame), "shot FILE.png".
+  // tree), "ok" (the message box's button), "close" (the window's frame), "shot FILE.png",
+  // "wait MS" (lets the window run for a while).
   Script(std::vector<std::string> steps, int stepMs, int timeoutMs);
 
   // Runs a step at every tick of the event loops that the driver's windows run. After a failed
