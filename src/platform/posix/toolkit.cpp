@@ -1,10 +1,49 @@
+// The toolkit on Linux lives in VD_Inv_ui.so beside the driver's module, so that Qt is loaded
+// only when a window is first asked for and a host that only runs lines never loads it.
 #include "platform/toolkit.h"
 
-namespace vdinv::platform {
+#include <dlfcn.h>
 
-// No window toolkit yet: nothing can be shown.
+#include <string>
+
+#include "platform/dynamic_library.h"
+
+namespace vdinv::platform {
+namespace {
+
+constexpr char kUiModule[] = "VD_Inv_ui.so";
+constexpr char kUiEntry[] = "VdinvUiToolkit";
+
+using UiEntry = IToolkit* (*)();
+
+// The directory of the module this code is linked into (the driver's), with its "/".
+std::string OwnModuleDirectory() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&Toolkit), &info) == 0 || info.dli_fname == nullptr) {
+    return {};
+  }
+  const std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+UiEntry LoadUiModule(DynamicLibrary& module) {
+  try {
+    const std::string directory = OwnModuleDirectory();
+    if (directory.empty() || !module.Open(directory + kUiModule, nullptr)) return nullptr;
+    return reinterpret_cast<UiEntry>(module.Symbol(kUiEntry));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 IToolkit* Toolkit() {
-  return nullptr;
+  // Loaded once, whichever thread asks first; the UI module keeps itself loaded from then on.
+  static DynamicLibrary module;
+  static const UiEntry entry = LoadUiModule(module);
+  return entry != nullptr ? entry() : nullptr;
 }
 
 }  // namespace vdinv::platform

@@ -1,0 +1,147 @@
+#include "platform/qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QThread>
+#include <QUrl>
+#include <mutex>
+
+#include "platform/qt/display_check.h"
+#include "platform/qt/form.h"
+#include "platform/qt/print_lines.h"
+
+namespace vdinv::platform::qt {
+namespace {
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return QMessageBox::Information;
+    case MessageIcon::kQuestion:
+      return QMessageBox::Question;
+    case MessageIcon::kWarning:
+      return QMessageBox::Warning;
+    case MessageIcon::kError:
+      return QMessageBox::Critical;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// The arguments of an application made here live as long as it does: the whole process.
+struct ApplicationArguments {
+  std::string program = "VD_Inv";
+  std::string option = "-platform";
+  std::string platform;
+  int argc = 3;
+  char* argv[4] = {program.data(), option.data(), platform.data(), nullptr};
+};
+
+// Made once and kept for the life of the process (reachable, never destroyed: windows of
+// it may exist until the end).
+QApplication* g_application = nullptr;
+ApplicationArguments* g_arguments = nullptr;
+
+QCoreApplication* ApplicationOfProcess() {
+  static std::mutex making;
+  std::lock_guard<std::mutex> lock(making);
+  if (QCoreApplication* existing = QCoreApplication::instance()) return existing;
+  // Checked first: Qt ends the process when its platform plugin cannot start.
+  const std::optional<std::string> platform = UsablePlatform(SystemDisplayProbes());
+  if (!platform) return nullptr;
+  g_arguments = new ApplicationArguments;
+  g_arguments->platform = *platform;
+  g_arguments->argv[2] = g_arguments->platform.data();
+  g_application = new QApplication(g_arguments->argc, g_arguments->argv);
+  // The host's lines go on when the last window closes.
+  g_application->setQuitOnLastWindowClosed(false);
+  return g_application;
+}
+
+}  // namespace
+
+QWidget* QtToolkit::ActiveWindow() const {
+  if (!forms_.empty()) return forms_.back();
+  return QApplication::activeModalWidget();
+}
+
+void QtToolkit::ShowModal(const FormSpec& spec, IFormEvents& events, uintptr_t owner) {
+  try {
+    Form form(spec, events, ActiveWindow());
+    forms_.push_back(&form);
+    try {
+      form.Run(owner);
+    } catch (...) {
+    }
+    forms_.pop_back();
+  } catch (...) {
+  }
+}
+
+void QtToolkit::MessageBox(const std::string& caption, const std::string& text, MessageIcon icon) {
+  try {
+    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, ActiveWindow());
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    box.exec();
+  } catch (...) {
+  }
+}
+
+std::optional<std::string> QtToolkit::AskSavePath(const std::string& description,
+                                                  const std::string& extension) {
+  try {
+    QFileDialog dialog(ActiveWindow());
+    dialog.setAttribute(Qt::WA_QuitOnClose, false);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QString::fromStdString(description + " (*." + extension + ")"));
+    dialog.setDefaultSuffix(QString::fromStdString(extension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+      return std::nullopt;
+    }
+    return dialog.selectedFiles().front().toStdString();
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+bool QtToolkit::PrintLines(const std::string& title, const std::vector<std::string>& lines) {
+  try {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(title));
+    QPrintDialog dialog(&printer, ActiveWindow());
+    dialog.setAttribute(Qt::WA_QuitOnClose, false);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    return PaintLines(printer, lines) > 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+void QtToolkit::OpenDocument(const std::string& path) {
+  try {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  } catch (...) {
+  }
+}
+
+IToolkit* ProcessToolkit() {
+  try {
+    QCoreApplication* core = QCoreApplication::instance();
+    if (core == nullptr) core = ApplicationOfProcess();
+    auto* application = qobject_cast<QApplication*>(core);
+    if (application == nullptr || QThread::currentThread() != application->thread()) {
+      return nullptr;
+    }
+    static QtToolkit* toolkit = new QtToolkit;  // used until the process ends
+    return toolkit;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace vdinv::platform::qt
