@@ -7,7 +7,8 @@ cmake_minimum_required(VERSION 3.22)
 set(expected_exports DetectScanTime DLLEdDev DLLTestDev FreeDriver FullPDB GetDeviceStatus GetPDBLen
   GetTagAddrList IniDriver IniDriverEx OnDataRead OnDataWrite TagEdAddr WriteLog)
 list(SORT expected_exports)
-set(system_dlls ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL VERSION.DLL)
+set(system_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL
+  SHELL32.DLL USER32.DLL VERSION.DLL)
 
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
