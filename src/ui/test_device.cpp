@@ -4,6 +4,8 @@
 #include "host/process.h"
 #include "platform/interrupt.h"
 #include "ui/installed_views.h"
+#include "ui/toolkit_views.h"
+#include "ui/ui_context.h"
 
 namespace vdinv::ui {
 
@@ -23,9 +25,15 @@ uint8_t TestDevice(void* pdb, uint8_t interactive, IViews* views, platform::IClo
 }
 
 uint8_t TestDevice(void* pdb, uint8_t interactive) {
-  platform::IClock& clock = *host::Process::Instance().Environment().clock;
-  return TestDevice(pdb, interactive, InstalledViews(), clock,
-                    [](uint32_t ms) { platform::SleepMilliseconds(ms); });
+  host::Process& process = host::Process::Instance();
+  platform::IClock& clock = *process.Environment().clock;
+  auto sleep = [](uint32_t ms) { platform::SleepMilliseconds(ms); };
+  // The silent check shows no window, so it never loads a toolkit; installed views still hear
+  // of a device that cannot be tested.
+  if (interactive == 0) return TestDevice(pdb, interactive, InstalledViews(), clock, sleep);
+  const UiContext context = MakeUiContext(process.DriverModule(), process.ProductInfo());
+  AvailableViews views(context.deviceName);
+  return TestDevice(pdb, interactive, views.Get(), clock, sleep);
 }
 
 }  // namespace vdinv::ui

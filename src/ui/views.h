@@ -47,23 +47,15 @@ class IViews {
 
   // Makes the host's window (an X11 window id on Linux, an HWND on Windows; 0 for none) the
   // owner of every window shown from now on, so that they are modal to it; returns the owner
-  // that was in force, which the caller hands back when its windows are done. A toolkit
-  // without owner windows keeps none.
-  virtual uintptr_t SetOwnerWindow(uintptr_t window) {
-    (void)window;
-    return 0;
-  }
+  // that was in force, which the caller hands back when its windows are done.
+  virtual uintptr_t SetOwnerWindow(uintptr_t window) = 0;
   // The save dialog: the chosen file (UTF-8), or nothing when the user cancels. The filter is
   // "description|extension"; the default extension is added to a name typed without one.
   virtual std::optional<std::string> AskSavePath(const std::string& filter,
-                                                 const std::string& defaultExtension) {
-    (void)filter;
-    (void)defaultExtension;
-    return std::nullopt;
-  }
+                                                 const std::string& defaultExtension) = 0;
   // The print dialog; when it is confirmed, prints the lines as text, one printed line per
   // line, in the viewer's font. Printing failures are reported by the view.
-  virtual void PrintLines(const std::vector<std::string>& lines) { (void)lines; }
+  virtual void PrintLines(const std::vector<std::string>& lines) = 0;
 };
 
 }  // namespace vdinv::ui

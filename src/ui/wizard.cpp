@@ -13,6 +13,7 @@
 #include "ui/serial_page.h"
 #include "ui/start_page.h"
 #include "ui/summary_page.h"
+#include "ui/toolkit_views.h"
 
 namespace vdinv::ui {
 namespace {
@@ -135,7 +136,8 @@ int32_t EditDevice(uintptr_t hostWindow, void* block, IViews* views, const UiCon
 int32_t DLLEdDev(uintptr_t hostWindow, void* block) {
   const host::Process& process = host::Process::Instance();
   const UiContext context = MakeUiContext(process.DriverModule(), process.ProductInfo());
-  return EditDevice(hostWindow, block, InstalledViews(), context, InstalledPages());
+  AvailableViews views(context.deviceName);
+  return EditDevice(hostWindow, block, views.Get(), context, InstalledPages());
 }
 
 }  // namespace vdinv::ui

@@ -27,6 +27,10 @@ class MockViews : public IViews {
   MOCK_METHOD(void, Inform, (const std::string&, bool), (override));
   MOCK_METHOD(void, Question, (const std::string&), (override));
   MOCK_METHOD(void, OpenDocument, (const std::string&), (override));
+  MOCK_METHOD(uintptr_t, SetOwnerWindow, (uintptr_t), (override));
+  MOCK_METHOD(std::optional<std::string>, AskSavePath, (const std::string&, const std::string&),
+              (override));
+  MOCK_METHOD(void, PrintLines, (const std::vector<std::string>&), (override));
 };
 
 std::vector<std::string> Texts(const std::vector<DeviceNode>& nodes) {

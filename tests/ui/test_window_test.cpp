@@ -9,7 +9,9 @@
 #include "host/process.h"
 #include "protocol/check_code.h"
 #include "support/engine_fixture.h"
+#include "support/fake_toolkit.h"
 #include "ui/test_device.h"
+#include "ui/toolkit_views.h"
 #include "ui/views.h"
 
 namespace vdinv::ui {
@@ -66,6 +68,11 @@ class FakeViews : public IViews {
   void Inform(const std::string& text, bool) override { informed.push_back(text); }
   void Question(const std::string& text) override { asked.push_back(text); }
   void OpenDocument(const std::string&) override {}
+  uintptr_t SetOwnerWindow(uintptr_t) override { return 0; }
+  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void PrintLines(const std::vector<std::string>&) override {}
 
   std::function<void(TestWindow&)> onShow;
   int shown = 0;
@@ -207,6 +214,44 @@ TEST_F(TestWindowTest, TheTableShowsTheTagsTheCommandsAndTheExchange) {
   for (int column = 0; column < TestWindow::kColumns; ++column) {
     EXPECT_EQ(fresh.Cell(column, 0), header[static_cast<size_t>(column)]);
   }
+}
+
+// Through the toolkit: the window's timer runs at the scan time and fills the grid, advanced
+// mode makes the window taller and shows its panel, and "退出" closes it.
+TEST_F(TestWindowTest, TheShownWindowPollsOnItsTimerAndGrowsInAdvancedMode) {
+  test::FakeToolkit toolkit;
+  ToolkitViews shown(toolkit, "富士变频器");
+  auto poll = [&] { return test::Call([&] { clock.Advance(10); }); };
+  toolkit.Script({
+      test::Call([&] { EXPECT_EQ(toolkit.Top().TimerInterval(1), 10u); }),
+      test::FireTimer(1),
+      poll(),
+      test::FireTimer(1),
+      poll(),
+      test::FireTimer(1),
+      test::Call([&] {
+        const test::FakeForm& form = toolkit.Top();
+        EXPECT_EQ(form.State("StringGrid1").cells[1][0], "F3:3");
+        EXPECT_EQ(form.State("StringGrid1").cells[1][1], "3000");
+        EXPECT_EQ(form.State("SysMsg").text, "Com1打开成功");
+        EXPECT_EQ(form.ClientHeight(), TestWindow::kNormalHeight);
+        EXPECT_FALSE(form.Shown("AddrEd"));
+      }),
+      test::Click("DebugBtn"),
+      test::Call([&] {
+        const test::FakeForm& form = toolkit.Top();
+        EXPECT_EQ(form.ClientHeight(), TestWindow::kAdvancedHeight);
+        EXPECT_TRUE(form.Shown("AddrEd"));
+        EXPECT_EQ(form.State("DebugBtn").text, "自动检测↑");
+        EXPECT_FALSE(form.State("PauseBtn").enabled);
+      }),
+      test::Click("ExitBtn"),
+  });
+  EXPECT_EQ(TestDevice(1, &shown), 1);
+  EXPECT_EQ(toolkit.FormNames(), std::vector<std::string>{"TSampleTest"});
+  EXPECT_EQ(toolkit.Form("TSampleTest").Caption(), "设备测试窗口");
+  EXPECT_EQ(toolkit.ActionsLeft(), 0u);
+  EXPECT_TRUE(toolkit.Faults().empty()) << ::testing::PrintToString(toolkit.Faults());
 }
 
 TEST(TableValueText, ShowsEachTypeAsTheTableDoes) {

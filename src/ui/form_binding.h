@@ -1,0 +1,70 @@
+// Binding a window to its presenter: the toolkit's events become the presenter's actions, and
+// after every event the presenter's state is applied back to the window (the toolkit changes
+// only what differs), its timers are started or stopped and the window is closed when the
+// presenter asks. Each window gives two functions: its actions and its state.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/toolkit.h"
+#include "ui/controls.h"
+
+namespace vdinv::ui {
+
+struct TimerState {
+  int timer = 0;
+  bool running = false;
+  uint32_t interval = 0;
+};
+
+// What a window shows at one moment, as its presenter says.
+struct FormState {
+  std::vector<std::pair<std::string, platform::ControlState>> controls;
+  std::vector<TimerState> timers;
+  int clientHeight = 0;  // 0: the height the window was described with
+  bool close = false;
+
+  // The state of the named control, added (visible and enabled) when not there yet.
+  platform::ControlState& operator[](std::string_view name);
+};
+
+// The presenter's registered controls: caption or text, visible, enabled, ticked.
+FormState StateOf(const Controls& controls);
+
+// Items with their texts (nodes of a tree, lines of a memo) as a control's items.
+template <typename Item, typename Text>
+std::vector<std::string> Texts(const std::vector<Item>& items, Text text) {
+  std::vector<std::string> texts;
+  texts.reserve(items.size());
+  for (const Item& item : items) texts.push_back(text(item));
+  return texts;
+}
+
+class FormBinder final : public platform::IFormEvents {
+ public:
+  // The presenter's action for an event; it may close the form itself.
+  using Actions = std::function<void(platform::IForm& form, const platform::Event& event)>;
+  using State = std::function<FormState()>;
+
+  FormBinder(Actions actions, State state);
+
+  // Both run in the guard: an exception of the presenter never reaches the toolkit.
+  void Opened(platform::IForm& form) override;
+  void Handle(platform::IForm& form, const platform::Event& event) override;
+
+ private:
+  void Refresh(platform::IForm& form);
+
+  Actions actions_;
+  State state_;
+  std::map<int, TimerState> timers_;  // as last started or stopped
+  int clientHeight_ = 0;
+};
+
+}  // namespace vdinv::ui

@@ -1,0 +1,30 @@
+// The configuration side's windows as the toolkit builds them: every control by its window name,
+// kind and place. Captions and texts are not part of a description; the presenters give them
+// when the window opens. Hidden controls are described like the others and shown hidden.
+#pragma once
+
+#include <vector>
+
+#include "platform/toolkit.h"
+#include "ui/device_pages.h"
+
+namespace vdinv::ui {
+
+// Every wizard page has this size, so that the pages replace each other in one place.
+inline constexpr int kPageWidth = 520;
+inline constexpr int kPageHeight = 380;
+
+platform::FormSpec StartPageForm();
+platform::FormSpec ConnectionPageForm();
+platform::FormSpec SingleDevicePageForm();
+platform::FormSpec DeviceListPageForm(DeviceListPage::Mode mode);
+platform::FormSpec SerialPageForm();
+platform::FormSpec SummaryPageForm();
+platform::FormSpec DebugFormSpec();
+// The test window in its normal height; its advanced panel DebugPn lies below it.
+platform::FormSpec TestWindowForm();
+
+// Every window, in the order above (the device list in both modes).
+std::vector<platform::FormSpec> AllFormSpecs();
+
+}  // namespace vdinv::ui
