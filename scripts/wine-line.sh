@@ -48,6 +48,9 @@ start_wine_prefix() {
   rm -rf "$WINEPREFIX"
   wineboot -i >"$dir/wineboot-init.log" 2>&1
   wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$dir/wine-com1" /f >/dev/null
+  # No window manager runs on the X server of start_display: windows Wine leaves to one are
+  # drawn by Wine itself, and hiding one would wait two seconds for a manager's answer.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   wineserver -w
   # -f: a daemon would take a pseudo-terminal as its controlling terminal and dump its state
   # when the simulator hangs it up.

@@ -10,12 +10,15 @@
 
 #include "platform/toolkit.h"
 
+#include <dlgs.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -181,6 +184,38 @@ class User {
  private:
   std::thread thread_;
 };
+
+// The message box and the save dialog carry captions in the system's language: they are the
+// visible dialogs of this process other than the one named.
+BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
+  auto& found = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (window != found.first && process == GetCurrentProcessId() && IsWindowVisible(window) &&
+      std::wstring(name) == L"#32770") {
+    found.second = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForSystemDialog(HWND other = nullptr) {
+  const auto limit = std::chrono::steady_clock::now() + kPatience;
+  while (std::chrono::steady_clock::now() < limit) {
+    std::pair<HWND, HWND> found{other, nullptr};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+    if (found.second != nullptr) return found.second;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polls the window list
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK CollectText(HWND window, LPARAM texts) {
+  reinterpret_cast<std::vector<std::string>*>(texts)->push_back(TextOf(window));
+  return TRUE;
+}
 
 void Notify(HWND dialog, int id, int code) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code),
@@ -381,6 +416,36 @@ TEST(Win32Toolkit, ShowsEveryKindReportsUserActionsAndAppliesStatesQuietly) {
   for (const Event& e : recorder.events) got.push_back(Describe(e));
   for (const Event& e : expected) want.push_back(Describe(e));
   EXPECT_EQ(got, want);
+}
+
+TEST(Win32Toolkit, MessageBoxAndSaveDialogTakeAndGiveUtf8) {
+  IToolkit* toolkit = Toolkit();
+  if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::string typed = WideToUtf8(temp) + "调试日志";
+  std::string boxCaption;
+  std::vector<std::string> boxTexts;
+  std::optional<std::string> path;
+  const auto drive = [&] {
+    HWND box = WaitForSystemDialog();
+    ASSERT_NE(box, nullptr);
+    boxCaption = TextOf(box);
+    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&boxTexts));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND save = WaitForSystemDialog(box);
+    ASSERT_NE(save, nullptr);
+    SetDlgItemTextW(save, cmb13, Utf8ToWide(typed).c_str());  // the file name
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+  };
+  {
+    User user(drive, {});
+    toolkit->MessageBox("提示", "保存完毕", MessageIcon::kInformation);
+    path = toolkit->AskSavePath("调试日志文件", "log");
+  }
+  EXPECT_EQ(boxCaption, "提示");
+  EXPECT_THAT(boxTexts, testing::Contains("保存完毕"));
+  EXPECT_EQ(path, typed + ".log");  // the extension added to a name typed without one
 }
 
 TEST(Win32Toolkit, NestedFormIsOwnedByTheActiveOneAndEachClosesAfterItsHandler) {
