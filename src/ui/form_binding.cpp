@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/guard.h"
+#include "ui/control_ids.h"
 
 namespace vdinv::ui {
 
@@ -26,6 +27,23 @@ FormState StateOf(const Controls& controls) {
   return state;
 }
 
+void OptionGroupState(FormState& state, std::string_view group,
+                      const std::vector<std::string>& choices, int chosen) {
+  for (int i = 0; i < static_cast<int>(choices.size()); ++i) {
+    platform::ControlState& option = state[OptionName(group, i)];
+    option.text = choices[static_cast<size_t>(i)];
+    option.checked = i == chosen;
+  }
+}
+
+int ClickedOption(const platform::Event& event, std::string_view group, int options) {
+  if (event.kind != platform::EventKind::kClicked) return -1;
+  for (int i = 0; i < options; ++i) {
+    if (event.control == OptionName(group, i)) return i;
+  }
+  return -1;
+}
+
 FormBinder::FormBinder(Actions actions, State state)
     : actions_(std::move(actions)), state_(std::move(state)) {}
 
@@ -43,14 +61,13 @@ void FormBinder::Refresh(platform::IForm& form) {
   const FormState state = state_();
   for (const auto& [name, control] : state.controls) form.Apply(name, control);
   for (const TimerState& timer : state.timers) {
-    auto [known, added] = timers_.try_emplace(timer.timer, TimerState{timer.timer});
-    TimerState& was = known->second;
-    const bool changed =
-        added || was.running != timer.running || (timer.running && was.interval != timer.interval);
-    if (!changed) continue;
+    TimerState& was = timers_[timer.timer];  // a timer never started counts as stopped
+    const bool same =
+        was.running == timer.running && (!timer.running || was.interval == timer.interval);
+    if (same) continue;
     if (timer.running) {
       form.StartTimer(timer.timer, timer.interval);
-    } else if (!added) {
+    } else {
       form.StopTimer(timer.timer);
     }
     was = timer;

@@ -37,14 +37,19 @@ struct FormState {
 // The presenter's registered controls: caption or text, visible, enabled, ticked.
 FormState StateOf(const Controls& controls);
 
-// Items with their texts (nodes of a tree, lines of a memo) as a control's items.
-template <typename Item, typename Text>
-std::vector<std::string> Texts(const std::vector<Item>& items, Text text) {
-  std::vector<std::string> texts;
-  texts.reserve(items.size());
-  for (const Item& item : items) texts.push_back(text(item));
-  return texts;
+// Whether an event is a click on, or an edit of, the named control.
+inline bool Clicked(const platform::Event& event, std::string_view control) {
+  return event.kind == platform::EventKind::kClicked && event.control == control;
 }
+inline bool Edited(const platform::Event& event, std::string_view control) {
+  return event.kind == platform::EventKind::kEdited && event.control == control;
+}
+
+// An option group's options, named group + position: their texts and the chosen one.
+void OptionGroupState(FormState& state, std::string_view group,
+                      const std::vector<std::string>& choices, int chosen);
+// The position of the option of a group that an event clicked, or -1.
+int ClickedOption(const platform::Event& event, std::string_view group, int options);
 
 class FormBinder final : public platform::IFormEvents {
  public:

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "ui/connection_page.h"
-#include "ui/control_ids.h"
 #include "ui/device_pages.h"
 #include "ui/form_binders.h"
 #include "ui/serial_page.h"
@@ -19,10 +18,6 @@ namespace {
 using platform::Event;
 using platform::EventKind;
 using platform::IForm;
-
-bool Clicked(const Event& event, std::string_view control) {
-  return event.kind == EventKind::kClicked && event.control == control;
-}
 
 // "下一步" (or "完成"), "上一步" and "取消"; false for any other event.
 bool StepButton(WizardPageBase& page, const Event& event) {
@@ -56,12 +51,10 @@ FormState PageState(const WizardPageBase& page) {
   return state;
 }
 
-platform::ControlState& List(FormState& state, std::string_view name,
-                             std::vector<std::string> items, int index) {
+void List(FormState& state, std::string_view name, std::vector<std::string> items, int index) {
   platform::ControlState& c = state[name];
   c.items = std::move(items);
   c.index = index;
-  return c;
 }
 
 // The model list and the device number of both kinds of device page.
@@ -71,7 +64,9 @@ void DeviceState(const DevicePage& page, FormState& state) {
 }
 
 std::vector<std::string> NodeTexts(const std::vector<DeviceNode>& nodes) {
-  return Texts(nodes, [](const DeviceNode& node) { return node.text; });
+  std::vector<std::string> texts;
+  for (const DeviceNode& node : nodes) texts.push_back(node.text);
+  return texts;
 }
 
 // The device pages' model list and number edit.
@@ -79,26 +74,7 @@ template <class Page>
 void DeviceEvent(Page& page, const Event& event) {
   if (event.kind == EventKind::kSelected && event.control == "DevTypeEd")
     page.ModelChosen(event.index);
-  if (event.kind == EventKind::kEdited && event.control == "IDEd") page.IdTyped(event.text);
-}
-
-// An option group of the serial page: the choices as options named group + position.
-void OptionGroupState(FormState& state, std::string_view group,
-                      const std::vector<std::string>& choices, int chosen) {
-  for (int i = 0; i < static_cast<int>(choices.size()); ++i) {
-    platform::ControlState& option = state[OptionName(group, i)];
-    option.text = choices[static_cast<size_t>(i)];
-    option.checked = i == chosen;
-  }
-}
-
-// The option of a group that an event clicked, or -1.
-int ClickedOption(const Event& event, std::string_view group, int options) {
-  if (event.kind != EventKind::kClicked) return -1;
-  for (int i = 0; i < options; ++i) {
-    if (event.control == OptionName(group, i)) return i;
-  }
-  return -1;
+  if (Edited(event, "IDEd")) page.IdTyped(event.text);
 }
 
 }  // namespace

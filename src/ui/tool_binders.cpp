@@ -1,5 +1,4 @@
 // The binders of the debug form and the device test window.
-#include "ui/control_ids.h"
 #include "ui/debug_form.h"
 #include "ui/form_binders.h"
 #include "ui/test_window.h"
@@ -13,14 +12,6 @@ using platform::IForm;
 
 constexpr int kTimer1 = 1;
 constexpr int kTimer2 = 2;
-
-bool Clicked(const Event& event, std::string_view control) {
-  return event.kind == EventKind::kClicked && event.control == control;
-}
-
-bool Edited(const Event& event, std::string_view control) {
-  return event.kind == EventKind::kEdited && event.control == control;
-}
 
 void DebugAction(DebugForm& form, const Event& event) {
   switch (event.kind) {
@@ -75,9 +66,8 @@ void TestAction(TestWindow& window, IForm& form, const Event& event) {
   if (Edited(event, "AddrEd")) window.AddrEdTyped(event.text);
   if (Edited(event, "wValueMsg")) window.WValueMsgTyped(event.text);
   if (Edited(event, "AskMsg")) window.AskMsgTyped(event.text);
-  for (int type = 0; type < static_cast<int>(TestWindow::TypeGroupItems().size()); ++type) {
-    if (Clicked(event, OptionName("TypeGroup", type))) window.TypeGroupChosen(type);
-  }
+  const int types = static_cast<int>(TestWindow::TypeGroupItems().size());
+  if (int type = ClickedOption(event, "TypeGroup", types); type >= 0) window.TypeGroupChosen(type);
 }
 
 FormState TestState(const TestWindow& window) {
@@ -105,12 +95,7 @@ FormState TestState(const TestWindow& window) {
   platform::ControlState& write = state["WriteCk"];
   write.checked = window.WriteCk();
   write.enabled = window.WriteCkEnabled();
-  const std::vector<std::string> types = TestWindow::TypeGroupItems();
-  for (int type = 0; type < static_cast<int>(types.size()); ++type) {
-    platform::ControlState& option = state[OptionName("TypeGroup", type)];
-    option.text = types[static_cast<size_t>(type)];
-    option.checked = window.TypeGroup() == type;
-  }
+  OptionGroupState(state, "TypeGroup", TestWindow::TypeGroupItems(), window.TypeGroup());
   state["DebugPn"].visible = window.Advanced();
   auto& cells = state["StringGrid1"].cells;
   cells.assign(TestWindow::kRows, std::vector<std::string>(TestWindow::kColumns));

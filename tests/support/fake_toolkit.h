@@ -4,8 +4,9 @@
 // the actions of that form until it closes. When the script runs out, the open forms are closed
 // by their frames. Message boxes, dialogs and documents are recorded; the user's actions are
 // checked the way a real window would refuse them (a control that does not exist, is hidden or
-// disabled, a timer that is not running), and so is every control a binder applies: each such
-// fault is kept in Faults().
+// disabled, a timer that is not running), and so are the binder's states: a control applied that
+// the form does not have, a control left without a state when the form opens. Each such fault
+// is kept in Faults().
 #pragma once
 
 #include <cstdint>
@@ -117,6 +118,7 @@ class FakeForm : public platform::IForm {
     return it == states_.end() ? kNone : it->second;
   }
   platform::ControlState& MutableState(const std::string& control) { return states_[control]; }
+  bool Applied(const std::string& control) const { return states_.count(control) != 0; }
   // Visible and enabled, with every group or panel that holds it visible.
   bool Usable(const std::string& control) const {
     const platform::ControlSpec* spec = Spec(control);
@@ -170,6 +172,11 @@ class FakeToolkit : public platform::IToolkit {
     FakeForm& form = *forms_.emplace_back(std::make_unique<FakeForm>(spec, owner, faults_));
     open_.push_back(&form);
     events.Opened(form);
+    // Every control but a plain panel shows a text or a state of the presenter from the start.
+    for (const platform::ControlSpec& c : spec.controls) {
+      if (c.kind != platform::ControlKind::kPanel && !form.Applied(c.name))
+        faults_.push_back(spec.name + ": nothing applied to " + c.name + " when opened");
+    }
     while (!form.Closing()) {
       if (script_.empty()) {
         Deliver(form, events, FrameEvent());

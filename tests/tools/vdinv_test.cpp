@@ -777,5 +777,22 @@ TEST(VdinvProgram, TestPassesWhileTheDeviceAnswers) {
   sim.Stop();
 }
 
+// Without a display the driver shows no wizard and answers 2: the tool says so, saves nothing
+// and exits with its own code.
+TEST(VdinvProgram, WizardWithoutADisplaySavesNothing) {
+  test::TempDir dir;
+  const std::string module = " --module " + Quote(VDINV_MODULE_PATH);
+  const std::string file = dir.File("line.pdb");
+  ASSERT_EQ(RunTool("pdb new " + Quote(file) + " --device 1:G11S" + module).exitCode, 0);
+  const std::optional<std::string> before = platform::ReadWholeFile(file);
+  const std::string env = "cd " + Quote(dir.Path()) +
+                          " && VD_INV_REGISTRY=" + Quote(dir.File("registry.ini")) +
+                          " env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  ToolResult r = RunTool("wizard " + Quote(file) + module, env);
+  EXPECT_EQ(r.exitCode, 5) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("DLLEdDev: 2 (the wizard could not be shown"));
+  EXPECT_EQ(platform::ReadWholeFile(file), before);
+}
+
 }  // namespace
 }  // namespace vdinv::tool

@@ -148,6 +148,7 @@ class CommandTree {
     AddDemo();
     AddAddr();
     AddTest();
+    AddWizard();
     help_ = app_.add_subcommand("help", "show the help of COMMAND, as 'vdinv COMMAND --help'");
     help_->prefix_command();
     // Last: a command takes its parent's footer when it is made.
@@ -159,6 +160,7 @@ class CommandTree {
         "  3  the module could not be loaded or lacks a required export\n"
         "  4  block file missing, unreadable, unwritable, of the wrong size, or (pdb new)\n"
         "     already there\n"
+        "  5  (wizard) the wizard could not be shown: no display\n"
         "\n"
         "Texts from the driver are GBK; vdinv shows them in UTF-8 and converts what you type\n"
         "from UTF-8 to GBK.");
@@ -458,6 +460,21 @@ class CommandTree {
     Flag(*test, "--silent", o.silent, "no window: the driver's own check");
     AddPortOption(*test, o.port);
     AddModule(*test);
+  }
+
+  void AddWizard() {
+    WizardOptions& o = inv_.wizard;
+    CLI::App* wizard = Add(
+        app_, "wizard", Command::kWizard, "edit a block with the configuration wizard (DLLEdDev)",
+        "Hands block FILE to the driver's configuration wizard (DLLEdDev, host window 0), as "
+        "the\nhost's device configuration does, and saves the file when the wizard answers "
+        "1 (the\nblock changed). The wizard needs a display; without one the driver shows "
+        "nothing and\nanswers 2. The block file must hold exactly 26508 bytes.\n");
+    wizard->footer(
+        "Exit code 0 when the block changed and was saved, 1 when the wizard was cancelled or\n"
+        "nothing changed, 5 when the wizard could not be shown (no display).");
+    wizard->add_option("FILE", o.file, "the block file to edit")->required();
+    AddModule(*wizard);
   }
 
   void AddAddr() {

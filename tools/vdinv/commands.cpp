@@ -96,6 +96,17 @@ int ReadBlockFile(const std::string& path, int32_t length, std::string& bytes) {
   return kExitOk;
 }
 
+// Loads the module with the exports needed besides GetPDBLen and reads the block file of the
+// module's block length.
+int LoadModuleAndBlock(const Invocation& inv, DriverModule& module, std::vector<const char*> needed,
+                       const std::string& file, std::string& block) {
+  needed.push_back("GetPDBLen");
+  if (int rc = LoadModule(inv, module, needed); rc != kExitOk) return rc;
+  int32_t length = 0;
+  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
+  return ReadBlockFile(file, length, block);
+}
+
 // Prints a driver message (already UTF-8), one output line per message line.
 void PrintMessage(const std::string& message) {
   if (message.empty()) return;
@@ -762,11 +773,9 @@ int RunAddrList(const Invocation& inv) {
 int RunAddrCheck(const Invocation& inv) {
   const AddrCheckOptions& o = inv.addrCheck;
   DriverModule module;
-  if (int rc = LoadModule(inv, module, {"TagEdAddr", "GetPDBLen"}); rc != kExitOk) return rc;
-  int32_t length = 0;
-  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
   std::string block;
-  if (int rc = ReadBlockFile(o.file, length, block); rc != kExitOk) return rc;
+  if (int rc = LoadModuleAndBlock(inv, module, {"TagEdAddr"}, o.file, block); rc != kExitOk)
+    return rc;
 
   int rc = kExitOk;
   for (size_t i = 0; i < o.addresses.size(); ++i) {
@@ -802,16 +811,40 @@ int RunAddrCheck(const Invocation& inv) {
 int RunTest(const Invocation& inv) {
   const TestOptions& o = inv.test;
   DriverModule module;
-  if (int rc = LoadModule(inv, module, {"DLLTestDev", "GetPDBLen"}); rc != kExitOk) return rc;
-  int32_t length = 0;
-  if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
   std::string block;
-  if (int rc = ReadBlockFile(o.file, length, block); rc != kExitOk) return rc;
+  if (int rc = LoadModuleAndBlock(inv, module, {"DLLTestDev"}, o.file, block); rc != kExitOk)
+    return rc;
   if (int rc = UsePortPath(o.port, block); rc != kExitOk) return rc;
   const uint8_t answered = module.dllTestDev(block.data(), o.silent ? 0 : 1);
   std::cout << "DLLTestDev: " << int{answered}
             << (answered == 1 ? " (a device answered)" : " (no device answered)") << std::endl;
   return answered == 1 ? kExitOk : kExitFailed;
+}
+
+int RunWizard(const Invocation& inv) {
+  const WizardOptions& o = inv.wizard;
+  DriverModule module;
+  std::string block;
+  if (int rc = LoadModuleAndBlock(inv, module, {"DLLEdDev"}, o.file, block); rc != kExitOk)
+    return rc;
+  const int32_t result = module.dllEdDev(0, block.data());
+  std::cout << "DLLEdDev: " << result;
+  if (result == 1) {
+    if (!platform::WriteWholeFile(o.file, block)) {
+      std::cout << std::endl;
+      Error("block file '" + o.file + "' cannot be written; the changes are lost");
+      return kExitBlockFile;
+    }
+    std::cout << " (the block changed; saved to " << o.file << ")" << std::endl;
+    return kExitOk;
+  }
+  // The driver answers 2 alike for a cancelled wizard and for one it could not show.
+  if (!DisplayNamed()) {
+    std::cout << " (the wizard could not be shown: no display; nothing saved)" << std::endl;
+    return kExitNoWindow;
+  }
+  std::cout << " (cancelled or nothing changed; nothing saved)" << std::endl;
+  return kExitFailed;
 }
 
 }  // namespace vdinv::tool

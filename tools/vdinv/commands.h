@@ -19,5 +19,6 @@ int RunDemo(const Invocation& inv);
 int RunAddrList(const Invocation& inv);
 int RunAddrCheck(const Invocation& inv);
 int RunTest(const Invocation& inv);
+int RunWizard(const Invocation& inv);
 
 }  // namespace vdinv::tool

@@ -8,4 +8,14 @@ bool SetProcessEnvironment(const std::string& name, const std::string& value) {
   return platform::SetEnvironment(name, value);
 }
 
+bool DisplayNamed() {
+#ifdef _WIN32
+  return true;
+#else
+  const std::string qpa = platform::GetEnvironment("QT_QPA_PLATFORM");
+  return qpa == "offscreen" || qpa == "minimal" || !platform::GetEnvironment("DISPLAY").empty() ||
+         !platform::GetEnvironment("WAYLAND_DISPLAY").empty();
+#endif
+}
+
 }  // namespace vdinv::tool

@@ -9,4 +9,9 @@ namespace vdinv::tool {
 // Sets the variable for this process (and so for the module loaded into it); false on failure.
 bool SetProcessEnvironment(const std::string& name, const std::string& value);
 
+// Whether the process names a display the driver's windows can use: on Windows always; elsewhere
+// an X11 or Wayland display, or Qt's offscreen or minimal platform. Whether that display
+// accepts a connection is for the driver to find out.
+bool DisplayNamed();
+
 }  // namespace vdinv::tool

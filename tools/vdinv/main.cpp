@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
         return RunAddrCheck(inv);
       case Command::kTest:
         return RunTest(inv);
+      case Command::kWizard:
+        return RunWizard(inv);
       case Command::kTool:
       case Command::kPdb:
       case Command::kAddr:

@@ -18,6 +18,7 @@ enum ExitCode : int {
   kExitUsage = 2,      // bad command line
   kExitModule = 3,     // module could not be loaded or lacks an export
   kExitBlockFile = 4,  // block file missing, unreadable, unwritable, wrong size or already there
+  kExitNoWindow = 5,   // the wizard could not be shown: no display
 };
 
 // A malformed command line; the text says what is wrong.
@@ -38,7 +39,8 @@ enum class Command {
   kAddr,
   kAddrList,
   kAddrCheck,
-  kTest
+  kTest,
+  kWizard
 };
 
 struct DeviceSetting {
@@ -113,6 +115,10 @@ struct TestOptions {
   std::string port;     // --port, as for run and write
 };
 
+struct WizardOptions {
+  std::string file;  // the block the wizard edits, saved again when DLLEdDev answers 1
+};
+
 struct Invocation {
   Command command = Command::kTool;
   bool help = false;   // show the help of `command` and do nothing else
@@ -124,6 +130,7 @@ struct Invocation {
   DemoOptions demo;
   AddrCheckOptions addrCheck;
   TestOptions test;
+  WizardOptions wizard;
 };
 
 // Parses the arguments after the program name (command_line.cpp). Throws UsageError.
