@@ -21,6 +21,7 @@ std::wstring Wide(const std::string& utf8) {
 
 struct Search {
   std::wstring part;
+  DWORD process = 0;
   HWND found = nullptr;
 };
 
@@ -28,7 +29,7 @@ BOOL CALLBACK Match(HWND window, LPARAM data) {
   auto& search = *reinterpret_cast<Search*>(data);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  if (process != search.process || !IsWindowVisible(window)) return TRUE;
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
   if (std::wstring_view(text).find(search.part) != std::wstring_view::npos) {
@@ -57,8 +58,8 @@ void Notify(HWND window, int id, int code) {
 
 }  // namespace
 
-HWND WaitForWindow(const std::string& captionPart, int timeoutMs) {
-  Search search{Wide(captionPart)};
+HWND WaitForWindow(const std::string& captionPart, DWORD process, int timeoutMs) {
+  Search search{Wide(captionPart), process};
   PollUntil(timeoutMs, [&search] {
     EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;

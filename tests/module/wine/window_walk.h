@@ -1,7 +1,8 @@
 // A user of the configuration windows of VD_Inv.dll under Wine, on a thread of its own beside
-// the host's call: finds the windows of this process by a part of their caption (the device
-// name and type surround the page's own) and their controls by the shared control ids, sends what a
-// user's input sends, and can save what a window shows as a bitmap file.
+// the host's call (or as a second process): finds the windows of its own process or another one by
+// a part of their caption (the device name and type surround the page's own) and their controls by
+// the shared control ids, sends what a user's input sends, and can save what a window shows as a
+// bitmap file.
 #pragma once
 
 // clang-format off
@@ -15,9 +16,9 @@
 
 namespace vdinv::test {
 
-// The visible window of this process whose caption holds the text (UTF-8), waited for up to
+// The visible window of the process whose caption holds the text (UTF-8), waited for up to
 // timeoutMs; null when none appeared.
-HWND WaitForWindow(const std::string& captionPart, int timeoutMs = 20000);
+HWND WaitForWindow(const std::string& captionPart, DWORD process, int timeoutMs = 20000);
 // Waits up to timeoutMs until the window is gone or hidden; false when it stays.
 bool WaitUntilGone(HWND window, int timeoutMs = 20000);
 

@@ -1,12 +1,14 @@
-// The configuration windows of the built VD_Inv.dll under Wine, as a host calls them: DLLEdDev
-// on the host's thread while a second thread acts as the user through the native windows. The
-// program also takes the screenshots of every window (--shots DIR: BMP files, which
-// scripts/screenshots-windows.sh turns into PNG).
+// The configuration windows of the built VD_Inv.dll under Wine: vdinv.exe wizard FILE hands a
+// block file to DLLEdDev while this program acts as the user through the native windows of that
+// process. The program also takes the screenshots of every window (--shots DIR: BMP files,
+// which scripts/screenshots-windows.sh turns into PNG), calling the exports itself.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,19 +55,36 @@ TDevParmBlock BlockOf(const std::vector<uint8_t>& bytes) {
   return pdb;
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                                      static_cast<int>(utf8.size()), wide.data(),
+                                                      static_cast<int>(wide.size()))));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
+
 std::string Caption(Msg message) {
   return Utf8Text(message);
 }
 
 // The user's part runs beside the host's call; whatever fails there, every window the walk
 // knows is closed by its frame at its end, so the host's call returns.
-void Beside(const std::function<void()>& host, const std::function<void()>& user) {
-  std::thread walker([&user] {
+void Beside(const std::function<void()>& host, const std::function<void()>& user,
+            DWORD process = GetCurrentProcessId()) {
+  std::thread walker([&user, process] {
     user();
     for (Msg caption : {Msg::UiDebugCaption, Msg::UiSummaryCaption, Msg::UiSerialCaption,
                         Msg::UiCreateSeveral, Msg::UiCreateSingle, Msg::UiModify,
                         Msg::UiConnectionCaption, Msg::UiStartCaption, Msg::UiTestWindowCaption}) {
-      while (HWND left = WaitForWindow(Caption(caption), 0)) {
+      while (HWND left = WaitForWindow(Caption(caption), process, 0)) {
         SendMessageW(left, WM_CLOSE, 0, 0);
         if (!WaitUntilGone(left, 2000)) break;
       }
@@ -89,48 +108,85 @@ bool WindowsCanBeMade() {
   return probe != nullptr;
 }
 
-TEST(WineWizard, NewDevicesSeveralAddTwoSerialFinishSavesTheBlock) {
+// Runs a program of this build with its arguments; the process's handles, or none.
+PROCESS_INFORMATION Start(const std::string& program, const std::string& arguments) {
+  std::wstring line = Wide("\"" + WindowsPath(program) + "\" " + arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started)) {
+    started = {};
+  }
+  return started;
+}
+
+TEST(WineWizard, NewDevicesSeveralAddTwoSerialFinishSavesTheBlockFile) {
   if (!WindowsCanBeMade()) GTEST_SKIP() << "no display";
   Module module;
   ASSERT_TRUE(module.Load());
   std::vector<uint8_t> block = module.DefaultBlock();
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring file = std::wstring(temp) + L"wizard_walk.pdb";
+  {
+    std::ofstream out(file.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(block.data()),
+              static_cast<std::streamsize>(block.size()));
+  }
   const TDevParmBlock before = BlockOf(block);
   const int baud = before.BaudIndex == 3 ? 4 : 3;
   int treeNodes = -1;
-  int32_t result = -1;
-  Beside([&] { result = module.edDev(0, block.data()); },
-         [&] {
-           HWND page = WaitForWindow(Caption(Msg::UiStartCaption));
-           ASSERT_NE(page, nullptr) << "the start page";
-           Press(page, id::NewOp);
-           Press(page, id::NextBtn);
-           page = WaitForWindow(Caption(Msg::UiConnectionCaption));
-           ASSERT_NE(page, nullptr) << "the connection page";
-           Press(page, id::MulCreate);
-           Press(page, id::NextBtn);
-           page = WaitForWindow(Caption(Msg::UiCreateSeveral));
-           ASSERT_NE(page, nullptr) << "the page of several devices";
-           HWND tree = GetDlgItem(page, id::DeviceTree);
-           const auto nodesBefore = static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
-           Choose(page, id::DevTypeEd, 1);
-           Type(page, id::IDEd, "7");
-           Press(page, id::AddBtn);
-           Choose(page, id::DevTypeEd, 0);
-           Press(page, id::AddBtn);
-           treeNodes = static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
-           EXPECT_EQ(treeNodes, nodesBefore + 2);
-           Press(page, id::NextBtn);
-           page = WaitForWindow(Caption(Msg::UiSerialCaption));
-           ASSERT_NE(page, nullptr) << "the serial page";
-           Choose(page, id::BautEd, baud);
-           Press(page, id::NextBtn);
-           page = WaitForWindow(Caption(Msg::UiSummaryCaption));
-           ASSERT_NE(page, nullptr) << "the summary page";
-           Press(page, id::FinishBtn);
-           EXPECT_TRUE(WaitUntilGone(page));
-         });
-  EXPECT_EQ(result, 1);
-  const TDevParmBlock after = BlockOf(block);
+  PROCESS_INFORMATION tool = Start(VDINV_TOOL_PATH, "wizard \"" + Utf8(file) + "\"");
+  ASSERT_NE(tool.hProcess, nullptr);
+  DWORD exitCode = 99;
+  Beside(
+      [&] {
+        if (WaitForSingleObject(tool.hProcess, 60000) != WAIT_OBJECT_0) {
+          TerminateProcess(tool.hProcess, 98);
+        }
+        GetExitCodeProcess(tool.hProcess, &exitCode);
+      },
+      [&, process = tool.dwProcessId] {
+        HWND page = WaitForWindow(Caption(Msg::UiStartCaption), process);
+        ASSERT_NE(page, nullptr) << "the start page";
+        Press(page, id::NewOp);
+        Press(page, id::NextBtn);
+        page = WaitForWindow(Caption(Msg::UiConnectionCaption), process);
+        ASSERT_NE(page, nullptr) << "the connection page";
+        Press(page, id::MulCreate);
+        Press(page, id::NextBtn);
+        page = WaitForWindow(Caption(Msg::UiCreateSeveral), process);
+        ASSERT_NE(page, nullptr) << "the page of several devices";
+        HWND tree = GetDlgItem(page, id::DeviceTree);
+        const auto nodesBefore = static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
+        Choose(page, id::DevTypeEd, 1);
+        Type(page, id::IDEd, "7");
+        Press(page, id::AddBtn);
+        Choose(page, id::DevTypeEd, 0);
+        Press(page, id::AddBtn);
+        treeNodes = static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
+        EXPECT_EQ(treeNodes, nodesBefore + 2);
+        Press(page, id::NextBtn);
+        page = WaitForWindow(Caption(Msg::UiSerialCaption), process);
+        ASSERT_NE(page, nullptr) << "the serial page";
+        Choose(page, id::BautEd, baud);
+        Press(page, id::NextBtn);
+        page = WaitForWindow(Caption(Msg::UiSummaryCaption), process);
+        ASSERT_NE(page, nullptr) << "the summary page";
+        Press(page, id::FinishBtn);
+      },
+      tool.dwProcessId);
+  CloseHandle(tool.hThread);
+  CloseHandle(tool.hProcess);
+  EXPECT_EQ(exitCode, 0u);  // saved
+  std::ifstream in(file.c_str(), std::ios::binary);
+  const std::vector<uint8_t> saved((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+  in.close();
+  DeleteFileW(file.c_str());
+  ASSERT_EQ(saved.size(), block.size());
+  const TDevParmBlock after = BlockOf(saved);
   EXPECT_EQ(DeviceCount(after), treeNodes);
   EXPECT_EQ(after.Devices[7].Model, kModelP11S);
   EXPECT_EQ(after.BaudIndex, baud);
@@ -145,8 +201,11 @@ int TakeShots(const std::string& dir) {
     return 1;
   }
   int missing = 0;
+  const auto find = [](Msg caption) {
+    return WaitForWindow(Caption(caption), GetCurrentProcessId());
+  };
   const auto shoot = [&](Msg caption, const std::string& name) {
-    HWND window = WaitForWindow(Caption(caption));
+    HWND window = find(caption);
     if (window == nullptr) {
       std::cerr << name << ": the window did not appear\n";
       ++missing;
@@ -170,7 +229,7 @@ int TakeShots(const std::string& dir) {
            Press(page, id::NextBtn);
            if ((page = shoot(Msg::UiModify, "3-modify")) == nullptr) return;
            Press(page, id::BackBtn);
-           if ((page = WaitForWindow(Caption(Msg::UiStartCaption))) == nullptr) return;
+           if ((page = find(Msg::UiStartCaption)) == nullptr) return;
            Press(page, id::NewOp);
            Press(page, id::NextBtn);
            if ((page = shoot(Msg::UiConnectionCaption, "4-connection")) == nullptr) return;
@@ -178,10 +237,10 @@ int TakeShots(const std::string& dir) {
            Press(page, id::NextBtn);
            if ((page = shoot(Msg::UiCreateSingle, "5-single")) == nullptr) return;
            Press(page, id::BackBtn);
-           if ((page = WaitForWindow(Caption(Msg::UiConnectionCaption))) == nullptr) return;
+           if ((page = find(Msg::UiConnectionCaption)) == nullptr) return;
            Press(page, id::MulCreate);
            Press(page, id::NextBtn);
-           if ((page = WaitForWindow(Caption(Msg::UiCreateSeveral))) == nullptr) return;
+           if ((page = find(Msg::UiCreateSeveral)) == nullptr) return;
            Press(page, id::AddBtn);
            Press(page, id::AddBtn);
            if ((page = shoot(Msg::UiCreateSeveral, "6-several")) == nullptr) return;
