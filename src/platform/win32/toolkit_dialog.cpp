@@ -152,18 +152,21 @@ HWND Win32Form::CreateControl(const ControlSpec& spec, int left, int top) {
   return control;
 }
 
+void Win32Form::AddGridColumn(HWND grid, const ControlSpec& spec, int column) {
+  const std::vector<int>& widths = spec.columnWidths;
+  const auto at = static_cast<size_t>(column);
+  LVCOLUMNW header{};
+  header.mask = LVCF_WIDTH | LVCF_TEXT;
+  header.cx = Scaled(at < widths.size() ? widths[at] : kDefaultColumnWidth);
+  header.pszText = const_cast<wchar_t*>(L"");
+  SendMessageW(grid, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&header));
+}
+
 void Win32Form::PrepareGrid(HWND grid, const ControlSpec& spec) {
   SendMessageW(grid, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int column = 0; column < spec.columns; ++column) {
-    LVCOLUMNW header{};
-    header.mask = LVCF_WIDTH | LVCF_TEXT;
-    const size_t at = static_cast<size_t>(column);
-    header.cx = Scaled(at < spec.columnWidths.size() ? spec.columnWidths[at] : kDefaultColumnWidth);
-    header.pszText = const_cast<wchar_t*>(L"");
-    SendMessageW(grid, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-                 reinterpret_cast<LPARAM>(&header));
-  }
+  for (int column = 0; column < spec.columns; ++column) AddGridColumn(grid, spec, column);
   for (int row = 1; row < spec.rows; ++row) {
     LVITEMW item{};
     item.iItem = row - 1;

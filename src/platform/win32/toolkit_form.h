@@ -73,6 +73,7 @@ class Win32Form final : public IForm {
   void CreateControls();
   HWND CreateControl(const ControlSpec& spec, int left, int top);
   void PrepareGrid(HWND grid, const ControlSpec& spec);
+  void AddGridColumn(HWND grid, const ControlSpec& spec, int column);
 
   // toolkit_state.cpp
   Win32Control* Find(const std::string& name);

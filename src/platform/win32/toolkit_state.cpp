@@ -166,8 +166,12 @@ void Win32Form::ApplyNodes(Win32Control& control, const ControlState& state) {
 // Row 0 of the cells is the header; the grid keeps at least the rows its description gives.
 void Win32Form::ApplyCells(Win32Control& control, const ControlState& state) {
   HWND grid = control.hwnd;
-  const int columns = static_cast<int>(SendMessageW(
+  int columns = static_cast<int>(SendMessageW(
       reinterpret_cast<HWND>(SendMessageW(grid, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+  // A header of more columns than the description gives adds them.
+  for (; !state.cells.empty() && columns < static_cast<int>(state.cells[0].size()); ++columns) {
+    AddGridColumn(grid, *control.spec, columns);
+  }
   const auto cell = [&state](size_t row, int column) { return Cell(state, row, column); };
   for (int column = 0; column < columns; ++column) {
     std::wstring header = cell(0, column);

@@ -92,7 +92,7 @@ FormSpec EveryKindForm() {
   form.controls[1].isDefault = true;
   form.controls[6].editable = true;
   form.controls[8].editable = true;
-  form.controls[10].columns = 2;
+  form.controls[10].columns = 1;  // the header adds the second
   form.controls[10].rows = 3;
   form.controls[10].columnWidths = {80, 120};
   return form;
