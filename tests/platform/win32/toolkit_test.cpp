@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -446,6 +447,33 @@ TEST(Win32Toolkit, MessageBoxAndSaveDialogTakeAndGiveUtf8) {
   EXPECT_EQ(boxCaption, "提示");
   EXPECT_THAT(boxTexts, testing::Contains("保存完毕"));
   EXPECT_EQ(path, typed + ".log");  // the extension added to a name typed without one
+}
+
+TEST(Win32Toolkit, PrintingCancelledOrWithoutPrinterIsReportedAsNotPrinted) {
+  IToolkit* toolkit = Toolkit();
+  if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
+  std::atomic<bool> returned{false};
+  std::atomic<int> dialogs{0};
+  bool printed = true;
+  {
+    User user(
+        [&] {
+          while (!returned) {  // the print dialog, or a message that no printer is there
+            std::pair<HWND, HWND> found{nullptr, nullptr};
+            EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+            if (found.second != nullptr) {
+              ++dialogs;
+              PostMessageW(found.second, WM_COMMAND, IDCANCEL, 0);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          }
+        },
+        {});
+    printed = toolkit->PrintLines("调试日志", {"第一行", "第二行"});
+    returned = true;
+  }
+  EXPECT_FALSE(printed);
+  EXPECT_GE(dialogs, 1);
 }
 
 TEST(Win32Toolkit, NestedFormIsOwnedByTheActiveOneAndEachClosesAfterItsHandler) {
