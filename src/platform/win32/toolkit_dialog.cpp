@@ -147,8 +147,6 @@ HWND Win32Form::CreateControl(const ControlSpec& spec, int left, int top) {
   if (control == nullptr) return nullptr;
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   if (spec.kind == ControlKind::kGrid) PrepareGrid(control, spec);
-  if (spec.kind == ControlKind::kTree)
-    SetWindowSubclass(control, TreeKeyProc, 1, reinterpret_cast<DWORD_PTR>(this));
   return control;
 }
 
@@ -213,6 +211,14 @@ void Win32Form::CreateControls() {
     }
     controls_.push_back(std::move(control));
     places.push_back(place);
+    Win32Control& tree = controls_.back();
+    if (tree.hwnd != nullptr && spec.kind == ControlKind::kTree) {
+      // Subclassed the classic way: the subclass helpers of the common controls exist by name
+      // only from their version 6, which a module without a manifest does not get.
+      SetWindowLongPtrW(tree.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      tree.treeProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(tree.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeKeyProc)));
+    }
   }
   for (const Win32Control& control : controls_) {
     if (control.hwnd != nullptr && IsContainer(control.spec->kind)) {

@@ -59,23 +59,24 @@ INT_PTR CALLBACK Win32Form::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
   }
 }
 
-LRESULT CALLBACK Win32Form::TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR data) {
+LRESULT CALLBACK Win32Form::TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC own = nullptr;
   try {
-    auto* form = reinterpret_cast<Win32Form*>(data);
-    if (message == WM_KEYUP) {
-      if (Win32Control* tree = form->FindById(GetDlgCtrlID(hwnd))) {
+    auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    Win32Control* tree = form != nullptr ? form->FindById(GetDlgCtrlID(hwnd)) : nullptr;
+    if (tree != nullptr) {
+      own = tree->treeProc;
+      if (message == WM_KEYUP) {
         Event event = MakeEvent(EventKind::kKeyReleased, tree->spec->name);
         event.index = form->SelectedNode(*tree);
         event.key = static_cast<int>(wParam);
         form->Raise(std::move(event));
       }
-    } else if (message == WM_NCDESTROY) {
-      RemoveWindowSubclass(hwnd, TreeKeyProc, id);
     }
   } catch (...) {
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return own != nullptr ? CallWindowProcW(own, hwnd, message, wParam, lParam)
+                        : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 BOOL Win32Form::OnInit() {

@@ -26,6 +26,7 @@ struct Win32Control {
   bool applied = false;
   ControlState shown;
   std::vector<HTREEITEM> nodes;  // kTree: the items in order
+  WNDPROC treeProc = nullptr;    // kTree: the tree view's own procedure, under TreeKeyProc
 };
 
 class Win32Form final : public IForm {
@@ -63,8 +64,7 @@ class Win32Form final : public IForm {
   };
 
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR form);
+  static LRESULT CALLBACK TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   // toolkit_dialog.cpp
   std::vector<DWORD> DialogTemplate() const;
