@@ -46,13 +46,13 @@ void Option(FormLayout& page, const char* option, int y, std::initializer_list<c
 void ModelGroup(FormLayout& page, Place group) {
   page.Add("GroupBox2", K::kGroup, group);
   page.Add("DevTypeLabel", K::kLabel, {12, 26, 84, kLine}, "GroupBox2");
-  page.Add("DevTypeEd", K::kDropDown, {100, 22, 120, 22}, "GroupBox2");
+  page.Add("DevTypeEd", K::kDropDown, {100, 22, 120, kEditHeight}, "GroupBox2");
   page.Add("IDLabel", K::kLabel, {12, 58, 84, kLine}, "GroupBox2");
-  page.Add("IDEd", K::kEdit, {100, 54, 120, 22}, "GroupBox2").editable = true;
+  page.Add("IDEd", K::kEdit, {100, 54, 120, kEditHeight}, "GroupBox2").editable = true;
   page.Add("SlotLabel", K::kLabel, {12, 90, 40, kLine}, "GroupBox2");
-  page.Add("SlotEd", K::kEdit, {56, 86, 60, 22}, "GroupBox2").editable = true;
+  page.Add("SlotEd", K::kEdit, {56, 86, 60, kEditHeight}, "GroupBox2").editable = true;
   page.Add("SlotTypeLabel", K::kLabel, {124, 90, 60, kLine}, "GroupBox2");
-  page.Add("SlotTypeEd", K::kDropDown, {188, 86, 84, 22}, "GroupBox2");
+  page.Add("SlotTypeEd", K::kDropDown, {188, 86, 84, kEditHeight}, "GroupBox2");
 }
 
 // A framed note: a group box around a read-only memo.
@@ -67,8 +67,8 @@ platform::FormSpec StartPageForm() {
   FormLayout page = PageLayout("TStartFrm");
   page.Add("NewOp", K::kRadio, {24, 76, 470, 20});
   // Label6 continues Label3's sentence on the same line.
-  page.Add("Label3", K::kLabel, {44, 98, 330, kLine});
-  page.Add("Label6", K::kLabel, {374, 98, 130, kLine});
+  page.Add("Label3", K::kLabel, {44, 98, 314, kLine});
+  page.Add("Label6", K::kLabel, {358, 98, 140, kLine});
   Option(page, "ModifyOp", 130, {"Label4"});
   Option(page, "BrowseOp", 184, {"Label5"});
   Button(page, "VersionBtn", 12);
@@ -110,26 +110,26 @@ platform::FormSpec DeviceListPageForm(DeviceListPage::Mode mode) {
 
 platform::FormSpec SerialPageForm() {
   FormLayout page = PageLayout("TStep4Frm");
-  page.Add("ComGroup", K::kGroup, {12, 66, 300, 198});
+  page.Add("ComGroup", K::kGroup, {12, 64, 300, 178});
   page.Add("ComLabel", K::kLabel, {12, 26, 60, kLine}, "ComGroup");
-  page.Add("ComEd", K::kDropDown, {76, 22, 100, 22}, "ComGroup");
-  page.Add("BautLabel", K::kLabel, {12, 58, 60, kLine}, "ComGroup");
-  page.Add("BautEd", K::kDropDown, {76, 54, 100, 22}, "ComGroup");
-  page.AddOptionGroup("DataBitED", {10, 88, 88, 100}, 2, "ComGroup");
-  page.AddOptionGroup("StopBitED", {104, 88, 88, 100}, 3, "ComGroup");
-  page.AddOptionGroup("ParityEd", {198, 88, 92, 100}, 3, "ComGroup");
+  page.Add("ComEd", K::kDropDown, {76, 22, 100, kEditHeight}, "ComGroup");
+  page.Add("BautLabel", K::kLabel, {12, 56, 60, kLine}, "ComGroup");
+  page.Add("BautEd", K::kDropDown, {76, 52, 100, kEditHeight}, "ComGroup");
+  page.AddOptionGroup("DataBitED", {10, 80, 88, 92}, 2, "ComGroup");
+  page.AddOptionGroup("StopBitED", {104, 80, 88, 92}, 3, "ComGroup");
+  page.AddOptionGroup("ParityEd", {198, 80, 92, 92}, 3, "ComGroup");
 
-  page.Add("SetGB", K::kGroup, {320, 66, 188, 198});
+  page.Add("SetGB", K::kGroup, {320, 64, 188, 178});
   page.Add("OutTimeLabel", K::kLabel, {10, 22, 168, kLine}, "SetGB");
-  page.Add("OutTimeEd", K::kEdit, {10, 44, 100, 22}, "SetGB").editable = true;
+  page.Add("OutTimeEd", K::kEdit, {10, 44, 100, kEditHeight}, "SetGB").editable = true;
   page.Add("OutTimeUnitLabel", K::kLabel, {116, 48, 60, kLine}, "SetGB");
   page.Add("WCountLabel", K::kLabel, {10, 80, 168, kLine}, "SetGB");
-  page.Add("WCountEd", K::kEdit, {10, 102, 100, 22}, "SetGB").editable = true;
+  page.Add("WCountEd", K::kEdit, {10, 102, 100, kEditHeight}, "SetGB").editable = true;
   page.Add("WCountUnitLabel", K::kLabel, {116, 106, 60, kLine}, "SetGB");
-  page.Add("InitStrLabel", K::kLabel, {10, 136, 168, kLine}, "SetGB");
-  page.Add("InitStrEd", K::kEdit, {10, 158, 168, 22}, "SetGB").editable = true;
+  page.Add("InitStrLabel", K::kLabel, {10, 130, 168, kLine}, "SetGB");
+  page.Add("InitStrEd", K::kEdit, {10, 150, 168, kEditHeight}, "SetGB").editable = true;
 
-  Note(page, "NoteGroup", "NoteMemo", {12, 268, kBodyWidth, 66});
+  Note(page, "NoteGroup", "NoteMemo", {12, 246, kBodyWidth, 88});
   StepButtons(page);
   return page.Take();
 }
