@@ -10,10 +10,11 @@ set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest libcli11-dev)
 for option in "$@"; do
   case $option in
-    # wine32 is an i386 package; fonts-wine gives Wine's own fonts. Nothing here shows a window.
+    # wine32 is an i386 package; fonts-wine gives Wine's own fonts. The forms are shown on an X
+    # server in memory (xvfb), in a font with the Chinese glyphs (fonts-wqy-microhei).
     # locales: Wine runs in the Chinese locale (code page 936), which must exist for Wine to
     # pass file names and arguments beyond ASCII between the two systems.
-    --wine) packages+=(wine wine32:i386 fonts-wine locales) ;;
+    --wine) packages+=(wine wine32:i386 fonts-wine locales xvfb fonts-wqy-microhei) ;;
     --x86_64) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
   esac
 done

@@ -3,8 +3,8 @@
 # build-win). Installs what is missing, builds the Linux simulator (in build/ when that is
 # configured, else in DIR/linux-tools), cross-builds the module, its tools and tests into DIR,
 # makes a fresh Wine prefix (DIR/wine-prefix) with COM1 mapped to the link DIR/wine-com1, and
-# runs CTest there: the unit suite, the module's exports and imports, and the module on a
-# simulated line.
+# runs CTest there with an X server in memory (Xvfb) for the windows: the unit suite (with the
+# window toolkit's forms), the module's exports and imports, and the module on a simulated line.
 #
 # The server, and a simulator a test left, end whatever happens.
 set -euo pipefail
@@ -32,11 +32,15 @@ step "the cross-build"
 
 cleanup() {
   stop_wine_prefix
+  stop_display
   local sim
   sim=$(cat "$dir/tests/wine_module_line/invsim.pid" 2>/dev/null || true)
   [[ -n $sim ]] && kill "$sim" 2>/dev/null || true
 }
 trap cleanup EXIT
+
+step "an X server for the windows"
+start_display "$dir"
 
 step "a fresh prefix with COM1 mapped"
 start_wine_prefix "$dir"

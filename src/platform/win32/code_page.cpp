@@ -113,4 +113,36 @@ std::string WideToGbkNearestAscii(std::wstring_view wide) {
   }
 }
 
+std::wstring Utf8ToWide(std::string_view utf8) {
+  try {
+    if (utf8.empty()) return {};
+    const int length = ClampedLength(utf8.size());
+    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    const int done = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), needed);
+    wide.resize(done > 0 ? static_cast<size_t>(done) : 0);
+    return wide;
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+  try {
+    if (wide.empty()) return {};
+    const int length = ClampedLength(wide.size());
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string utf8(static_cast<size_t>(needed), '\0');
+    const int done =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), needed, nullptr, nullptr);
+    utf8.resize(done > 0 ? static_cast<size_t>(done) : 0);
+    return utf8;
+  } catch (...) {
+    return {};
+  }
+}
+
 }  // namespace vdinv::platform::internal

@@ -19,4 +19,9 @@ std::string WideToGbk(std::wstring_view wide);
 // user's locale writes (date and time formats), which should stay readable.
 std::string WideToGbkNearestAscii(std::wstring_view wide);
 
+// UTF-8 to and from UTF-16 (the window toolkit's texts, the wide command line); invalid input
+// becomes U+FFFD; nothing on failure.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+
 }  // namespace vdinv::platform::internal

@@ -12,29 +12,10 @@ namespace vdinv::platform {
 namespace {
 
 using internal::Utf8SequenceLength;
+using internal::Utf8ToWide;
+using internal::WideToUtf8;
 
 constexpr const char kReplacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
-
-std::wstring Utf8ToWide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int needed =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (needed <= 0) return {};
-  std::wstring wide(static_cast<size_t>(needed), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), needed);
-  return wide;
-}
-
-std::string WideToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return {};
-  std::string utf8(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), needed,
-                      nullptr, nullptr);
-  return utf8;
-}
 
 // Length of the character that code page 936 maps at the start of the GBK bytes, or 0 when
 // they do not start with one (0x80 alone is the euro sign).

@@ -7,7 +7,8 @@ cmake_minimum_required(VERSION 3.22)
 set(expected_exports DetectScanTime DLLEdDev DLLTestDev FreeDriver FullPDB GetDeviceStatus GetPDBLen
   GetTagAddrList IniDriver IniDriverEx OnDataRead OnDataWrite TagEdAddr WriteLog)
 list(SORT expected_exports)
-set(system_dlls ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL VERSION.DLL)
+set(system_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL
+  SHELL32.DLL USER32.DLL VERSION.DLL)
 
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -32,3 +33,16 @@ foreach(dll ${imports})
   endif()
 endforeach()
 message(STATUS "exports: ${names}; imports: ${imports}")
+
+# Without a manifest a module gets the common controls of version 5, which name fewer functions
+# than version 6 (the subclass helpers only by number): a module that imports one of those by
+# name would not load at all.
+string(REGEX MATCH "DLL Name: COMCTL32.DLL\n[^\n]*\n(([ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^\n]+\n)*)"
+  comctl "${dump}")
+string(REGEX MATCHALL "[A-Za-z_0-9]+\n" comctl_names "${CMAKE_MATCH_1}")
+list(TRANSFORM comctl_names STRIP)
+foreach(name ${comctl_names})
+  if(NOT name MATCHES "^(InitCommonControlsEx|InitCommonControls)$")
+    message(FATAL_ERROR "imports ${name} from COMCTL32, which version 5 does not name")
+  endif()
+endforeach()

@@ -1,0 +1,24 @@
+// The Win32 toolkit's dialogs that are not forms: message boxes, the save dialog, printing and
+// the desktop's document handler. owner: the active form's window or null.
+#pragma once
+
+#include <windows.h>
+// The name of IToolkit's method, not the ANSI or wide message box.
+#undef MessageBox
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace vdinv::platform::internal {
+
+void ShowMessageBox(HWND owner, const std::string& caption, const std::string& text,
+                    MessageIcon icon);
+std::optional<std::string> AskSavePathFor(HWND owner, const std::string& description,
+                                          const std::string& extension);
+bool PrintLinesOn(HWND owner, const std::string& title, const std::vector<std::string>& lines);
+void OpenWithDesktop(const std::string& path);
+
+}  // namespace vdinv::platform::internal
