@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, from Debian's packages; does nothing when all is
-# there already. Run as root (or with sudo) on a fresh Debian machine.
+# there already. Run as root (or with sudo) on a fresh Debian machine. Further package names
+# given as arguments are installed as well (the screenshots' font, say).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev clang
-          libclang-rt-14-dev clang-format qt6-base-dev)
+          libclang-rt-14-dev clang-format qt6-base-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
