@@ -261,7 +261,8 @@ namespace vdinv {
     "便于以后在系统外查看。")                                                          \
   X(UiLogFilter, "调试日志文件|log")                                                   \
   X(UiLogDefaultExt, "Log")                                                            \
-  X(UiCannotCreateFile, "无法创建文件 ")
+  X(UiCannotCreateFile, "无法创建文件 ")                                               \
+  X(UiPrintFailed, "打印失败！")
 
 // The wizard's device pages, serial parameters page and summary page.
 #define VDINV_DEVICE_PAGE_MESSAGES(X)                                      \

@@ -127,6 +127,9 @@ class IFormEvents {
 
 enum class MessageIcon { kInformation, kQuestion, kWarning, kError };
 
+// How a print job ended: the caller tells the user of a failure, not of a cancelled dialog.
+enum class PrintResult { kPrinted, kCancelled, kFailed };
+
 class IToolkit {
  public:
   virtual ~IToolkit() = default;
@@ -141,9 +144,9 @@ class IToolkit {
   // and an extension ("调试日志文件", "log"), which is added to a name typed without one.
   virtual std::optional<std::string> AskSavePath(const std::string& description,
                                                  const std::string& extension) = 0;
-  // The print dialog; when confirmed, prints the lines, one printed line each. False when the
-  // user cancelled or printing failed.
-  virtual bool PrintLines(const std::string& title, const std::vector<std::string>& lines) = 0;
+  // The print dialog; when confirmed, prints the lines, one printed line each.
+  virtual PrintResult PrintLines(const std::string& title,
+                                 const std::vector<std::string>& lines) = 0;
   // Opens a document with the desktop's handler without waiting; failures are not reported.
   virtual void OpenDocument(const std::string& path) = 0;
 };

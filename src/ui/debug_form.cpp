@@ -141,7 +141,8 @@ void DebugForm::SaveAs() {
 }
 
 void DebugForm::Print() {
-  views_.PrintLines(lines_);
+  // A confirmed print job that fails is told, as a file that cannot be saved is.
+  if (!views_.PrintLines(lines_)) views_.Inform(Utf8Text(Msg::UiPrintFailed), false);
 }
 
 void DebugForm::Finish() {

@@ -117,9 +117,8 @@ std::optional<std::string> ToolkitViews::AskSavePath(const std::string& filter,
   return toolkit_.AskSavePath(description, extension);
 }
 
-void ToolkitViews::PrintLines(const std::vector<std::string>& lines) {
-  // The toolkit reports a failure itself; a cancelled dialog prints nothing.
-  toolkit_.PrintLines(Caption(), lines);
+bool ToolkitViews::PrintLines(const std::vector<std::string>& lines) {
+  return toolkit_.PrintLines(Caption(), lines) != platform::PrintResult::kFailed;
 }
 
 AvailableViews::AvailableViews(const std::string& deviceName) : views_(InstalledViews()) {

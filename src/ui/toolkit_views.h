@@ -37,7 +37,7 @@ class ToolkitViews final : public IViews {
   uintptr_t SetOwnerWindow(uintptr_t window) override;
   std::optional<std::string> AskSavePath(const std::string& filter,
                                          const std::string& defaultExtension) override;
-  void PrintLines(const std::vector<std::string>& lines) override;
+  bool PrintLines(const std::vector<std::string>& lines) override;
 
  private:
   // A window being shown: the form the toolkit handed to its binder, once it has.

@@ -54,8 +54,8 @@ class IViews {
   virtual std::optional<std::string> AskSavePath(const std::string& filter,
                                                  const std::string& defaultExtension) = 0;
   // The print dialog; when it is confirmed, prints the lines as text, one printed line per
-  // line, in the viewer's font. Printing failures are reported by the view.
-  virtual void PrintLines(const std::vector<std::string>& lines) = 0;
+  // line, in the viewer's font. False when printing failed (not when the dialog was cancelled).
+  virtual bool PrintLines(const std::vector<std::string>& lines) = 0;
 };
 
 }  // namespace vdinv::ui

@@ -208,9 +208,10 @@ class FakeToolkit : public platform::IToolkit {
     askedSave_.emplace_back(description, extension);
     return savePath;
   }
-  bool PrintLines(const std::string& title, const std::vector<std::string>& lines) override {
+  platform::PrintResult PrintLines(const std::string& title,
+                                   const std::vector<std::string>& lines) override {
     printed_.emplace_back(title, lines);
-    return true;
+    return platform::PrintResult::kPrinted;
   }
   void OpenDocument(const std::string& path) override { documents_.push_back(path); }
 

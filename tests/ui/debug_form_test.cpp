@@ -182,6 +182,10 @@ TEST_F(DebugFormTest, SavingWritesTheViewersLines) {
   form.Print();
   EXPECT_EQ(views.printed, (Lines{"改过", "b"}));
   EXPECT_TRUE(views.informed.empty());
+  views.printOk = false;
+  form.Print();
+  ASSERT_EQ(views.informed.size(), 1u);
+  EXPECT_EQ(views.informed[0].text, "打印失败！");
 }
 
 TEST_F(DebugFormTest, AFileThatCannotBeCreatedIsReportedAndNothingSaved) {

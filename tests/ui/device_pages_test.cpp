@@ -30,7 +30,7 @@ class MockViews : public IViews {
   MOCK_METHOD(uintptr_t, SetOwnerWindow, (uintptr_t), (override));
   MOCK_METHOD(std::optional<std::string>, AskSavePath, (const std::string&, const std::string&),
               (override));
-  MOCK_METHOD(void, PrintLines, (const std::vector<std::string>&), (override));
+  MOCK_METHOD(bool, PrintLines, (const std::vector<std::string>&), (override));
 };
 
 std::vector<std::string> Texts(const std::vector<DeviceNode>& nodes) {

@@ -40,7 +40,10 @@ class FlowViews : public IViews {
     askedFilter = filter + " " + extension;
     return savePath;
   }
-  void PrintLines(const std::vector<std::string>& lines) override { printed = lines; }
+  bool PrintLines(const std::vector<std::string>& lines) override {
+    printed = lines;
+    return printOk;
+  }
 
   std::function<void(StartPage&)> onStart;
   std::function<void(ConnectionPage&)> onConnection;
@@ -55,6 +58,7 @@ class FlowViews : public IViews {
   std::optional<std::string> savePath;
   std::string askedFilter;
   std::vector<std::string> printed;
+  bool printOk = true;  // what PrintLines answers
 
  private:
   template <class Window>

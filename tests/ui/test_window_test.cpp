@@ -72,7 +72,7 @@ class FakeViews : public IViews {
   std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
     return std::nullopt;
   }
-  void PrintLines(const std::vector<std::string>&) override {}
+  bool PrintLines(const std::vector<std::string>&) override { return true; }
 
   std::function<void(TestWindow&)> onShow;
   int shown = 0;

@@ -109,16 +109,16 @@ std::optional<std::string> QtToolkit::AskSavePath(const std::string& description
   }
 }
 
-bool QtToolkit::PrintLines(const std::string& title, const std::vector<std::string>& lines) {
+PrintResult QtToolkit::PrintLines(const std::string& title, const std::vector<std::string>& lines) {
   try {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromStdString(title));
     QPrintDialog dialog(&printer, ActiveWindow());
     dialog.setAttribute(Qt::WA_QuitOnClose, false);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    return PaintLines(printer, lines) > 0;
+    if (dialog.exec() != QDialog::Accepted) return PrintResult::kCancelled;
+    return PaintLines(printer, lines) > 0 ? PrintResult::kPrinted : PrintResult::kFailed;
   } catch (...) {
-    return false;
+    return PrintResult::kFailed;
   }
 }
 

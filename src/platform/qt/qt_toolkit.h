@@ -18,7 +18,7 @@ class QtToolkit final : public IToolkit {
   void MessageBox(const std::string& caption, const std::string& text, MessageIcon icon) override;
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override;
-  bool PrintLines(const std::string& title, const std::vector<std::string>& lines) override;
+  PrintResult PrintLines(const std::string& title, const std::vector<std::string>& lines) override;
   void OpenDocument(const std::string& path) override;
 
  private:

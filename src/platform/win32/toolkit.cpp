@@ -50,11 +50,11 @@ class Win32Toolkit final : public IToolkit {
     }
   }
 
-  bool PrintLines(const std::string& title, const std::vector<std::string>& lines) override {
+  PrintResult PrintLines(const std::string& title, const std::vector<std::string>& lines) override {
     try {
       return internal::PrintLinesOn(InnermostWindow(), title, lines);
     } catch (...) {
-      return false;
+      return PrintResult::kFailed;
     }
   }
 

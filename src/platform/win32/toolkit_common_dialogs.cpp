@@ -129,10 +129,12 @@ std::optional<std::string> AskSavePathFor(HWND owner, const std::string& descrip
   return WideToUtf8(path);
 }
 
-bool PrintLinesOn(HWND owner, const std::string& title, const std::vector<std::string>& lines) {
+PrintResult PrintLinesOn(HWND owner, const std::string& title,
+                         const std::vector<std::string>& lines) {
+  // Without a printer the print dialog itself tells the user so; that counts as cancelled.
   PrinterChoice printer;
-  if (!ChoosePrinter(owner, printer)) return false;
-  return PrintOn(printer.dc, title, lines);
+  if (!ChoosePrinter(owner, printer)) return PrintResult::kCancelled;
+  return PrintOn(printer.dc, title, lines) ? PrintResult::kPrinted : PrintResult::kFailed;
 }
 
 void OpenWithDesktop(const std::string& path) {

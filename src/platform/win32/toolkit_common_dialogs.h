@@ -18,7 +18,8 @@ void ShowMessageBox(HWND owner, const std::string& caption, const std::string& t
                     MessageIcon icon);
 std::optional<std::string> AskSavePathFor(HWND owner, const std::string& description,
                                           const std::string& extension);
-bool PrintLinesOn(HWND owner, const std::string& title, const std::vector<std::string>& lines);
+PrintResult PrintLinesOn(HWND owner, const std::string& title,
+                         const std::vector<std::string>& lines);
 void OpenWithDesktop(const std::string& path);
 
 }  // namespace vdinv::platform::internal

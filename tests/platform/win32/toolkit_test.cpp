@@ -469,7 +469,7 @@ TEST(Win32Toolkit, PrintingCancelledOrWithoutPrinterIsReportedAsNotPrinted) {
           }
         },
         {});
-    printed = toolkit->PrintLines("调试日志", {"第一行", "第二行"});
+    printed = toolkit->PrintLines("调试日志", {"第一行", "第二行"}) == PrintResult::kPrinted;
     returned = true;
   }
   EXPECT_FALSE(printed);
