@@ -35,7 +35,7 @@ enum class ControlKind {
 
 // One control of a window. Places are in pixels at 96 dots per inch, relative to the parent
 // (the window's client area or the group box or panel named as parent).
-struct ControlSpec {
+struct ControlPlan {
   std::string name;  // the window name: the object name in Qt
   int id = 0;        // the control id on Windows (the shared list of control ids)
   ControlKind kind = ControlKind::kLabel;
@@ -51,13 +51,13 @@ struct ControlSpec {
   std::vector<int> columnWidths;  // kGrid, pixels
 };
 
-struct FormSpec {
+struct FormPlan {
   std::string name;     // the form's class name (TStartFrm); the object name in Qt
   std::string caption;  // UTF-8
   int width = 0;        // client area, pixels at 96 dots per inch
   int height = 0;
   bool topMost = false;
-  std::vector<ControlSpec> controls;  // parents come before the controls they hold
+  std::vector<ControlPlan> controls;  // parents come before the controls they hold
 };
 
 // What a control shows. Every field a kind does not use is ignored.
@@ -136,7 +136,7 @@ class IToolkit {
   // Shows the form modally, centred on the screen, fixed size, a single border and the system
   // menu only, and returns when it has closed. owner: the host's window (an X11 window id or an
   // HWND) for the first form of a run, 0 for a form over the toolkit's active form or none.
-  virtual void ShowModal(const FormSpec& form, IFormEvents& events, uintptr_t owner) = 0;
+  virtual void ShowModal(const FormPlan& form, IFormEvents& events, uintptr_t owner) = 0;
   // A modal message box with one OK button over the active form (or none).
   virtual void MessageBox(const std::string& caption, const std::string& text,
                           MessageIcon icon) = 0;

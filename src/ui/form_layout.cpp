@@ -23,9 +23,9 @@ FormLayout::FormLayout(std::string name, int width, int height, bool topMost) {
   form_.topMost = topMost;
 }
 
-platform::ControlSpec& FormLayout::Add(std::string_view name, platform::ControlKind kind,
+platform::ControlPlan& FormLayout::Add(std::string_view name, platform::ControlKind kind,
                                        Place place, std::string_view parent) {
-  platform::ControlSpec& c = form_.controls.emplace_back();
+  platform::ControlPlan& c = form_.controls.emplace_back();
   c.name = std::string(name);
   c.id = ControlId(name);
   c.kind = kind;

@@ -28,7 +28,7 @@ class FormLayout {
   FormLayout(std::string name, int width, int height, bool topMost);
 
   // Adds a control inside parent (empty: the window) and returns it for further settings.
-  platform::ControlSpec& Add(std::string_view name, platform::ControlKind kind, Place place,
+  platform::ControlPlan& Add(std::string_view name, platform::ControlKind kind, Place place,
                              std::string_view parent = {});
   // An option group: the group box and an option per item, named group + position, one below
   // the other.
@@ -39,10 +39,10 @@ class FormLayout {
   // instruction or status Label2 and the product label, which stays hidden.
   void AddHeader();
 
-  platform::FormSpec Take() { return std::move(form_); }
+  platform::FormPlan Take() { return std::move(form_); }
 
  private:
-  platform::FormSpec form_;
+  platform::FormPlan form_;
 };
 
 }  // namespace vdinv::ui

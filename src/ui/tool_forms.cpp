@@ -1,6 +1,6 @@
 // The debug form and the device test window.
 #include "ui/form_layout.h"
-#include "ui/form_specs.h"
+#include "ui/form_plans.h"
 #include "ui/test_window.h"
 
 namespace vdinv::ui {
@@ -24,7 +24,7 @@ void LabelledEdit(FormLayout& form, const char* edit, Place place, bool editable
 
 }  // namespace
 
-platform::FormSpec DebugFormSpec() {
+platform::FormPlan DebugFormPlan() {
   FormLayout form("TDebugFrm", kDebugWidth, kDebugHeight, /*topMost=*/true);
   form.AddHeader();
   form.Add("LoadBar", K::kProgress, {400, 10, 150, 14}, "HeaderPn");
@@ -40,9 +40,9 @@ platform::FormSpec DebugFormSpec() {
   return form.Take();
 }
 
-platform::FormSpec TestWindowForm() {
+platform::FormPlan TestWindowForm() {
   FormLayout form("TSampleTest", kTestWidth, TestWindow::kNormalHeight, /*topMost=*/false);
-  platform::ControlSpec& grid = form.Add("StringGrid1", K::kGrid, {8, 8, 540, 120});
+  platform::ControlPlan& grid = form.Add("StringGrid1", K::kGrid, {8, 8, 540, 120});
   grid.columns = TestWindow::kColumns;
   grid.rows = TestWindow::kRows;
   grid.columnWidths = {120, 110, 80, 206};
@@ -67,7 +67,7 @@ platform::FormSpec TestWindowForm() {
   return form.Take();
 }
 
-std::vector<platform::FormSpec> AllFormSpecs() {
+std::vector<platform::FormPlan> AllFormPlans() {
   return {StartPageForm(),
           ConnectionPageForm(),
           SingleDevicePageForm(),
@@ -75,7 +75,7 @@ std::vector<platform::FormSpec> AllFormSpecs() {
           DeviceListPageForm(DeviceListPage::Mode::kModify),
           SerialPageForm(),
           SummaryPageForm(),
-          DebugFormSpec(),
+          DebugFormPlan(),
           TestWindowForm()};
 }
 

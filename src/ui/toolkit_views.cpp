@@ -5,7 +5,7 @@
 #include "ui/connection_page.h"
 #include "ui/debug_form.h"
 #include "ui/form_binders.h"
-#include "ui/form_specs.h"
+#include "ui/form_plans.h"
 #include "ui/installed_views.h"
 #include "ui/serial_page.h"
 #include "ui/start_page.h"
@@ -36,9 +36,9 @@ class ToolkitViews::Tracking final : public platform::IFormEvents {
 ToolkitViews::ToolkitViews(platform::IToolkit& toolkit, std::string deviceName)
     : toolkit_(toolkit), deviceName_(std::move(deviceName)) {}
 
-void ToolkitViews::ShowForm(platform::FormSpec spec, const std::string& caption, FormBinder binder,
+void ToolkitViews::ShowForm(platform::FormPlan plan, const std::string& caption, FormBinder binder,
                             uintptr_t owner) {
-  spec.caption = caption;
+  plan.caption = caption;
   Shown shown{caption};
   Tracking tracking(binder, shown);
   shown_.push_back(&shown);
@@ -47,7 +47,7 @@ void ToolkitViews::ShowForm(platform::FormSpec spec, const std::string& caption,
     std::vector<Shown*>& stack;
     ~Pop() { stack.pop_back(); }
   } pop{shown_};
-  toolkit_.ShowModal(spec, tracking, owner);
+  toolkit_.ShowModal(plan, tracking, owner);
 }
 
 const std::string& ToolkitViews::Caption() const {
@@ -81,7 +81,7 @@ void ToolkitViews::Show(SummaryPage& page) {
 void ToolkitViews::Show(DebugForm& form) {
   platform::IForm* below = shown_.empty() ? nullptr : shown_.back()->form;
   if (below != nullptr) below->Hide();
-  ShowForm(DebugFormSpec(), form.Caption(), Bind(form), 0);
+  ShowForm(DebugFormPlan(), form.Caption(), Bind(form), 0);
   if (below != nullptr) below->Show();
 }
 

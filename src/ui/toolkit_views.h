@@ -1,5 +1,5 @@
 // The views over the system's window toolkit: each presenter's window is shown from its
-// description (form_specs.h) with its binder (form_binders.h); message boxes carry the caption of
+// description (form_plans.h) with its binder (form_binders.h); message boxes carry the caption of
 // the window they are shown over.
 #pragma once
 
@@ -47,7 +47,7 @@ class ToolkitViews final : public IViews {
   };
   class Tracking;
 
-  void ShowForm(platform::FormSpec spec, const std::string& caption, FormBinder binder,
+  void ShowForm(platform::FormPlan plan, const std::string& caption, FormBinder binder,
                 uintptr_t owner);
   // The caption of the window shown last, or the driver's name.
   const std::string& Caption() const;

@@ -1,7 +1,7 @@
 // The wizard pages: a white header with the welcome line and the page's instruction, the page's
 // own controls, and the buttons along the bottom edge.
 #include "ui/form_layout.h"
-#include "ui/form_specs.h"
+#include "ui/form_plans.h"
 
 namespace vdinv::ui {
 namespace {
@@ -63,7 +63,7 @@ void Note(FormLayout& page, const char* group, const char* memo, Place place) {
 
 }  // namespace
 
-platform::FormSpec StartPageForm() {
+platform::FormPlan StartPageForm() {
   FormLayout page = PageLayout("TStartFrm");
   page.Add("NewOp", K::kRadio, {24, 76, 470, 20});
   // Label6 continues Label3's sentence on the same line.
@@ -79,7 +79,7 @@ platform::FormSpec StartPageForm() {
   return page.Take();
 }
 
-platform::FormSpec ConnectionPageForm() {
+platform::FormPlan ConnectionPageForm() {
   FormLayout page = PageLayout("TStep1Frm");
   Option(page, "SingleCreate", 72, {"Label4"});
   Option(page, "MulCreate", 124, {"Label6", "Label9", "Label8"});
@@ -88,7 +88,7 @@ platform::FormSpec ConnectionPageForm() {
   return page.Take();
 }
 
-platform::FormSpec SingleDevicePageForm() {
+platform::FormPlan SingleDevicePageForm() {
   FormLayout page = PageLayout("TStep11Frm");
   ModelGroup(page, {12, 66, kBodyWidth, 120});
   Note(page, "GroupBox3", "IdMemo", {12, 192, kBodyWidth, 64});
@@ -97,7 +97,7 @@ platform::FormSpec SingleDevicePageForm() {
   return page.Take();
 }
 
-platform::FormSpec DeviceListPageForm(DeviceListPage::Mode mode) {
+platform::FormPlan DeviceListPageForm(DeviceListPage::Mode mode) {
   FormLayout page = PageLayout(mode == DeviceListPage::Mode::kCreate ? "TStep12Frm" : "TStep2Frm");
   page.Add("DeviceTreeLabel", K::kLabel, {12, 68, 200, kLine});
   page.Add("DeviceTree", K::kTree, {12, 88, 200, 242});
@@ -108,7 +108,7 @@ platform::FormSpec DeviceListPageForm(DeviceListPage::Mode mode) {
   return page.Take();
 }
 
-platform::FormSpec SerialPageForm() {
+platform::FormPlan SerialPageForm() {
   FormLayout page = PageLayout("TStep4Frm");
   page.Add("ComGroup", K::kGroup, {12, 64, 300, 178});
   page.Add("ComLabel", K::kLabel, {12, 26, 60, kLine}, "ComGroup");
@@ -134,7 +134,7 @@ platform::FormSpec SerialPageForm() {
   return page.Take();
 }
 
-platform::FormSpec SummaryPageForm() {
+platform::FormPlan SummaryPageForm() {
   FormLayout page = PageLayout("TEndFrm");
   Note(page, "ComArgGroup", "ComArgMemo", {12, 66, 240, 170});
   page.Add("DeviceTreeLabel", K::kLabel, {264, 66, 244, kLine});

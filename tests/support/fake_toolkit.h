@@ -88,12 +88,12 @@ inline UserAction Call(std::function<void()> call) {
 
 class FakeForm : public platform::IForm {
  public:
-  FakeForm(const platform::FormSpec& spec, uintptr_t owner, std::vector<std::string>& faults)
-      : spec_(spec), owner_(owner), caption_(spec.caption), height_(spec.height), faults_(faults) {}
+  FakeForm(const platform::FormPlan& plan, uintptr_t owner, std::vector<std::string>& faults)
+      : plan_(plan), owner_(owner), caption_(plan.caption), height_(plan.height), faults_(faults) {}
 
   void Apply(const std::string& control, const platform::ControlState& state) override {
-    if (Spec(control) == nullptr)
-      faults_.push_back(spec_.name + ": applied to no control " + control);
+    if (Plan(control) == nullptr)
+      faults_.push_back(plan_.name + ": applied to no control " + control);
     states_[control] = state;
   }
   void SetCaption(const std::string& caption) override { caption_ = caption; }
@@ -104,9 +104,9 @@ class FakeForm : public platform::IForm {
   void Show() override { hidden_ = false; }
   void Close() override { closing_ = true; }
 
-  const platform::FormSpec& Spec() const { return spec_; }
-  const platform::ControlSpec* Spec(const std::string& control) const {
-    for (const platform::ControlSpec& c : spec_.controls) {
+  const platform::FormPlan& Plan() const { return plan_; }
+  const platform::ControlPlan* Plan(const std::string& control) const {
+    for (const platform::ControlPlan& c : plan_.controls) {
       if (c.name == control) return &c;
     }
     return nullptr;
@@ -121,14 +121,14 @@ class FakeForm : public platform::IForm {
   bool Applied(const std::string& control) const { return states_.count(control) != 0; }
   // Visible and enabled, with every group or panel that holds it visible.
   bool Usable(const std::string& control) const {
-    const platform::ControlSpec* spec = Spec(control);
-    if (spec == nullptr || !State(control).visible || !State(control).enabled) return false;
-    return spec->parent.empty() || Shown(spec->parent);
+    const platform::ControlPlan* plan = Plan(control);
+    if (plan == nullptr || !State(control).visible || !State(control).enabled) return false;
+    return plan->parent.empty() || Shown(plan->parent);
   }
   bool Shown(const std::string& control) const {
-    const platform::ControlSpec* spec = Spec(control);
-    return spec != nullptr && State(control).visible &&
-           (spec->parent.empty() || Shown(spec->parent));
+    const platform::ControlPlan* plan = Plan(control);
+    return plan != nullptr && State(control).visible &&
+           (plan->parent.empty() || Shown(plan->parent));
   }
   uintptr_t Owner() const { return owner_; }
   const std::string& Caption() const { return caption_; }
@@ -141,7 +141,7 @@ class FakeForm : public platform::IForm {
   void MarkClosed() { closed_ = true; }
 
  private:
-  platform::FormSpec spec_;
+  platform::FormPlan plan_;
   uintptr_t owner_;
   std::string caption_;
   int height_;
@@ -167,15 +167,15 @@ class FakeToolkit : public platform::IToolkit {
     for (UserAction& a : actions) script_.push_back(std::move(a));
   }
 
-  void ShowModal(const platform::FormSpec& spec, platform::IFormEvents& events,
+  void ShowModal(const platform::FormPlan& plan, platform::IFormEvents& events,
                  uintptr_t owner) override {
-    FakeForm& form = *forms_.emplace_back(std::make_unique<FakeForm>(spec, owner, faults_));
+    FakeForm& form = *forms_.emplace_back(std::make_unique<FakeForm>(plan, owner, faults_));
     open_.push_back(&form);
     events.Opened(form);
     // Every control but a plain panel shows a text or a state of the presenter from the start.
-    for (const platform::ControlSpec& c : spec.controls) {
+    for (const platform::ControlPlan& c : plan.controls) {
       if (c.kind != platform::ControlKind::kPanel && !form.Applied(c.name))
-        faults_.push_back(spec.name + ": nothing applied to " + c.name + " when opened");
+        faults_.push_back(plan.name + ": nothing applied to " + c.name + " when opened");
     }
     while (!form.Closing()) {
       if (script_.empty()) {
@@ -201,7 +201,7 @@ class FakeToolkit : public platform::IToolkit {
                   platform::MessageIcon icon) override {
     const FakeForm* over = open_.empty() ? nullptr : open_.back();
     messages_.push_back(
-        {caption, text, icon, over ? over->Spec().name : "", over != nullptr && over->Hidden()});
+        {caption, text, icon, over ? over->Plan().name : "", over != nullptr && over->Hidden()});
   }
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override {
@@ -220,7 +220,7 @@ class FakeToolkit : public platform::IToolkit {
   const std::vector<std::unique_ptr<FakeForm>>& Forms() const { return forms_; }
   const FakeForm& Form(const std::string& name) const {
     for (const auto& f : forms_) {
-      if (f->Spec().name == name) return *f;
+      if (f->Plan().name == name) return *f;
     }
     throw std::out_of_range("no form " + name);
   }
@@ -228,7 +228,7 @@ class FakeToolkit : public platform::IToolkit {
   const FakeForm& Top() const { return *open_.back(); }
   std::vector<std::string> FormNames() const {
     std::vector<std::string> names;
-    for (const auto& f : forms_) names.push_back(f->Spec().name);
+    for (const auto& f : forms_) names.push_back(f->Plan().name);
     return names;
   }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
@@ -260,7 +260,7 @@ class FakeToolkit : public platform::IToolkit {
     if (event.control.empty()) return event;
     if (!form.Usable(event.control)) return Fault(form, "cannot use " + event.control);
     platform::ControlState& state = form.MutableState(event.control);
-    const platform::ControlKind kind = form.Spec(event.control)->kind;
+    const platform::ControlKind kind = form.Plan(event.control)->kind;
     switch (event.kind) {
       case EventKind::kClicked:
         if (kind == platform::ControlKind::kCheck) state.checked = !state.checked;
@@ -285,7 +285,7 @@ class FakeToolkit : public platform::IToolkit {
   }
 
   std::optional<platform::Event> Fault(const FakeForm& form, const std::string& what) {
-    faults_.push_back(form.Spec().name + ": " + what);
+    faults_.push_back(form.Plan().name + ": " + what);
     return std::nullopt;
   }
 

@@ -72,7 +72,7 @@ TEST(VdinvOptions, DeviceNeedsStationAndKnownModel) {
   EXPECT_THROW(ParseDevice("1:G11"), UsageError);
 }
 
-TEST(VdinvOptions, TagSpecTypeSuffix) {
+TEST(VdinvOptions, TagOptionTypeSuffix) {
   TagArgument plain = ParseTagArgument("F1:3");
   EXPECT_EQ(plain.address, "F1:3");
   EXPECT_EQ(plain.dataType, kAnalog);

@@ -14,7 +14,7 @@
 #include "support/fake_toolkit.h"
 #include "support/temp_dir.h"
 #include "ui/control_ids.h"
-#include "ui/form_specs.h"
+#include "ui/form_plans.h"
 #include "ui/start_page.h"
 #include "ui/test_window.h"
 #include "ui/wizard.h"
@@ -56,12 +56,12 @@ struct ToolkitWizard {
 // Every window: names unique, each with its id from the shared list, every parent a group or
 // panel described before the controls it holds, and every control inside its parent (the test
 // window's advanced panel inside the advanced height).
-TEST(FormSpecs, EveryControlHasAnIdAndAParentDescribedBeforeItWithRoomForIt) {
-  for (const platform::FormSpec& form : AllFormSpecs()) {
+TEST(FormPlans, EveryControlHasAnIdAndAParentDescribedBeforeItWithRoomForIt) {
+  for (const platform::FormPlan& form : AllFormPlans()) {
     SCOPED_TRACE(form.name);
-    std::map<std::string, const platform::ControlSpec*> seen;
+    std::map<std::string, const platform::ControlPlan*> seen;
     const int height = form.name == "TSampleTest" ? TestWindow::kAdvancedHeight : form.height;
-    for (const platform::ControlSpec& c : form.controls) {
+    for (const platform::ControlPlan& c : form.controls) {
       SCOPED_TRACE(c.name);
       EXPECT_NE(c.id, 0);
       EXPECT_EQ(c.id, ControlId(c.name));
@@ -81,7 +81,7 @@ TEST(FormSpecs, EveryControlHasAnIdAndAParentDescribedBeforeItWithRoomForIt) {
       EXPECT_LE(c.y + c.height, parentHeight);
     }
   }
-  for (const platform::FormSpec& page : AllFormSpecs()) {
+  for (const platform::FormPlan& page : AllFormPlans()) {
     if (page.name[0] == 'T' && page.name.find("Frm") != std::string::npos &&
         page.name != "TDebugFrm") {
       EXPECT_EQ(page.width, kPageWidth) << page.name;

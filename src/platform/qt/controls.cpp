@@ -125,8 +125,8 @@ std::vector<std::vector<std::string>> GridCells(const QTableWidget& grid) {
   return cells;
 }
 
-QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
-  switch (spec.kind) {
+QWidget* MakeWidget(const ControlPlan& plan, QWidget* parent) {
+  switch (plan.kind) {
     case ControlKind::kLabel: {
       auto* label = new QLabel(parent);
       label->setWordWrap(true);
@@ -136,7 +136,7 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::kButton: {
       auto* button = new QPushButton(parent);
-      if (spec.isDefault) {
+      if (plan.isDefault) {
         button->setDefault(true);
         button->setFocus();
       }
@@ -148,14 +148,14 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
       return new QCheckBox(parent);
     case ControlKind::kEdit: {
       auto* edit = new QLineEdit(parent);
-      edit->setReadOnly(!spec.editable);
+      edit->setReadOnly(!plan.editable);
       return edit;
     }
     case ControlKind::kDropDown:
       return new QComboBox(parent);
     case ControlKind::kMemo: {
       auto* memo = new QPlainTextEdit(parent);
-      memo->setReadOnly(!spec.editable);
+      memo->setReadOnly(!plan.editable);
       return memo;
     }
     case ControlKind::kTree: {
@@ -167,12 +167,12 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
       return tree;
     }
     case ControlKind::kGrid: {
-      auto* grid = new QTableWidget(std::max(spec.rows - 1, 0), spec.columns, parent);
+      auto* grid = new QTableWidget(std::max(plan.rows - 1, 0), plan.columns, parent);
       grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
       grid->setSelectionBehavior(QAbstractItemView::SelectRows);
       grid->verticalHeader()->setVisible(false);
-      for (size_t c = 0; c < spec.columnWidths.size(); ++c) {
-        grid->setColumnWidth(static_cast<int>(c), spec.columnWidths[c]);
+      for (size_t c = 0; c < plan.columnWidths.size(); ++c) {
+        grid->setColumnWidth(static_cast<int>(c), plan.columnWidths[c]);
       }
       return grid;
     }
@@ -193,10 +193,10 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
 
 }  // namespace
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-  QWidget* widget = MakeWidget(spec, parent);
-  widget->setObjectName(Q(spec.name));
-  widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
+QWidget* CreateControl(const ControlPlan& plan, QWidget* parent) {
+  QWidget* widget = MakeWidget(plan, parent);
+  widget->setObjectName(Q(plan.name));
+  widget->setGeometry(plan.x, plan.y, plan.width, plan.height);
   return widget;
 }
 

@@ -9,7 +9,7 @@ class QWidget;
 namespace vdinv::platform::qt {
 
 // The widget for the control, placed in its parent. Radio buttons are grouped by the caller.
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent);
+QWidget* CreateControl(const ControlPlan& plan, QWidget* parent);
 
 // Shows the state, changing only what differs from what the widget shows; the caller keeps
 // the widget's signals blocked meanwhile.

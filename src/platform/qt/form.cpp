@@ -45,19 +45,19 @@ std::vector<std::string> Lines(const QString& text) {
 
 }  // namespace
 
-Form::Form(const FormSpec& spec, IFormEvents& events, QWidget* parent)
+Form::Form(const FormPlan& plan, IFormEvents& events, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
-                          (spec.topMost ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())),
+                          (plan.topMost ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())),
       events_(events) {
-  setObjectName(QString::fromStdString(spec.name));
-  setWindowTitle(QString::fromStdString(spec.caption));
+  setObjectName(QString::fromStdString(plan.name));
+  setWindowTitle(QString::fromStdString(plan.caption));
   setAttribute(Qt::WA_QuitOnClose, false);  // closing a form never ends the host's application
   QFont small = font();
   small.setPixelSize(kFontPixels);
   setFont(small);
-  setFixedSize(spec.width, spec.height);
-  for (const ControlSpec& control : spec.controls) AddControl(control);
+  setFixedSize(plan.width, plan.height);
+  for (const ControlPlan& control : plan.controls) AddControl(control);
 }
 
 Form::~Form() {
@@ -65,21 +65,21 @@ Form::~Form() {
   finished_ = true;
 }
 
-void Form::AddControl(const ControlSpec& spec) {
+void Form::AddControl(const ControlPlan& plan) {
   QWidget* parent = this;
-  if (!spec.parent.empty()) {
-    if (auto found = controls_.find(spec.parent); found != controls_.end()) {
+  if (!plan.parent.empty()) {
+    if (auto found = controls_.find(plan.parent); found != controls_.end()) {
       parent = found->second.widget;
     }
   }
-  Control control{CreateControl(spec, parent), spec.kind};
-  if (spec.kind == ControlKind::kRadio) {
+  Control control{CreateControl(plan, parent), plan.kind};
+  if (plan.kind == ControlKind::kRadio) {
     QButtonGroup*& group = radioGroups_[parent];
     if (group == nullptr) group = new QButtonGroup(parent);
     group->addButton(static_cast<QRadioButton*>(control.widget));
   }
-  controls_[spec.name] = control;
-  Connect(spec.name, control);
+  controls_[plan.name] = control;
+  Connect(plan.name, control);
 }
 
 void Form::Connect(const std::string& name, const Control& control) {

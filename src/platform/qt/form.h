@@ -1,4 +1,4 @@
-// One open window of the toolkit: a dialog built from its FormSpec that turns the user's actions
+// One open window of the toolkit: a dialog built from its FormPlan that turns the user's actions
 // into events for its handler, in a modal loop of its own.
 #pragma once
 
@@ -19,7 +19,7 @@ namespace vdinv::platform::qt {
 class Form final : public QDialog, public IForm {
  public:
   // parent: the form this one is shown over, or null.
-  Form(const FormSpec& spec, IFormEvents& events, QWidget* parent);
+  Form(const FormPlan& plan, IFormEvents& events, QWidget* parent);
   ~Form() override;
 
   // Opens the form and runs its modal loop until it closes. owner: the host's X11 window, 0
@@ -48,7 +48,7 @@ class Form final : public QDialog, public IForm {
     ControlKind kind = ControlKind::kLabel;
   };
 
-  void AddControl(const ControlSpec& spec);
+  void AddControl(const ControlPlan& plan);
   void Connect(const std::string& name, const Control& control);
   void Dispatch(Event event);
   void FrameClosed();

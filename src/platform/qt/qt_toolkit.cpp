@@ -68,9 +68,9 @@ QWidget* QtToolkit::ActiveWindow() const {
   return QApplication::activeModalWidget();
 }
 
-void QtToolkit::ShowModal(const FormSpec& spec, IFormEvents& events, uintptr_t owner) {
+void QtToolkit::ShowModal(const FormPlan& plan, IFormEvents& events, uintptr_t owner) {
   try {
-    Form form(spec, events, ActiveWindow());
+    Form form(plan, events, ActiveWindow());
     forms_.push_back(&form);
     try {
       form.Run(owner);

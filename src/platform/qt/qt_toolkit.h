@@ -14,7 +14,7 @@ class Form;
 
 class QtToolkit final : public IToolkit {
  public:
-  void ShowModal(const FormSpec& form, IFormEvents& events, uintptr_t owner) override;
+  void ShowModal(const FormPlan& form, IFormEvents& events, uintptr_t owner) override;
   void MessageBox(const std::string& caption, const std::string& text, MessageIcon icon) override;
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override;

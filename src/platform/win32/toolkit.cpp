@@ -19,11 +19,11 @@ HWND InnermostWindow() {
 
 class Win32Toolkit final : public IToolkit {
  public:
-  void ShowModal(const FormSpec& spec, IFormEvents& events, uintptr_t owner) override {
+  void ShowModal(const FormPlan& plan, IFormEvents& events, uintptr_t owner) override {
     try {
       HWND parent = owner != 0 ? reinterpret_cast<HWND>(owner) : InnermostWindow();
       if (parent != nullptr && !IsWindow(parent)) parent = InnermostWindow();
-      Win32Form form(spec, events, internal::DialogFont(), tInnermost);
+      Win32Form form(plan, events, internal::DialogFont(), tInnermost);
       struct Innermost {
         explicit Innermost(Win32Form& form) { tInnermost = &form; }
         ~Innermost() { tInnermost = outer; }

@@ -24,14 +24,14 @@ struct NativeKind {
   DWORD exStyle;
 };
 
-NativeKind NativeKindOf(const ControlSpec& spec) {
-  const DWORD readOnly = spec.editable ? 0 : ES_READONLY;
-  switch (spec.kind) {
+NativeKind NativeKindOf(const ControlPlan& plan) {
+  const DWORD readOnly = plan.editable ? 0 : ES_READONLY;
+  switch (plan.kind) {
     case ControlKind::kLabel:
       return {L"STATIC", SS_LEFT, 0};
     case ControlKind::kButton:
       return {L"BUTTON",
-              static_cast<DWORD>(WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+              static_cast<DWORD>(WS_TABSTOP | (plan.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
               0};
     case ControlKind::kRadio:
       return {L"BUTTON", WS_TABSTOP | BS_AUTORADIOBUTTON | BS_NOTIFY, 0};
@@ -44,7 +44,7 @@ NativeKind NativeKindOf(const ControlSpec& spec) {
     case ControlKind::kMemo:
       return {L"EDIT",
               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | readOnly |
-                  (spec.editable ? ES_WANTRETURN : 0),
+                  (plan.editable ? ES_WANTRETURN : 0),
               WS_EX_CLIENTEDGE};
     case ControlKind::kTree:
       return {WC_TREEVIEWW,
@@ -93,13 +93,13 @@ std::vector<DWORD> Win32Form::DialogTemplate() const {
   words.push_back(1);       // dlgVer
   words.push_back(0xFFFF);  // signature
   Append(words, 0);         // helpID
-  Append(words, spec_.topMost ? WS_EX_TOPMOST : 0);
+  Append(words, plan_.topMost ? WS_EX_TOPMOST : 0);
   Append(words, kDialogStyle);
   words.push_back(0);                              // cDlgItems
   for (int i = 0; i < 4; ++i) words.push_back(0);  // x, y, cx, cy
   words.push_back(0);                              // no menu
   words.push_back(0);                              // the dialog class
-  const std::wstring caption = Utf8ToWide(spec_.caption);
+  const std::wstring caption = Utf8ToWide(plan_.caption);
   words.insert(words.end(), caption.begin(), caption.end());
   words.push_back(0);
   std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
@@ -135,23 +135,23 @@ void Win32Form::SetClientHeight(int height) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND Win32Form::CreateControl(const ControlSpec& spec, int left, int top) {
-  NativeKind native = NativeKindOf(spec);
+HWND Win32Form::CreateControl(const ControlPlan& plan, int left, int top) {
+  NativeKind native = NativeKindOf(plan);
   const int height =
-      Scaled(spec.height) + (spec.kind == ControlKind::kDropDown ? Scaled(kDropDownListHeight) : 0);
+      Scaled(plan.height) + (plan.kind == ControlKind::kDropDown ? Scaled(kDropDownListHeight) : 0);
   HWND control = CreateWindowExW(
       native.exStyle, native.windowClass, L"", WS_CHILD | WS_VISIBLE | native.style, Scaled(left),
-      Scaled(top), Scaled(spec.width), height, hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+      Scaled(top), Scaled(plan.width), height, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(plan.id)),
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
   if (control == nullptr) return nullptr;
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (spec.kind == ControlKind::kGrid) PrepareGrid(control, spec);
+  if (plan.kind == ControlKind::kGrid) PrepareGrid(control, plan);
   return control;
 }
 
-void Win32Form::AddGridColumn(HWND grid, const ControlSpec& spec, int column) {
-  const std::vector<int>& widths = spec.columnWidths;
+void Win32Form::AddGridColumn(HWND grid, const ControlPlan& plan, int column) {
+  const std::vector<int>& widths = plan.columnWidths;
   const auto at = static_cast<size_t>(column);
   LVCOLUMNW header{};
   header.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -161,11 +161,11 @@ void Win32Form::AddGridColumn(HWND grid, const ControlSpec& spec, int column) {
                reinterpret_cast<LPARAM>(&header));
 }
 
-void Win32Form::PrepareGrid(HWND grid, const ControlSpec& spec) {
+void Win32Form::PrepareGrid(HWND grid, const ControlPlan& plan) {
   SendMessageW(grid, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (int column = 0; column < spec.columns; ++column) AddGridColumn(grid, spec, column);
-  for (int row = 1; row < spec.rows; ++row) {
+  for (int column = 0; column < plan.columns; ++column) AddGridColumn(grid, plan, column);
+  for (int row = 1; row < plan.rows; ++row) {
     LVITEMW item{};
     item.iItem = row - 1;
     SendMessageW(grid, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
@@ -178,15 +178,15 @@ void Win32Form::CreateControls() {
     int top;
   };
   std::vector<Place> places;
-  controls_.reserve(spec_.controls.size());
+  controls_.reserve(plan_.controls.size());
   std::vector<int> firstRadioSeen;  // containers (as index + 1) whose option group has begun
-  for (const ControlSpec& spec : spec_.controls) {
+  for (const ControlPlan& plan : plan_.controls) {
     Win32Control control;
-    control.spec = &spec;
-    Place place{spec.x, spec.y};
-    if (!spec.parent.empty()) {
+    control.plan = &plan;
+    Place place{plan.x, plan.y};
+    if (!plan.parent.empty()) {
       for (size_t i = 0; i < controls_.size(); ++i) {
-        if (controls_[i].spec->name == spec.parent && IsContainer(controls_[i].spec->kind)) {
+        if (controls_[i].plan->name == plan.parent && IsContainer(controls_[i].plan->kind)) {
           control.container = static_cast<int>(i);
           place.left += places[i].left;
           place.top += places[i].top;
@@ -194,12 +194,12 @@ void Win32Form::CreateControls() {
         }
       }
     }
-    control.hwnd = CreateControl(spec, place.left, place.top);
+    control.hwnd = CreateControl(plan, place.left, place.top);
     // Each container's options are one group, which begins at its first option; every other
     // control begins a group of its own, so options of different containers never mix.
     if (control.hwnd != nullptr) {
       bool groupStart = true;
-      if (spec.kind == ControlKind::kRadio) {
+      if (plan.kind == ControlKind::kRadio) {
         const int key = control.container + 1;
         groupStart =
             std::find(firstRadioSeen.begin(), firstRadioSeen.end(), key) == firstRadioSeen.end();
@@ -212,7 +212,7 @@ void Win32Form::CreateControls() {
     controls_.push_back(std::move(control));
     places.push_back(place);
     Win32Control& tree = controls_.back();
-    if (tree.hwnd != nullptr && spec.kind == ControlKind::kTree) {
+    if (tree.hwnd != nullptr && plan.kind == ControlKind::kTree) {
       // Subclassed the classic way: the subclass helpers of the common controls exist by name
       // only from their version 6, which a module without a manifest does not get.
       SetWindowLongPtrW(tree.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -221,7 +221,7 @@ void Win32Form::CreateControls() {
     }
   }
   for (const Win32Control& control : controls_) {
-    if (control.hwnd != nullptr && IsContainer(control.spec->kind)) {
+    if (control.hwnd != nullptr && IsContainer(control.plan->kind)) {
       SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }

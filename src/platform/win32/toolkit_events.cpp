@@ -30,8 +30,8 @@ Event MakeEvent(EventKind kind, const std::string& control = {}) {
 
 }  // namespace
 
-Win32Form::Win32Form(const FormSpec& spec, IFormEvents& events, HFONT font, Win32Form* outer)
-    : spec_(spec), events_(events), font_(font), outer_(outer) {}
+Win32Form::Win32Form(const FormPlan& plan, IFormEvents& events, HFONT font, Win32Form* outer)
+    : plan_(plan), events_(events), font_(font), outer_(outer) {}
 
 bool Win32Form::Run(HWND owner) {
   static const int anchor = 0;  // any address inside this module names it
@@ -67,7 +67,7 @@ LRESULT CALLBACK Win32Form::TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (tree != nullptr) {
       own = tree->treeProc;
       if (message == WM_KEYUP) {
-        Event event = MakeEvent(EventKind::kKeyReleased, tree->spec->name);
+        Event event = MakeEvent(EventKind::kKeyReleased, tree->plan->name);
         event.index = form->SelectedNode(*tree);
         event.key = static_cast<int>(wParam);
         form->Raise(std::move(event));
@@ -87,12 +87,12 @@ BOOL Win32Form::OnInit() {
   HWND first = nullptr;
   {
     Quiet quiet(*this);
-    SizeAndCentre(spec_.width, spec_.height);
+    SizeAndCentre(plan_.width, plan_.height);
     CreateControls();
     for (const Win32Control& control : controls_) {
-      if (control.spec->isDefault && control.hwnd != nullptr && first == nullptr) {
+      if (control.plan->isDefault && control.hwnd != nullptr && first == nullptr) {
         first = control.hwnd;
-        SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(control.spec->id), 0);
+        SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(control.plan->id), 0);
       }
     }
   }
@@ -144,8 +144,8 @@ void Win32Form::OnCommand(int id, int code) {
   }
   Win32Control* control = FindById(id);
   if (control == nullptr || quiet_ > 0) return;
-  Event event = MakeEvent(EventKind::kClicked, control->spec->name);
-  switch (control->spec->kind) {
+  Event event = MakeEvent(EventKind::kClicked, control->plan->name);
+  switch (control->plan->kind) {
     case ControlKind::kButton:
       if (code != BN_CLICKED) return;
       event.kind = EventKind::kClicked;
@@ -161,7 +161,7 @@ void Win32Form::OnCommand(int id, int code) {
         // between them in the tab order.
         Quiet quiet(*this);
         for (Win32Control& other : controls_) {
-          if (&other != control && other.spec->kind == ControlKind::kRadio &&
+          if (&other != control && other.plan->kind == ControlKind::kRadio &&
               other.container == control->container && other.hwnd != nullptr) {
             SendMessageW(other.hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
           }
@@ -199,8 +199,8 @@ void Win32Form::OnCommand(int id, int code) {
 
 void Win32Form::OnNotify(const NMHDR& header) {
   Win32Control* control = FindById(static_cast<int>(header.idFrom));
-  if (control == nullptr || control->spec->kind != ControlKind::kTree) return;
-  Event event = MakeEvent(EventKind::kClicked, control->spec->name);
+  if (control == nullptr || control->plan->kind != ControlKind::kTree) return;
+  Event event = MakeEvent(EventKind::kClicked, control->plan->name);
   switch (header.code) {
     case TVN_SELCHANGEDW: {
       const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);

@@ -1,4 +1,4 @@
-// One open form of the Win32 toolkit: a modal dialog built from its FormSpec, its native
+// One open form of the Win32 toolkit: a modal dialog built from its FormPlan, its native
 // controls, the user's actions turned into events and the presenter's states applied back.
 // toolkit_dialog.cpp builds the dialog and its controls, toolkit_state.cpp applies states,
 // toolkit_events.cpp runs the dialog procedure.
@@ -20,7 +20,7 @@ namespace vdinv::platform::internal {
 
 // A native control and what it was last told to show.
 struct Win32Control {
-  const ControlSpec* spec = nullptr;
+  const ControlPlan* plan = nullptr;
   HWND hwnd = nullptr;
   int container = -1;  // index of the group box or panel that holds it; -1: the dialog
   bool applied = false;
@@ -32,7 +32,7 @@ struct Win32Control {
 class Win32Form final : public IForm {
  public:
   // outer: the form that was active when this one opened (its owner when none is named).
-  Win32Form(const FormSpec& spec, IFormEvents& events, HFONT font, Win32Form* outer);
+  Win32Form(const FormPlan& plan, IFormEvents& events, HFONT font, Win32Form* outer);
   Win32Form(const Win32Form&) = delete;
   Win32Form& operator=(const Win32Form&) = delete;
 
@@ -71,9 +71,9 @@ class Win32Form final : public IForm {
   int Scaled(int pixels) const;
   void SizeAndCentre(int width, int height);
   void CreateControls();
-  HWND CreateControl(const ControlSpec& spec, int left, int top);
-  void PrepareGrid(HWND grid, const ControlSpec& spec);
-  void AddGridColumn(HWND grid, const ControlSpec& spec, int column);
+  HWND CreateControl(const ControlPlan& plan, int left, int top);
+  void PrepareGrid(HWND grid, const ControlPlan& plan);
+  void AddGridColumn(HWND grid, const ControlPlan& plan, int column);
 
   // toolkit_state.cpp
   Win32Control* Find(const std::string& name);
@@ -95,7 +95,7 @@ class Win32Form final : public IForm {
   void EndIfAsked();
   void End();
 
-  const FormSpec& spec_;
+  const FormPlan& plan_;
   IFormEvents& events_;
   HFONT font_;
   Win32Form* outer_;

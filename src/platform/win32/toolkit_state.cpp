@@ -83,14 +83,14 @@ std::wstring WindowText(HWND hwnd) {
 
 Win32Control* Win32Form::Find(const std::string& name) {
   for (Win32Control& control : controls_) {
-    if (control.spec->name == name) return control.hwnd != nullptr ? &control : nullptr;
+    if (control.plan->name == name) return control.hwnd != nullptr ? &control : nullptr;
   }
   return nullptr;
 }
 
 Win32Control* Win32Form::FindById(int id) {
   for (Win32Control& control : controls_) {
-    if (control.spec->id == id) return control.hwnd != nullptr ? &control : nullptr;
+    if (control.plan->id == id) return control.hwnd != nullptr ? &control : nullptr;
   }
   return nullptr;
 }
@@ -170,7 +170,7 @@ void Win32Form::ApplyCells(Win32Control& control, const ControlState& state) {
       reinterpret_cast<HWND>(SendMessageW(grid, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
   // A header of more columns than the description gives adds them.
   for (; !state.cells.empty() && columns < static_cast<int>(state.cells[0].size()); ++columns) {
-    AddGridColumn(grid, *control.spec, columns);
+    AddGridColumn(grid, *control.plan, columns);
   }
   const auto cell = [&state](size_t row, int column) { return Cell(state, row, column); };
   for (int column = 0; column < columns; ++column) {
@@ -182,7 +182,7 @@ void Win32Form::ApplyCells(Win32Control& control, const ControlState& state) {
     SendMessageW(grid, LVM_SETCOLUMNW, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&change));
   }
-  const int bodyRows = std::max(control.spec->rows - 1, static_cast<int>(state.cells.size()) - 1);
+  const int bodyRows = std::max(control.plan->rows - 1, static_cast<int>(state.cells.size()) - 1);
   int rows = static_cast<int>(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0));
   for (; rows < bodyRows; ++rows) {
     LVITEMW item{};
@@ -208,7 +208,7 @@ void Win32Form::Apply(const std::string& name, const ControlState& state) {
   if (control == nullptr) return;
   Quiet quiet(*this);
   HWND hwnd = control->hwnd;
-  switch (control->spec->kind) {
+  switch (control->plan->kind) {
     case ControlKind::kCheck:
     case ControlKind::kRadio:
       if (IsChecked(hwnd) != state.checked) {

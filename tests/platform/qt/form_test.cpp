@@ -23,22 +23,22 @@ namespace {
 using testing::ElementsAre;
 using testing::IsSupersetOf;
 
-ControlSpec Control(std::string name, ControlKind kind, int x, int y, int w, int h,
+ControlPlan Control(std::string name, ControlKind kind, int x, int y, int w, int h,
                     std::string parent = {}) {
-  ControlSpec spec;
-  spec.name = std::move(name);
-  spec.kind = kind;
-  spec.x = x;
-  spec.y = y;
-  spec.width = w;
-  spec.height = h;
-  spec.parent = std::move(parent);
-  return spec;
+  ControlPlan plan;
+  plan.name = std::move(name);
+  plan.kind = kind;
+  plan.x = x;
+  plan.y = y;
+  plan.width = w;
+  plan.height = h;
+  plan.parent = std::move(parent);
+  return plan;
 }
 
 // One control of each kind.
-FormSpec EveryKindForm() {
-  FormSpec form;
+FormPlan EveryKindForm() {
+  FormPlan form;
   form.name = "TEveryKindFrm";
   form.caption = "每种控件";
   form.width = 480;
@@ -67,8 +67,8 @@ FormSpec EveryKindForm() {
   return form;
 }
 
-ControlKind KindOf(const FormSpec& form, const std::string& name) {
-  for (const ControlSpec& control : form.controls) {
+ControlKind KindOf(const FormPlan& form, const std::string& name) {
+  for (const ControlPlan& control : form.controls) {
     if (control.name == name) return control.kind;
   }
   return ControlKind::kPanel;
@@ -108,7 +108,7 @@ class FormTest : public QtFixture {
 };
 
 TEST_F(FormTest, ControlsShowTheirStatesAndRaiseEventsForUserActionsOnly) {
-  const FormSpec spec = EveryKindForm();
+  const FormPlan plan = EveryKindForm();
   const std::map<std::string, ControlState> first = FirstStates();
   ScriptedEvents events;
   events.opened = [&](IForm& form) {
@@ -124,7 +124,7 @@ TEST_F(FormTest, ControlsShowTheirStatesAndRaiseEventsForUserActionsOnly) {
     for (const auto& [name, state] : first) {
       auto* widget = window->findChild<QWidget*>(QString::fromStdString(name));
       ASSERT_NE(widget, nullptr) << name;
-      EXPECT_EQ(ShownState(*widget, KindOf(spec, name)), state) << name;
+      EXPECT_EQ(ShownState(*widget, KindOf(plan, name)), state) << name;
     }
     EXPECT_TRUE(Find<QPushButton>("TEveryKindFrm", "OkBtn")->isDefault());
     EXPECT_TRUE(QTest::qWaitForWindowActive(window));
@@ -168,12 +168,12 @@ TEST_F(FormTest, ControlsShowTheirStatesAndRaiseEventsForUserActionsOnly) {
     EXPECT_EQ(edit->cursorPosition(), 1);
     for (const auto& [name, state] : next) {
       auto* widget = window->findChild<QWidget*>(QString::fromStdString(name));
-      EXPECT_EQ(ShownState(*widget, KindOf(spec, name)), state) << name;
+      EXPECT_EQ(ShownState(*widget, KindOf(plan, name)), state) << name;
     }
     afterApply = events.seen;
     window->close();  // by the frame
   });
-  toolkit_->ShowModal(spec, events, 0);
+  toolkit_->ShowModal(plan, events, 0);
 
   EXPECT_THAT(beforeApply,
               IsSupersetOf({"Clicked OkBtn", "Clicked ModeGrp1 on", "DoubleClicked ModeGrp1",
@@ -186,14 +186,14 @@ TEST_F(FormTest, ControlsShowTheirStatesAndRaiseEventsForUserActionsOnly) {
 }
 
 TEST_F(FormTest, AFormStaysOpenUnderNestedFormsAndAMessageBoxOverItsHiddenSelf) {
-  FormSpec outer;
+  FormPlan outer;
   outer.name = "TOuterFrm";
   outer.width = 300;
   outer.height = 200;
   outer.controls = {Control("OpenBtn", ControlKind::kButton, 10, 10, 80, 25),
                     Control("MsgBtn", ControlKind::kButton, 10, 40, 80, 25),
                     Control("DoneBtn", ControlKind::kButton, 10, 70, 80, 25)};
-  FormSpec inner;
+  FormPlan inner;
   inner.name = "TInnerFrm";
   inner.width = 200;
   inner.height = 100;

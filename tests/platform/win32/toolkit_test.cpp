@@ -51,26 +51,26 @@ enum Id {
   kProgressId,
 };
 
-ControlSpec Control(const std::string& name, int id, ControlKind kind, int x, int y, int width,
+ControlPlan Control(const std::string& name, int id, ControlKind kind, int x, int y, int width,
                     int height, const std::string& parent = {}) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.id = id;
-  spec.kind = kind;
-  spec.x = x;
-  spec.y = y;
-  spec.width = width;
-  spec.height = height;
-  spec.parent = parent;
-  return spec;
+  ControlPlan plan;
+  plan.name = name;
+  plan.id = id;
+  plan.kind = kind;
+  plan.x = x;
+  plan.y = y;
+  plan.width = width;
+  plan.height = height;
+  plan.parent = parent;
+  return plan;
 }
 
 std::string UniqueCaption(const std::string& what) {
   return what + " " + std::to_string(GetCurrentProcessId());
 }
 
-FormSpec EveryKindForm() {
-  FormSpec form;
+FormPlan EveryKindForm() {
+  FormPlan form;
   form.name = "TEveryKindFrm";
   form.caption = UniqueCaption("每种控件");
   form.width = 400;
@@ -242,7 +242,7 @@ std::string Describe(const Event& e) {
 TEST(Win32Toolkit, ShowsEveryKindReportsUserActionsAndAppliesStatesQuietly) {
   IToolkit* toolkit = Toolkit();
   if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
-  const FormSpec form = EveryKindForm();
+  const FormPlan form = EveryKindForm();
   Recorder recorder;
   Signal timerRan;
   constexpr int kTimer = 7;
@@ -479,12 +479,12 @@ TEST(Win32Toolkit, PrintingCancelledOrWithoutPrinterIsReportedAsNotPrinted) {
 TEST(Win32Toolkit, NestedFormIsOwnedByTheActiveOneAndEachClosesAfterItsHandler) {
   IToolkit* toolkit = Toolkit();
   if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
-  FormSpec outerForm;
+  FormPlan outerForm;
   outerForm.caption = UniqueCaption("外层");
   outerForm.width = 300;
   outerForm.height = 120;
   outerForm.controls = {Control("Btn", kButtonId, ControlKind::kButton, 10, 10, 90, 28)};
-  FormSpec innerForm;
+  FormPlan innerForm;
   innerForm.caption = UniqueCaption("内层");
   innerForm.width = 200;
   innerForm.height = 80;

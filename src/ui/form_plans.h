@@ -14,17 +14,17 @@ namespace vdinv::ui {
 inline constexpr int kPageWidth = 520;
 inline constexpr int kPageHeight = 380;
 
-platform::FormSpec StartPageForm();
-platform::FormSpec ConnectionPageForm();
-platform::FormSpec SingleDevicePageForm();
-platform::FormSpec DeviceListPageForm(DeviceListPage::Mode mode);
-platform::FormSpec SerialPageForm();
-platform::FormSpec SummaryPageForm();
-platform::FormSpec DebugFormSpec();
+platform::FormPlan StartPageForm();
+platform::FormPlan ConnectionPageForm();
+platform::FormPlan SingleDevicePageForm();
+platform::FormPlan DeviceListPageForm(DeviceListPage::Mode mode);
+platform::FormPlan SerialPageForm();
+platform::FormPlan SummaryPageForm();
+platform::FormPlan DebugFormPlan();
 // The test window in its normal height; its advanced panel DebugPn lies below it.
-platform::FormSpec TestWindowForm();
+platform::FormPlan TestWindowForm();
 
 // Every window, in the order above (the device list in both modes).
-std::vector<platform::FormSpec> AllFormSpecs();
+std::vector<platform::FormPlan> AllFormPlans();
 
 }  // namespace vdinv::ui
