@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows module into one directory: build-windows.sh [--x86_64] DIR [cmake options]
-# (VD_Inv.dll at the top of DIR), installing the toolchain first when it is missing
+# (VD_Inv.dll at the top of DIR; DIR/help/VD_Inv.chm too when chmcmd is installed, see
+# scripts/build-help.sh), installing the toolchain first when it is missing
 # (scripts/setup-windows.sh). 32-bit (i686) by default, which is what the hosts load; --x86_64
 # builds the 64-bit module with the other toolchain file, and only then installs its compiler.
 set -euo pipefail

@@ -1,5 +1,5 @@
 // The window toolkit of the system: modal windows built from a description of their controls,
-// message boxes, the save and print dialogs and the desktop's document handler. The
+// message boxes, the save and print dialogs and the system's help viewer. The
 // configuration side describes each window once (its controls by name, kind, place and text),
 // binds the user's actions to its presenters and applies their state back; each backend only
 // turns descriptions into native controls. On Linux the toolkit is Qt, in a module of its own
@@ -147,8 +147,10 @@ class IToolkit {
   // The print dialog; when confirmed, prints the lines, one printed line each.
   virtual PrintResult PrintLines(const std::string& title,
                                  const std::vector<std::string>& lines) = 0;
-  // Opens a document with the desktop's handler without waiting; failures are not reported.
-  virtual void OpenDocument(const std::string& path) = 0;
+  // Opens a help file in the system's help viewer without waiting; failures are not reported.
+  // Windows: the command line "hh " + path (the HTML help viewer), its window maximised, as
+  // Windows programs open their compiled help. Linux: the page in the desktop's browser.
+  virtual void OpenHelp(const std::string& path) = 0;
 };
 
 // The system's toolkit, made on first use on the calling thread; null when no window can be

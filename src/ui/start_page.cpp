@@ -4,6 +4,7 @@
 
 #include "common/messages.h"
 #include "platform/files.h"
+#include "platform/help_file.h"
 #include "platform/text.h"
 #include "ui/debug_form.h"
 
@@ -11,7 +12,6 @@ namespace vdinv::ui {
 namespace {
 
 constexpr const char* kHelpDir = "help";
-constexpr const char* kHelpExtension = ".chm";
 
 }  // namespace
 
@@ -52,8 +52,12 @@ std::string StartPage::VersionMessage() const {
 
 std::vector<std::string> StartPage::HelpFiles() const {
   const std::string dir = context_.installDir + kHelpDir + platform::PathSeparator();
-  return {dir + context_.deviceName + kHelpExtension,
-          dir + context_.moduleBaseName + kHelpExtension};
+  std::vector<std::string> files;
+  for (const std::string& name :
+       platform::HelpFileNames(context_.deviceName, context_.moduleBaseName)) {
+    files.push_back(dir + name);
+  }
+  return files;
 }
 
 void StartPage::Help() {
@@ -61,7 +65,7 @@ void StartPage::Help() {
   for (const std::string& file : HelpFiles()) {
     // The install directory came from GBK bytes; the file system knows it by those bytes.
     if (platform::FileExists(platform::Utf8ToGbk(file))) {
-      views_.OpenDocument(file);
+      views_.OpenHelp(file);
       return;
     }
   }

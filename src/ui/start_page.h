@@ -28,8 +28,9 @@ class StartPage : public WizardPageBase {
 
   // The text of the version message: InternalName, "版本" FileVersion, FileDescription.
   std::string VersionMessage() const;
-  // The help files tried in turn (UTF-8): install dir + "help" + separator + DeviceName +
-  // ".chm", then the same with the module's base name.
+  // The help files tried in turn (UTF-8): install dir + "help" + separator + each name this
+  // system's help goes by (DeviceName.chm, then VD_Inv.chm on Windows; VD_Inv/index.html, the
+  // HTML guide, elsewhere).
   std::vector<std::string> HelpFiles() const;
 
  private:

@@ -100,8 +100,8 @@ void ToolkitViews::Question(const std::string& text) {
   toolkit_.MessageBox(Caption(), text, platform::MessageIcon::kQuestion);
 }
 
-void ToolkitViews::OpenDocument(const std::string& path) {
-  toolkit_.OpenDocument(path);
+void ToolkitViews::OpenHelp(const std::string& path) {
+  toolkit_.OpenHelp(path);
 }
 
 uintptr_t ToolkitViews::SetOwnerWindow(uintptr_t window) {

@@ -41,9 +41,9 @@ class IViews {
   virtual void Inform(const std::string& text, bool hideOwner) = 0;
   // A message box with the question icon and an OK button.
   virtual void Question(const std::string& text) = 0;
-  // Opens a document (a help file) with the desktop's handler, without waiting; failures are
-  // not reported.
-  virtual void OpenDocument(const std::string& path) = 0;
+  // Opens the driver's help file (a path HelpFiles of the start page found) in the system's
+  // help viewer, without waiting; failures are not reported.
+  virtual void OpenHelp(const std::string& path) = 0;
 
   // Makes the host's window (an X11 window id on Linux, an HWND on Windows; 0 for none) the
   // owner of every window shown from now on, so that they are modal to it; returns the owner

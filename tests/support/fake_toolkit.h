@@ -2,8 +2,8 @@
 // its controls, and plays a script of user actions against the form on top. A form stays open
 // while the script has actions; an action that makes a handler open another form is followed by
 // the actions of that form until it closes. When the script runs out, the open forms are closed
-// by their frames. Message boxes, dialogs and documents are recorded; the user's actions are
-// checked the way a real window would refuse them (a control that does not exist, is hidden or
+// by their frames. Message boxes, dialogs and help files opened are recorded; the user's actions
+// are checked the way a real window would refuse them (a control that does not exist, is hidden or
 // disabled, a timer that is not running), and so are the binder's states: a control applied that
 // the form does not have, a control left without a state when the form opens. Each such fault
 // is kept in Faults().
@@ -213,7 +213,7 @@ class FakeToolkit : public platform::IToolkit {
     printed_.emplace_back(title, lines);
     return platform::PrintResult::kPrinted;
   }
-  void OpenDocument(const std::string& path) override { documents_.push_back(path); }
+  void OpenHelp(const std::string& path) override { helpFiles_.push_back(path); }
 
   // Every form shown, in the order they were opened; the first one of a name (a test that
   // asks for a form that was never shown fails with the exception).
@@ -236,7 +236,7 @@ class FakeToolkit : public platform::IToolkit {
   const std::vector<std::pair<std::string, std::vector<std::string>>>& Printed() const {
     return printed_;
   }
-  const std::vector<std::string>& Documents() const { return documents_; }
+  const std::vector<std::string>& HelpFiles() const { return helpFiles_; }
   const std::vector<std::string>& Faults() const { return faults_; }
   size_t ActionsLeft() const { return script_.size(); }
 
@@ -300,7 +300,7 @@ class FakeToolkit : public platform::IToolkit {
   std::vector<ShownMessage> messages_;
   std::vector<std::pair<std::string, std::string>> askedSave_;
   std::vector<std::pair<std::string, std::vector<std::string>>> printed_;
-  std::vector<std::string> documents_;
+  std::vector<std::string> helpFiles_;
   std::vector<std::string> faults_;
 };
 

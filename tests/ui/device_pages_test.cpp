@@ -26,7 +26,7 @@ class MockViews : public IViews {
   MOCK_METHOD(void, Show, (TestWindow&), (override));
   MOCK_METHOD(void, Inform, (const std::string&, bool), (override));
   MOCK_METHOD(void, Question, (const std::string&), (override));
-  MOCK_METHOD(void, OpenDocument, (const std::string&), (override));
+  MOCK_METHOD(void, OpenHelp, (const std::string&), (override));
   MOCK_METHOD(uintptr_t, SetOwnerWindow, (uintptr_t), (override));
   MOCK_METHOD(std::optional<std::string>, AskSavePath, (const std::string&, const std::string&),
               (override));

@@ -33,7 +33,7 @@ class FlowViews : public IViews {
     informed.push_back({text, hideOwner});
   }
   void Question(const std::string&) override {}
-  void OpenDocument(const std::string& path) override { opened.push_back(path); }
+  void OpenHelp(const std::string& path) override { opened.push_back(path); }
   uintptr_t SetOwnerWindow(uintptr_t window) override { return std::exchange(owner, window); }
   std::optional<std::string> AskSavePath(const std::string& filter,
                                          const std::string& extension) override {

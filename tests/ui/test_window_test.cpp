@@ -67,7 +67,7 @@ class FakeViews : public IViews {
   }
   void Inform(const std::string& text, bool) override { informed.push_back(text); }
   void Question(const std::string& text) override { asked.push_back(text); }
-  void OpenDocument(const std::string&) override {}
+  void OpenHelp(const std::string&) override {}
   uintptr_t SetOwnerWindow(uintptr_t) override { return 0; }
   std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
     return std::nullopt;

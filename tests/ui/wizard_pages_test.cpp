@@ -186,29 +186,38 @@ TEST_F(Pages, CancelClearsTheChangedFlagOnEveryPageButTheStartPage) {
   }
 }
 
-// The version message comes first, over the hidden page; then the first help file that exists.
+// The version message comes first, over the hidden page; then the first help file that exists:
+// on Windows the compiled help named after the device, else after the module; elsewhere the HTML
+// guide's folder named after the module (a compiled help file there is of no use).
 TEST_F(Pages, HelpShowsTheVersionAndOpensTheFirstHelpFileThatExists) {
+  const std::string sep(1, platform::PathSeparator());
+  const std::string deviceChm = "富士变频器.chm";
+  const std::string moduleChm = "VD_Inv.chm";
+  const std::string html = "VD_Inv" + sep + "index.html";
+  const std::string deviceHtml = "富士变频器" + sep + "index.html";
   struct Case {
-    bool deviceNamed;
-    bool moduleNamed;
-    const char* opened;
+    std::vector<std::string> present;
+    std::string openedOnWindows;  // empty: nothing opened
+    std::string openedElsewhere;
   };
   const Case cases[] = {
-      {false, false, nullptr},
-      {true, false, "富士变频器.chm"},
-      {false, true, "VD_Inv.chm"},
-      {true, true, "富士变频器.chm"},
+      {{}, "", ""},
+      {{deviceChm}, deviceChm, ""},
+      {{moduleChm}, moduleChm, ""},
+      {{deviceChm, moduleChm}, deviceChm, ""},
+      {{html}, "", html},
+      {{deviceHtml}, "", ""},
+      {{deviceChm, moduleChm, html}, deviceChm, html},
   };
+  const bool windows = sep == "\\";
   for (const Case& c : cases) {
     vdinv::test::TempDir install;
-    const std::string help = install.Path() + "help" + platform::PathSeparator();
-    ASSERT_TRUE(platform::CreateDirectories(help));
-    for (auto [present, name] :
-         {std::pair{c.deviceNamed, "富士变频器.chm"}, std::pair{c.moduleNamed, "VD_Inv.chm"}}) {
+    const std::string help = install.Path() + "help" + sep;
+    for (const std::string& name : c.present) {
       // The file system knows the names by their GBK bytes, as the host's directory.
-      if (present) {
-        ASSERT_TRUE(platform::CreateEmptyFile(platform::Utf8ToGbk(help + name)));
-      }
+      const std::string folder = name.substr(0, name.rfind(sep[0]) + 1);
+      ASSERT_TRUE(platform::CreateDirectories(platform::Utf8ToGbk(help + folder)));
+      ASSERT_TRUE(platform::CreateEmptyFile(platform::Utf8ToGbk(help + name)));
     }
     FlowViews v;
     UiContext words = test::DriverWords(install.Path());
@@ -217,8 +226,9 @@ TEST_F(Pages, HelpShowsTheVersionAndOpensTheFirstHelpFileThatExists) {
     ASSERT_EQ(v.informed.size(), 1u);
     EXPECT_EQ(v.informed[0].text, "VD_Inv\r\n版本4.7.1.1\r\n\r\n富士变频器通讯驱动");
     EXPECT_TRUE(v.informed[0].hideOwner);
-    EXPECT_EQ(v.opened,
-              c.opened ? std::vector<std::string>{help + c.opened} : std::vector<std::string>{});
+    const std::string& opened = windows ? c.openedOnWindows : c.openedElsewhere;
+    EXPECT_EQ(v.opened, opened.empty() ? std::vector<std::string>{}
+                                       : std::vector<std::string>{help + opened});
     EXPECT_FALSE(page.CloseRequested());
   }
 }

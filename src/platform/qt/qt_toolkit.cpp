@@ -122,7 +122,9 @@ PrintResult QtToolkit::PrintLines(const std::string& title, const std::vector<st
   }
 }
 
-void QtToolkit::OpenDocument(const std::string& path) {
+void QtToolkit::OpenHelp(const std::string& path) {
+  // The help is a page of HTML: the desktop's handler of file addresses (xdg-open, or the
+  // desktop portal in a sandbox) shows it in the user's browser, without waiting for it.
   try {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
   } catch (...) {

@@ -1,5 +1,5 @@
 // The window toolkit on Qt Widgets: forms as dialogs with modal loops of their own, message
-// boxes, the save and print dialogs, the desktop's document handler.
+// boxes, the save and print dialogs, the help pages in the desktop's browser.
 #pragma once
 
 #include <vector>
@@ -19,7 +19,7 @@ class QtToolkit final : public IToolkit {
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override;
   PrintResult PrintLines(const std::string& title, const std::vector<std::string>& lines) override;
-  void OpenDocument(const std::string& path) override;
+  void OpenHelp(const std::string& path) override;
 
  private:
   // The innermost open form (the one a dialog is shown over), or the application's active

@@ -58,9 +58,9 @@ class Win32Toolkit final : public IToolkit {
     }
   }
 
-  void OpenDocument(const std::string& path) override {
+  void OpenHelp(const std::string& path) override {
     try {
-      internal::OpenWithDesktop(path);
+      internal::OpenWithHelpViewer(path);
     } catch (...) {
     }
   }

@@ -1,9 +1,8 @@
-// Message boxes, the save dialog, printing lines with GDI and opening documents through the
-// shell, for the Win32 toolkit.
+// Message boxes, the save dialog, printing lines with GDI and starting the help viewer, for the
+// Win32 toolkit.
 // clang-format off
 #include <windows.h>
 #include <commdlg.h>
-#include <shellapi.h>
 // clang-format on
 
 #include "platform/win32/toolkit_common_dialogs.h"
@@ -137,8 +136,28 @@ PrintResult PrintLinesOn(HWND owner, const std::string& title,
   return PrintOn(printer.dc, title, lines) ? PrintResult::kPrinted : PrintResult::kFailed;
 }
 
-void OpenWithDesktop(const std::string& path) {
-  ShellExecuteW(nullptr, L"open", Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+std::wstring HelpViewerCommandLine(const std::string& path) {
+  // hh takes the help file as its one argument; a path with blanks (an installation under
+  // "Program Files") is quoted so that it stays one argument.
+  const std::wstring file = Utf8ToWide(path);
+  const bool quote = file.find_first_of(L" \t") != std::wstring::npos;
+  return L"hh " + (quote ? L"\"" + file + L"\"" : file);
+}
+
+void OpenWithHelpViewer(const std::string& path) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWMAXIMIZED;
+  PROCESS_INFORMATION process{};
+  // CreateProcess may write into the command line, so it gets a copy of its own. hh.exe is
+  // found in the Windows directory by the ordinary search; the viewer runs on by itself.
+  std::wstring commandLine = HelpViewerCommandLine(path);
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 }
 
 }  // namespace vdinv::platform::internal

@@ -1,5 +1,5 @@
 // The Win32 toolkit's dialogs that are not forms: message boxes, the save dialog, printing and
-// the desktop's document handler. owner: the active form's window or null.
+// the help viewer. owner: the active form's window or null.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,10 @@ std::optional<std::string> AskSavePathFor(HWND owner, const std::string& descrip
                                           const std::string& extension);
 PrintResult PrintLinesOn(HWND owner, const std::string& title,
                          const std::vector<std::string>& lines);
-void OpenWithDesktop(const std::string& path);
+// The command line that shows a help file in the system's HTML help viewer: "hh " + path.
+std::wstring HelpViewerCommandLine(const std::string& path);
+// Starts the help viewer on the file, its window maximised, without waiting; a failure to start
+// it is not reported.
+void OpenWithHelpViewer(const std::string& path);
 
 }  // namespace vdinv::platform::internal
