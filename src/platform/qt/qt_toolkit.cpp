@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -124,9 +125,12 @@ PrintResult QtToolkit::PrintLines(const std::string& title, const std::vector<st
 
 void QtToolkit::OpenHelp(const std::string& path) {
   // The help is a page of HTML: the desktop's handler of file addresses (xdg-open, or the
-  // desktop portal in a sandbox) shows it in the user's browser, without waiting for it.
+  // desktop portal in a sandbox) shows it in the user's browser, without waiting for it. The
+  // host's installation directory may be relative ("../" when its settings file is not found),
+  // and a relative file address means nothing to another program: the address is absolute.
   try {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    const QString file = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
   } catch (...) {
   }
 }
