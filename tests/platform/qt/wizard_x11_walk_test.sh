@@ -60,6 +60,7 @@ fail() {
 # A server of our own, open only to holders of its cookie. The server takes every cookie in
 # its file whatever display the entry names; the client looks the entry up by display number,
 # which -displayfd tells once the server accepts connections.
+unset DISPLAY
 export XAUTHORITY=$work/xauthority
 cookie=$(mcookie)
 : >"$XAUTHORITY"
