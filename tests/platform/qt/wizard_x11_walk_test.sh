@@ -90,11 +90,12 @@ unset WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 # In the sanitizer builds: fontconfig and D-Bus, under Qt, keep what they set up until the
-# process ends, and Qt's libraries are not built for ThreadSanitizer, which cannot see how Qt's
-# own threads hand work over.
+# process ends; Qt and the libraries under it on X11 (xcb, GLib, D-Bus) are not built for
+# ThreadSanitizer, which therefore cannot see how their threads (X11's event reader, the D-Bus
+# connection) hand work over.
 printf 'leak:libfontconfig.so\nleak:libdbus-1.so\n' >lsan.supp
-printf 'race:%s\n' libQt6Core.so libQt6Gui.so libQt6Widgets.so libQt6XcbQpa.so \
-  libfontconfig.so >tsan.supp
+printf 'race:%s\n' libQt6Core.so libQt6Gui.so libQt6Widgets.so libQt6XcbQpa.so libQt6DBus.so \
+  libxcb.so libglib-2.0.so libdbus-1.so libfontconfig.so >tsan.supp
 export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp
 export TSAN_OPTIONS=${TSAN_OPTIONS:+$TSAN_OPTIONS:}suppressions=$work/tsan.supp
 
@@ -121,8 +122,13 @@ window_y=0
 page() {
   local caption=$1 found X Y WIDTH HEIGHT
   step="page \"$caption\""
-  found=$(timeout 20 xdotool search --sync --onlyvisible --name "^$caption\$" 2>/dev/null) ||
-    fail "no such window within 20 s"
+  for _ in $(seq 100); do
+    found=$(timeout 5 xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null || true)
+    [[ -n $found ]] && break
+    kill -0 "$vdinv_pid" 2>/dev/null || fail "vdinv ended before the page was shown"
+    sleep 0.2
+  done
+  [[ -n $found ]] || fail "no such window within 20 s"
   window=$(head -n1 <<<"$found")
   eval "$(xdotool getwindowgeometry --shell "$window")"
   [[ $WIDTH == 520 && $HEIGHT == 380 ]] || fail "a page of ${WIDTH}x$HEIGHT, not 520x380"
