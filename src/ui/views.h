@@ -41,6 +41,8 @@ class IViews {
   virtual void Inform(const std::string& text, bool hideOwner) = 0;
   // A message box with the question icon and an OK button.
   virtual void Question(const std::string& text) = 0;
+  // A question with "确定" and "取消" over the window shown; true when the user confirms.
+  virtual bool Confirm(const std::string& text) = 0;
   // Opens a document (a help file) with the desktop's handler, without waiting; failures are
   // not reported.
   virtual void OpenDocument(const std::string& path) = 0;
