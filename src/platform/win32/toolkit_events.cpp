@@ -74,11 +74,10 @@ LRESULT CALLBACK Win32Form::TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     Win32Control* tree = form != nullptr ? form->FindById(GetDlgCtrlID(hwnd)) : nullptr;
     if (tree != nullptr) {
       own = tree->treeProc;
-      // The tree reports a right click without its place; the node is the one under the
-      // button as it went down.
-      if (message == WM_RBUTTONDOWN) {
-        tree->rightPressedAt = {static_cast<short>(LOWORD(lParam)),
-                                static_cast<short>(HIWORD(lParam))};
+      // The tree reports a click without its place; the node clicked is the one under the
+      // button as it went down (the pointer may have moved on since).
+      if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN) {
+        tree->pressedAt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       }
       if (message == WM_KEYUP) {
         Event event = MakeEvent(EventKind::kKeyReleased, tree->plan->name);
@@ -225,15 +224,11 @@ void Win32Form::OnNotify(const NMHDR& header) {
       break;
     }
     case NM_CLICK:
-    case NM_DBLCLK: {
-      // The node under the pointer: a click arrives before the selection moves to it.
-      const DWORD at = GetMessagePos();
-      POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-      ScreenToClient(control->hwnd, &point);
-      event.index = NodeIndex(*control, NodeAt(control->hwnd, point));
+    case NM_DBLCLK:
+      // The node clicked: a click arrives before the selection moves to it.
+      event.index = NodeIndex(*control, NodeAt(control->hwnd, control->pressedAt));
       event.kind = header.code == NM_CLICK ? EventKind::kClicked : EventKind::kDoubleClicked;
       break;
-    }
     case NM_RCLICK:
       OnTreeRightClick(*control);
       return;
@@ -254,7 +249,7 @@ int Win32Form::NodeIndex(const Win32Control& tree, HTREEITEM node) const {
 // under the pointer, and the form hears what a left click tells: the click on the node, then
 // the selection's move, when the click's handler has not made it already.
 void Win32Form::OnTreeRightClick(Win32Control& tree) {
-  const HTREEITEM node = NodeAt(tree.hwnd, tree.rightPressedAt);
+  const HTREEITEM node = NodeAt(tree.hwnd, tree.pressedAt);
   Event event = MakeEvent(EventKind::kClicked, tree.plan->name);
   event.index = NodeIndex(tree, node);
   Raise(std::move(event));

@@ -27,7 +27,7 @@ struct Win32Control {
   ControlState shown;
   std::vector<HTREEITEM> nodes;  // kTree: the items in order
   WNDPROC treeProc = nullptr;    // kTree: the tree view's own procedure, under TreeProc
-  POINT rightPressedAt{};        // kTree: where the right button last went down (client)
+  POINT pressedAt{};             // kTree: where a mouse button last went down (client)
 };
 
 class Win32Form final : public IForm {
