@@ -34,7 +34,8 @@ cleanup() {
 trap cleanup EXIT
 start_display "$work"
 start_wine_prefix "$work"
-"$tools/invsim" --link "$work/wine-com1" --station 0:G11S --station 1:G11S \
+# Station 1 is the device of the test window's block; its shots wait until the value is read.
+"$tools/invsim" --link "$work/wine-com1" --station 1:G11S --set 1:F03=5000 \
   >"$work/invsim.log" 2>&1 &
 sim=$!
 

@@ -4,8 +4,9 @@
 # given as arguments are installed as well (the screenshots' font, say).
 set -euo pipefail
 
+# xvfb, xauth and xdotool: the wizard walked through X input on an X server in memory.
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev clang
-          libclang-rt-14-dev clang-format qt6-base-dev "$@")
+          libclang-rt-14-dev clang-format qt6-base-dev xvfb xauth xdotool "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -33,9 +33,11 @@ step "the cross-build"
 cleanup() {
   stop_wine_prefix
   stop_display
-  local sim
-  sim=$(cat "$dir/tests/wine_module_line/invsim.pid" 2>/dev/null || true)
-  [[ -n $sim ]] && kill "$sim" 2>/dev/null || true
+  local test sim
+  for test in wine_module_line wine_wizard_walk; do
+    sim=$(cat "$dir/tests/$test/invsim.pid" 2>/dev/null || true)
+    [[ -n $sim ]] && kill "$sim" 2>/dev/null || true
+  done
 }
 trap cleanup EXIT
 

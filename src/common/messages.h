@@ -379,10 +379,28 @@ namespace vdinv {
   X(UiTestUnsupported, "暂时不支持测试功能！") \
   X(UiTestPortBusy, "串口被其他应用程序占用!")
 
+// What the windows tell the user where an action cannot do what its caption says, or would
+// erase more than it shows.
+#define VDINV_WINDOW_GUIDANCE_MESSAGES(X)                                                                                   \
+  X(UiEraseOthersBefore, "其他已配置的")                                                                                    \
+  X(UiEraseOthersCount, "台")                                                                                               \
+  X(UiEraseOthersAfter, "将被删除，只保留本页设定的一台。\r\n确定继续吗？")                                                 \
+  X(UiHalfStopBitRefused,                                                                                                   \
+    "    1位半停止位只能与5位数据位一起使用，串行口不接受7位或8位数据位配1位半停止位，" \
+    "请选择1位或2位停止位。")                                                                                               \
+  X(UiLogChangedSinceLoad,                                                                                                  \
+    "记录文件在调入后已被移走或改写，窗口中的修改没有保存。\r\n"                                 \
+    "请关闭调试开关后再打开，重新调入记录文件。")                                                                           \
+  X(UiTestNoDriver, "测试设备没有运行，请退出后重新测试。")                                                                 \
+  X(UiTestEmptyCommand, "请先在命令串中输入要发送的命令。")                                                                 \
+  X(UiTestCommandQueued, "命令已送出，应答显示在应答串中。")                                                                \
+  X(UiTestCommandWaits, "命令将在下一次通讯时送出。")                                                                       \
+  X(UiTestQuality, "质量 ")
+
 #define VDINV_ALL_MESSAGES(X) \
   VDINV_MESSAGES(X)           \
   VDINV_WIZARD_MESSAGES(X)    \
-  VDINV_DEVICE_PAGE_MESSAGES(X) VDINV_DIAGNOSTIC_MESSAGES(X)
+  VDINV_DEVICE_PAGE_MESSAGES(X) VDINV_DIAGNOSTIC_MESSAGES(X) VDINV_WINDOW_GUIDANCE_MESSAGES(X)
 
 enum class Msg : uint16_t {
 #define VDINV_MESSAGE_ID(id, text) id,

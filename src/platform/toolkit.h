@@ -140,6 +140,9 @@ class IToolkit {
   // A modal message box with one OK button over the active form (or none).
   virtual void MessageBox(const std::string& caption, const std::string& text,
                           MessageIcon icon) = 0;
+  // A question with the buttons OK ("确定") and Cancel ("取消") over the active form (or
+  // none); true when OK was chosen, false when cancelled or closed.
+  virtual bool Confirm(const std::string& caption, const std::string& text) = 0;
   // The save dialog: the chosen path (UTF-8) or nothing when cancelled. filter: a description
   // and an extension ("调试日志文件", "log"), which is added to a name typed without one.
   virtual std::optional<std::string> AskSavePath(const std::string& description,

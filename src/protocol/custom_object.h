@@ -49,6 +49,11 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // took a value.
   virtual bool CommAnalyze(const std::string& data, bool negative, TCommandItem& command);
 
+  // The last reply taken (acknowledged or refused), as a frame from its SOH, and the request it
+  // answered; empty before the first. A window shows them after the exchange has ended.
+  const std::string& LastReplyFrame() const { return lastReply_; }
+  const std::string& LastAnsweredRequest() const { return lastAnswered_; }
+
   bool CommCreated() const { return CommCreated_; }
   serial::TCommClass* Comm() { return Comm_.get(); }
 
@@ -66,6 +71,8 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // The command whose received text was searched last, and where the next search of it begins.
   const TCommandItem* searched_ = nullptr;
   size_t searchFrom_ = 0;
+  std::string lastReply_;
+  std::string lastAnswered_;
   // Finds the read command a tag joins without walking the whole list.
   CommandIndex readIndex_;
 };

@@ -43,6 +43,10 @@ bool TCustomDLLObject::GetResult() {
     if (command->Reply.empty()) return false;
     const ReplyCheck reply = FindReply(command->Reply, command->AskFrame, searchFrom_);
     searchFrom_ = reply.resume;
+    if (reply.kind == ReplyKind::kAck || reply.kind == ReplyKind::kNak) {
+      lastReply_.assign(command->Reply, reply.start, reply.length);
+      lastAnswered_ = command->AskFrame;
+    }
     if (reply.kind == ReplyKind::kNak) {
       // A refusal is no value: it is traced once and the exchange ends through its time-out.
       if (TraceOn() && (nakTraced_ != command || nakTracedTick_ != LastCommTick_)) {

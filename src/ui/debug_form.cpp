@@ -110,8 +110,12 @@ void DebugForm::ApplyEnabling() {
 void DebugForm::Timer1Fired() {
   if (platform::FileExists(logPath_)) {
     // A file that cannot be read leaves the viewer as it was.
-    if (auto bytes = platform::ReadWholeFile(logPath_, kMaxLogBytes))
+    if (auto bytes = platform::ReadWholeFile(logPath_, kMaxLogBytes)) {
       lines_ = SplitLines(platform::GbkToUtf8(*bytes));
+      loaded_ = std::move(*bytes);
+    }
+  } else {
+    loaded_.clear();
   }
   Status(Msg::UiDebugIdle);
   timer1_ = false;
@@ -123,21 +127,38 @@ void DebugForm::Timer2Fired() {
   if (++loadBar_ >= kLoadBarMax) loadBar_ = kLoadBarMax / 2;
 }
 
-void DebugForm::SaveLines(const std::string& path) {
-  // The file is made anew and holds the lines, or, when it cannot be made, nothing is saved and
+void DebugForm::SaveText(const std::string& path, const std::string& text) {
+  // The file is made anew and holds the text, or, when it cannot be made, nothing is saved and
   // the user is told which file.
-  if (!platform::WriteWholeFile(path, FileText(lines_)))
+  if (!platform::WriteWholeFile(path, text))
     views_.Inform(Utf8Text(Msg::UiCannotCreateFile) + platform::GbkToUtf8(path), false);
 }
 
 void DebugForm::SaveChanges() {
-  SaveLines(logPath_);
+  // A line running on this machine goes on appending to the log while the viewer shows it. The
+  // lines it appended since the log was loaded follow the viewer's text, so none is lost; a log
+  // that no longer begins with what was loaded (moved aside at midnight, rewritten) is not
+  // overwritten with an older day's text.
+  std::string now;
+  if (platform::FileExists(logPath_)) {
+    std::optional<std::string> bytes = platform::ReadWholeFile(logPath_, kMaxLogBytes);
+    if (!bytes) {
+      views_.Inform(Utf8Text(Msg::UiLogChangedSinceLoad), false);
+      return;
+    }
+    now = std::move(*bytes);
+  }
+  if (now.compare(0, loaded_.size(), loaded_) != 0) {
+    views_.Inform(Utf8Text(Msg::UiLogChangedSinceLoad), false);
+    return;
+  }
+  SaveText(logPath_, FileText(lines_) + now.substr(loaded_.size()));
 }
 
 void DebugForm::SaveAs() {
   std::optional<std::string> path =
       views_.AskSavePath(Utf8Text(Msg::UiLogFilter), Utf8Text(Msg::UiLogDefaultExt));
-  if (path) SaveLines(platform::Utf8ToGbk(*path));
+  if (path) SaveText(platform::Utf8ToGbk(*path), FileText(lines_));
 }
 
 void DebugForm::Print() {

@@ -49,7 +49,9 @@ class DebugForm {
   void LogEdited(std::vector<std::string> lines) { lines_ = std::move(lines); }
   void Timer1Fired();
   void Timer2Fired();
-  // "保存修改": the log file is written anew with the viewer's lines.
+  // "保存修改": the log file is written anew with the viewer's lines, followed by the lines the
+  // driver appended since the log was loaded; refused with a message when the log no longer
+  // begins with what was loaded.
   void SaveChanges();
   // "另存为": the viewer's lines into a file the user chooses.
   void SaveAs();
@@ -62,7 +64,7 @@ class DebugForm {
  private:
   void ApplyEnabling();
   void Status(Msg text);
-  void SaveLines(const std::string& path);
+  void SaveText(const std::string& path, const std::string& text);
 
   WizardRun& run_;
   IViews& views_;
@@ -70,6 +72,7 @@ class DebugForm {
   std::string caption_;
   Controls controls_;
   std::vector<std::string> lines_;
+  std::string loaded_;  // the log's bytes as the viewer loaded them (GBK)
   int loadBar_ = 0;
   bool timer1_ = false;
   bool timer2_ = false;

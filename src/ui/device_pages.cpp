@@ -1,5 +1,7 @@
 #include "ui/device_pages.h"
 
+#include <algorithm>
+
 #include "ui/page_texts.h"
 
 namespace vdinv::ui {
@@ -47,8 +49,10 @@ void DevicePage::AddButtons() {
   controls_.Add("CancelBtn", U8(Msg::UiCancelBtn));
 }
 
-int32_t DevicePage::ClampTypedId(const std::string& text) {
-  int32_t n = ClampedNumber(text, 0, 0, kLastDevice);
+std::optional<int32_t> DevicePage::TakeTypedId(const std::string& text) {
+  std::optional<int32_t> typed = DecimalValue(text);
+  if (!typed) return std::nullopt;  // the edit shows its number again
+  int32_t n = std::clamp(*typed, 0, kLastDevice);
   ShowId(n);
   return n;
 }
@@ -82,20 +86,27 @@ void SingleDevicePage::ModelChosen(int position) {
   ShowSupportText();
 }
 
-void SingleDevicePage::IdTyped(const std::string& text) {
-  ClampTypedId(text);
+void SingleDevicePage::IdLeft(const std::string& text) {
+  TakeTypedId(text);
 }
 
 void SingleDevicePage::Next() {
-  GoNext(kPageSerial);
   TDevParmBlock& pdb = run_.Working();
+  const int32_t chosen = ClampedNumber(idText_, 0, 0, kLastDevice);
+  int others = 0;
+  for (int i = 0; i < kDeviceCount; ++i) others += i != chosen && DeviceExists(pdb, i) ? 1 : 0;
+  if (others > 0 && !views_.Confirm(U8(Msg::UiEraseOthersBefore) + std::to_string(others) +
+                                    U8(Msg::UiEraseOthersCount) + context_.devTypeName +
+                                    U8(Msg::UiEraseOthersAfter)))
+    return;
+  GoNext(kPageSerial);
   for (int i = 0; i < kDeviceCount; ++i) {
     pdb.Devices[i].DevNo = i;
     pdb.Devices[i].Model = kModelNone;
   }
   // IDEd shows the block's CurDevice until the user types, so its number is clamped again
   // before it names an entry.
-  pdb.CurDevice = ClampedNumber(idText_, 0, 0, kLastDevice);
+  pdb.CurDevice = chosen;
   TDeviceEntry& entry = pdb.Devices[pdb.CurDevice];
   entry.Model = ChosenModel();
   entry.ModelName.Set(ModelNameOf(entry.Model));
@@ -113,9 +124,10 @@ DeviceListPage::DeviceListPage(WizardRun& run, const UiContext& context, IViews&
   controls_.Add("DelBtn", U8(Msg::UiDelete) + context.devTypeName);
   AddButtons();
   const TDevParmBlock& pdb = run_.Working();
-  // The list shows the current device's model, and no selection when that entry is free.
-  modelPosition_ =
-      DeviceExists(pdb, pdb.CurDevice) ? PositionOfModel(pdb.Devices[pdb.CurDevice].Model) : -1;
+  // Nothing is selected yet and IDEd shows a free number: the list shows the model a device
+  // added there gets. (CurDevice is a tree position here, not a device number, so the entry
+  // it would name says nothing about the device shown.)
+  modelPosition_ = PositionOfModel(kModelG11S);
   ShowId(FirstFreeNumber(pdb));
   nodes_ = DeviceNodesByEntryName(pdb);
 }
@@ -172,11 +184,16 @@ void DeviceListPage::ModelChosen(int position) {
   run_.SetChanged();
 }
 
-void DeviceListPage::IdTyped(const std::string& text) {
-  int32_t n = ClampTypedId(text);
+void DeviceListPage::IdLeft(const std::string& text) {
+  std::optional<int32_t> taken = TakeTypedId(text);
+  if (!taken) return;
+  const int32_t n = *taken;
   TDevParmBlock& pdb = run_.Working();
+  if (selected_ >= 0 && nodes_[selected_].entry == n) return;  // the device's own number
   if (DeviceExists(pdb, n)) {
-    views_.Inform(context_.devIdName + U8(Msg::UiDuplicateNumber), true);
+    // Without a selection the number only says where "添加" puts a device: an existing one
+    // gets the chosen model there, which is no duplicate.
+    if (selected_ >= 0) views_.Inform(context_.devIdName + U8(Msg::UiDuplicateNumber), true);
     return;
   }
   if (selected_ >= 0) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,8 +36,9 @@ class DevicePage : public WizardPageBase {
   uint8_t ChosenModel() const { return ModelOfPosition(modelPosition_); }
   // Shows a number in IDEd.
   void ShowId(int32_t number) { idText_ = std::to_string(number); }
-  // IDEd after a keystroke: the number it holds (0 when none) clamped to 0..99 and written back.
-  int32_t ClampTypedId(const std::string& text);
+  // IDEd when it is left: the number it holds clamped to 0..99 and written back; a text that
+  // is no number puts back the number shown before (nothing then).
+  std::optional<int32_t> TakeTypedId(const std::string& text);
 
   int modelPosition_ = -1;
   std::string idText_;
@@ -53,7 +55,10 @@ class SingleDevicePage : public DevicePage {
   const std::vector<std::string>& TagTypeMemoLines() const { return tagTypeNote_; }
 
   void ModelChosen(int position);
-  void IdTyped(const std::string& text);
+  // IDEd left (also by Enter or a button, which take the edit first).
+  void IdLeft(const std::string& text);
+  // Goes on with the chosen device alone; when other devices would be erased, the user is asked
+  // first and a "取消" there keeps the page open.
   void Next() override;
 
  private:
@@ -64,7 +69,8 @@ class SingleDevicePage : public DevicePage {
 };
 
 // TStep12Frm (creating, page 5) and TStep2Frm (modifying, page 3): the device tree, add,
-// delete, and moving the selected device by typing a new number.
+// delete, and moving the selected device by typing a new number. The model list always shows a
+// model: the selected device's, else the one the next added device gets (G11S at first).
 class DeviceListPage : public DevicePage {
  public:
   enum class Mode { kCreate, kModify };
@@ -85,7 +91,9 @@ class DeviceListPage : public DevicePage {
   void AddClicked();
   void DeleteClicked();
   void ModelChosen(int position);
-  void IdTyped(const std::string& text);
+  // IDEd left (also by Enter or a button, which take the edit first): a free number moves the
+  // selected device there; the number of another device is refused with the duplicate message.
+  void IdLeft(const std::string& text);
   void Next() override;
 
  private:

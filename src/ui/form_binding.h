@@ -57,7 +57,12 @@ class FormBinder final : public platform::IFormEvents {
   using Actions = std::function<void(platform::IForm& form, const platform::Event& event)>;
   using State = std::function<FormState()>;
 
-  FormBinder(Actions actions, State state);
+  // takenWhenLeft: the edits whose text the presenter takes when they are left (kLeft), not at
+  // each keystroke. Until then they show what is being typed; an edit left without having been
+  // typed into is not taken; and a click, a choice or a key anywhere else in the window (a
+  // button, Enter's default button) takes every such edit first, so that no typed text is lost
+  // to the focus still being in the edit.
+  FormBinder(Actions actions, State state, std::vector<std::string> takenWhenLeft = {});
 
   // Both run in the guard: an exception of the presenter never reaches the toolkit.
   void Opened(platform::IForm& form) override;
@@ -65,10 +70,15 @@ class FormBinder final : public platform::IFormEvents {
 
  private:
   void Refresh(platform::IForm& form);
+  bool TakenWhenLeft(const std::string& control) const;
+  // Hands every edit typed into (but the one the event comes from) to the presenter as left.
+  void TakePendingEdits(platform::IForm& form, const platform::Event& event);
 
   Actions actions_;
   State state_;
-  std::map<int, TimerState> timers_;  // as last started or stopped
+  std::vector<std::string> takenWhenLeft_;
+  std::vector<std::pair<std::string, std::string>> pending_;  // edit, text typed, in typing order
+  std::map<int, TimerState> timers_;                          // as last started or stopped
   int clientHeight_ = 0;
 };
 

@@ -1,8 +1,6 @@
 // The wizard pages' binders: the buttons every page has, the options of its one option group,
 // and the lists, trees and notes that each page reads through its own getters.
 #include <initializer_list>
-#include <map>
-#include <memory>
 #include <string_view>
 
 #include "ui/connection_page.h"
@@ -69,12 +67,12 @@ std::vector<std::string> NodeTexts(const std::vector<DeviceNode>& nodes) {
   return texts;
 }
 
-// The device pages' model list and number edit.
+// The device pages' model list and number edit; the number is taken when the edit is left.
 template <class Page>
 void DeviceEvent(Page& page, const Event& event) {
   if (event.kind == EventKind::kSelected && event.control == "DevTypeEd")
     page.ModelChosen(event.index);
-  if (Edited(event, "IDEd")) page.IdTyped(event.text);
+  if (event.kind == EventKind::kLeft && event.control == "IDEd") page.IdLeft(event.text);
 }
 
 }  // namespace
@@ -113,7 +111,8 @@ FormBinder Bind(SingleDevicePage& page) {
         state["IdMemo"].items = page.IdNoteLines();
         state["TagTypeMemo"].items = page.TagTypeMemoLines();
         return state;
-      });
+      },
+      {"IDEd"});
 }
 
 FormBinder Bind(DeviceListPage& page) {
@@ -137,14 +136,13 @@ FormBinder Bind(DeviceListPage& page) {
         DeviceState(page, state);
         List(state, "DeviceTree", NodeTexts(page.DeviceTree()), page.SelectedNode());
         return state;
-      });
+      },
+      {"IDEd"});
 }
 
 FormBinder Bind(SerialPage& page) {
-  // The edits are taken when they are left: until then they show what is being typed.
-  auto typing = std::make_shared<std::map<std::string, std::string>>();
   return FormBinder(
-      [&page, typing](IForm&, const Event& event) {
+      [&page](IForm&, const Event& event) {
         if (StepButton(page, event)) return;
         if (event.kind == EventKind::kSelected && event.control == "ComEd")
           page.ComChosen(event.index);
@@ -153,14 +151,12 @@ FormBinder Bind(SerialPage& page) {
         if (int i = ClickedOption(event, "DataBitED", 2); i >= 0) page.DataBitClicked(i);
         if (int i = ClickedOption(event, "StopBitED", 3); i >= 0) page.StopBitClicked(i);
         if (int i = ClickedOption(event, "ParityEd", 3); i >= 0) page.ParityClicked(i);
-        if (event.kind == EventKind::kEdited) (*typing)[event.control] = event.text;
         if (event.kind != EventKind::kLeft) return;
-        typing->erase(event.control);
         if (event.control == "OutTimeEd") page.OutTimeLeft(event.text);
         if (event.control == "WCountEd") page.WCountLeft(event.text);
         if (event.control == "InitStrEd") page.InitStrLeft(event.text);
       },
-      [&page, typing] {
+      [&page] {
         FormState state = PageState(page);
         List(state, "ComEd", page.ComChoices(), page.ComIndex());
         List(state, "BautEd", page.BautChoices(), page.BautIndex());
@@ -170,10 +166,10 @@ FormBinder Bind(SerialPage& page) {
         state["OutTimeEd"].text = page.OutTimeText();
         state["WCountEd"].text = page.WCountText();
         state["InitStrEd"].text = page.InitStrText();
-        for (const auto& [edit, text] : *typing) state[edit].text = text;
         state["NoteMemo"].items = page.NoteLines();
         return state;
-      });
+      },
+      {"OutTimeEd", "WCountEd", "InitStrEd"});
 }
 
 FormBinder Bind(SummaryPage& page) {

@@ -15,6 +15,7 @@ constexpr uint8_t kDefaultPort = 1;
 constexpr uint8_t kDefaultBaud = 6;
 constexpr uint8_t kSevenBits = 3;
 constexpr uint8_t kEightBits = 4;
+constexpr uint8_t kHalfStopBit = 1;
 
 int Position(int code, int count) {
   return code < count ? code : -1;
@@ -115,6 +116,26 @@ void SerialPage::DataBitClicked(int option) {
   run_.SetChanged();
 }
 
+bool SerialPage::HalfStopBitRefused() const {
+  // One and a half stop bits exist only for frames of five data bits; the page offers seven
+  // and eight, and every serial port refuses the pair when the line opens.
+  return Pdb().StopBits == kHalfStopBit;
+}
+
+std::vector<std::string> SerialPage::NoteLines() const {
+  std::vector<std::string> lines = note_;
+  if (HalfStopBitRefused()) lines.insert(lines.begin(), U8(Msg::UiHalfStopBitRefused));
+  return lines;
+}
+
+void SerialPage::Next() {
+  if (HalfStopBitRefused()) {
+    views_.Inform(U8(Msg::UiHalfStopBitRefused), /*hideOwner=*/false);
+    return;
+  }
+  GoNext(kPageSummary);
+}
+
 void SerialPage::StopBitClicked(int option) {
   Pdb().StopBits = Option(option);
   run_.SetChanged();
@@ -126,19 +147,24 @@ void SerialPage::ParityClicked(int option) {
 }
 
 void SerialPage::OutTimeLeft(const std::string& text) {
-  if (text == outTimeText_) return;
+  // A text that is no number (letters, an emptied edit) keeps the time-out: taken as 0 it
+  // would become 10 ms, and every reply would time out.
+  std::optional<int32_t> typed = DecimalValue(text);
+  if (text == outTimeText_ || !typed) return;
   int32_t ms =
-      ClampedNumber(text, 0, static_cast<int32_t>(kMinOutTime), static_cast<int32_t>(kMaxOutTime));
+      std::clamp(*typed, static_cast<int32_t>(kMinOutTime), static_cast<int32_t>(kMaxOutTime));
   Pdb().OutTime = static_cast<uint16_t>(ms);
   outTimeText_ = std::to_string(ms);
   run_.SetChanged();
 }
 
 void SerialPage::WCountLeft(const std::string& text) {
-  if (text == wCountText_) return;
+  // A text that is no number keeps the count, as the time-out does.
+  std::optional<int32_t> typed = DecimalValue(text);
+  if (text == wCountText_ || !typed) return;
   // At least the count the process repeats writes with now, and never more than ten.
   int32_t floor = std::clamp(ProcessWCount(), 0, kMaxWCount);
-  int32_t count = std::clamp(DecimalValue(text).value_or(kEmptyWCount), floor, kMaxWCount);
+  int32_t count = std::clamp(*typed, floor, kMaxWCount);
   Pdb().WCount = static_cast<uint8_t>(count);
   wCountText_ = std::to_string(count);
   run_.SetChanged();

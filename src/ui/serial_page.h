@@ -15,13 +15,16 @@ namespace vdinv::ui {
 class SerialPage : public WizardPageBase {
  public:
   static constexpr int32_t kMaxWCount = 10;
-  static constexpr int32_t kEmptyWCount = 2;
   static constexpr size_t kInitStrLength = 50;
 
   SerialPage(WizardRun& run, const UiContext& context, IViews& views);
 
-  // The read-only note of the group "参数说明".
-  const std::vector<std::string>& NoteLines() const { return note_; }
+  // The read-only note of the group "参数说明"; while one and a half stop bits are chosen, it
+  // begins with the reason the page does not go on with them.
+  std::vector<std::string> NoteLines() const;
+  // One and a half stop bits are chosen (also as the block stored them): the page shows why
+  // and "下一步" tells it again instead of going on.
+  bool HalfStopBitRefused() const;
 
   // The lists and option groups: their choices and the chosen position (-1: none, when the
   // block holds a code the control does not offer).
@@ -44,12 +47,13 @@ class SerialPage : public WizardPageBase {
   void DataBitClicked(int option);
   void StopBitClicked(int option);
   void ParityClicked(int option);
-  // The edits are left with the text they hold; a text the user did not change does nothing.
+  // The edits are left with the text they hold; a text the user did not change, or one that is
+  // no number, does nothing (the edit shows the value again).
   void OutTimeLeft(const std::string& text);
   void WCountLeft(const std::string& text);
   void InitStrLeft(const std::string& text);
 
-  void Next() override { GoNext(kPageSummary); }
+  void Next() override;
 
  private:
   TDevParmBlock& Pdb() { return run_.Working(); }

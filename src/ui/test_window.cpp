@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "host/runtime_api.h"
 #include "platform/text.h"
 #include "protocol/dll_object.h"
+#include "ui/frame_text.h"
 #include "ui/views.h"
 
 namespace vdinv::ui {
@@ -68,6 +70,18 @@ std::string TableValueText(const TTagItem& tag) {
     default:
       return Utf8Text(Msg::UiTestOtherType);
   }
+}
+
+std::string TableValueCell(const TTagItem& tag) {
+  const bool answered = tag.ReadCount > tag.ReadFailCount;
+  std::string cell = answered ? TableValueText(tag) : std::string();
+  if (!answered || tag.Quality != 0) {
+    char quality[16];
+    std::snprintf(quality, sizeof quality, "%08X", static_cast<unsigned>(tag.Quality));
+    if (!cell.empty()) cell += ' ';
+    cell += std::string("(") + Utf8Text(Msg::UiTestQuality) + quality + ")";
+  }
+  return cell;
 }
 
 std::optional<TagValue> WriteValueOf(const std::string& text) {
@@ -235,12 +249,23 @@ void TestWindow::ReadAttempt() {
 void TestWindow::Timer1Fired() {
   protocol::TDLLObject* driver = Driver();
   if (!timerOn_ || closed_ || driver == nullptr || !ready_) return;
-  commMsg_ = platform::GbkToUtf8(driver->sErrEvent());
+  // The event stays shown until a new one replaces it: the poll comes every few milliseconds,
+  // far too often for anybody to read a text that lives for one poll.
+  if (!driver->sErrEvent().empty()) commMsg_ = platform::GbkToUtf8(driver->sErrEvent());
   driver->WriteCommEvent(std::string());
   ClearRows();
   if (driver->TagCount() < 1) return;
+  SendPendingCommand();
   FillTable(*driver);
   ReadAttempt();
+}
+
+void TestWindow::SendPendingCommand() {
+  if (!pendingCommand_) return;
+  protocol::TDLLObject* driver = Driver();
+  if (driver == nullptr || !driver->ReplaceCurrentFrame(*pendingCommand_)) return;
+  pendingCommand_.reset();
+  sysMsg_ = Utf8Text(Msg::UiTestCommandQueued);
 }
 
 void TestWindow::ClearRows() {
@@ -254,25 +279,41 @@ void TestWindow::FillTable(const protocol::TDLLObject& driver) {
   for (const auto& tag : driver.Tags()) {
     if (row >= kRows) break;
     grid_[row][0] = platform::GbkToUtf8(tag->TagAddr);
-    grid_[row][1] = TableValueText(*tag);
+    grid_[row][1] = TableValueCell(*tag);
     ++row;
   }
   row = 2;
   for (const auto& command : driver.Commands()) {
     if (row >= kRows) break;
-    if (command) grid_[row++][3] = platform::GbkToUtf8(command->AskFrame);
+    if (command) grid_[row++][3] = ReadableFrame(command->AskFrame);
   }
+  // Between two exchanges there is no command in execution, and a reply is empty until it
+  // arrives: the last ones seen stay shown until new ones replace them.
+  if (const TCommandItem* current = driver.CurCommand()) {
+    const std::string frame = ReadableFrame(current->AskFrame);
+    lastOperation_ = Utf8Text(current->IsWrite ? Msg::UiTestWriteTag : Msg::UiTestReadTag);
+    lastRequest_ = frame;
+    if (current->IsWrite) wStrMsg_ = frame;
+    // The raw command starts as a request the user can change and send.
+    if (!askTyped_ && askMsg_.empty()) askMsg_ = frame;
+  }
+  grid_[1][2] = lastOperation_;
+  grid_[1][3] = lastRequest_;
+  // What arrives for the command in execution, noise and echo included, as it comes; between
+  // exchanges the last reply taken.
   const TCommandItem* current = driver.CurCommand();
-  if (current == nullptr) return;
-  const std::string frame = platform::GbkToUtf8(current->AskFrame);
-  grid_[1][2] = Utf8Text(current->IsWrite ? Msg::UiTestWriteTag : Msg::UiTestReadTag);
-  if (current->IsWrite) wStrMsg_ = frame;
-  grid_[1][3] = frame;
-  answerMsg_ = platform::GbkToUtf8(current->Reply);
+  if (current != nullptr && !current->Reply.empty()) {
+    answerMsg_ = ReadableFrame(current->Reply);
+  } else if (!driver.LastReplyFrame().empty()) {
+    answerMsg_ = ReadableFrame(driver.LastReplyFrame());
+  }
 }
 
 void TestWindow::DebugBtnClicked() {
-  if (Driver() == nullptr) return;
+  if (Driver() == nullptr) {
+    Tell(Utf8Text(Msg::UiTestNoDriver), false);
+    return;
+  }
   advanced_ = !advanced_;
   pauseEnabled_ = !advanced_;
   timerOn_ = true;
@@ -350,15 +391,23 @@ void TestWindow::WriteCkChanged() {
 }
 
 void TestWindow::AskBtnClicked() {
-  if (Driver() == nullptr || Driver()->CurCommand() == nullptr) return;
+  if (Driver() == nullptr) {
+    Tell(Utf8Text(Msg::UiTestNoDriver), false);
+    return;
+  }
+  if (askMsg_.empty()) {
+    Tell(Utf8Text(Msg::UiTestEmptyCommand), false);
+    return;
+  }
   SetReadCk(false);
   SetWriteCk(false);
-  const std::string frame = platform::Utf8ToGbk(askMsg_) + "\r";
-  // After a re-initialisation by the unticking the new object has no command in execution
-  // yet, and nothing is sent.
-  if (protocol::TDLLObject* driver = Driver()) {
-    driver->ReplaceCurrentFrame(std::string(GbkPrefix(frame, kMaxFrameBytes)));
-  }
+  // The command takes the place of the request of the command in execution and goes out at
+  // its next exchange. Unticking the boxes may have started a new object, which has no command
+  // in execution until its first exchange: the command then waits for it.
+  const std::string frame = FrameOfReadable(askMsg_) + "\r";
+  pendingCommand_ = std::string(GbkPrefix(frame, kMaxFrameBytes));
+  sysMsg_ = Utf8Text(Msg::UiTestCommandWaits);
+  SendPendingCommand();
 }
 
 void TestWindow::AddrEdTyped(const std::string& text) {

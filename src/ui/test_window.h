@@ -31,6 +31,10 @@ class IViews;
 // A tag's value as the table shows it: analog as a decimal number, switch "开" or "关", string
 // as its text, any other type "[Other Type]".
 std::string TableValueText(const TTagItem& tag);
+// The table's value cell of a tag: its value once a read of it was answered, else empty (a
+// value never read is no zero), followed by its quality "(质量 XXXXXXXX)" while it is unread
+// or not good.
+std::string TableValueCell(const TTagItem& tag);
 
 // "TRUE" / "FALSE" in any letter case give a Boolean, any other text its decimal number;
 // nothing when the text is no number (nothing is written then).
@@ -82,6 +86,7 @@ class TestWindow {
   bool Passed() const { return passed_; }
   const std::string& CommMsg() const { return commMsg_; }
   const std::string& SysMsg() const { return sysMsg_; }
+  // The raw command in readable form (ui/frame_text.h); it starts as the first request seen.
   const std::string& AskMsg() const { return askMsg_; }
   const std::string& AnswerMsg() const { return answerMsg_; }
   const std::string& WStrMsg() const { return wStrMsg_; }
@@ -101,7 +106,10 @@ class TestWindow {
   void AskBtnClicked();
   void AddrEdTyped(const std::string& text);
   void WValueMsgTyped(const std::string& text);
-  void AskMsgTyped(const std::string& text) { askMsg_ = text; }
+  void AskMsgTyped(const std::string& text) {
+    askMsg_ = text;
+    askTyped_ = true;
+  }
   void TypeGroupChosen(int index);
   // "退出" or the frame: the driver object stops and polling ends.
   void Close();
@@ -120,6 +128,9 @@ class TestWindow {
   void ReportInitialisation(const std::string& message);
   void MakeTestTag();
   void ReadAttempt();
+  // The raw command waiting for a command in execution to take its place (after a
+  // re-initialisation the new object has none until its first exchange).
+  void SendPendingCommand();
   void FillTable(const protocol::TDLLObject& driver);
   void ClearRows();
   void Silent();
@@ -143,6 +154,10 @@ class TestWindow {
   std::string commMsg_;
   std::string sysMsg_;
   std::string askMsg_;
+  bool askTyped_ = false;
+  std::optional<std::string> pendingCommand_;  // GBK bytes
+  std::string lastOperation_;  // row 1, column 2 and 3: the last command seen in execution
+  std::string lastRequest_;
   std::string answerMsg_;
   std::string wStrMsg_;
   std::string addrEd_;

@@ -100,6 +100,10 @@ void ToolkitViews::Question(const std::string& text) {
   toolkit_.MessageBox(Caption(), text, platform::MessageIcon::kQuestion);
 }
 
+bool ToolkitViews::Confirm(const std::string& text) {
+  return toolkit_.Confirm(Caption(), text);
+}
+
 void ToolkitViews::OpenHelp(const std::string& path) {
   toolkit_.OpenHelp(path);
 }

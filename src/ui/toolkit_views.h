@@ -33,6 +33,7 @@ class ToolkitViews final : public IViews {
 
   void Inform(const std::string& text, bool hideOwner) override;
   void Question(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
   void OpenHelp(const std::string& path) override;
   uintptr_t SetOwnerWindow(uintptr_t window) override;
   std::optional<std::string> AskSavePath(const std::string& filter,

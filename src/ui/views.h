@@ -41,6 +41,8 @@ class IViews {
   virtual void Inform(const std::string& text, bool hideOwner) = 0;
   // A message box with the question icon and an OK button.
   virtual void Question(const std::string& text) = 0;
+  // A question with "确定" and "取消" over the window shown; true when the user confirms.
+  virtual bool Confirm(const std::string& text) = 0;
   // Opens the driver's help file (a path HelpFiles of the start page found) in the system's
   // help viewer, without waiting; failures are not reported.
   virtual void OpenHelp(const std::string& path) = 0;

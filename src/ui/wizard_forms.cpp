@@ -81,8 +81,9 @@ platform::FormPlan StartPageForm() {
 
 platform::FormPlan ConnectionPageForm() {
   FormLayout page = PageLayout("TStep1Frm");
-  Option(page, "SingleCreate", 72, {"Label4"});
-  Option(page, "MulCreate", 124, {"Label6", "Label9", "Label8"});
+  // The overwrite warning stands under the choice that erases the other devices: one device.
+  Option(page, "SingleCreate", 72, {"Label4", "Label8"});
+  Option(page, "MulCreate", 144, {"Label6", "Label9"});
   Option(page, "AutoCreate", 218, {"Label5", "Label7"});
   StepButtons(page);
   return page.Take();

@@ -4,7 +4,9 @@ namespace vdinv::ui {
 
 void WizardRun::Begin(void* hostBlock) {
   hostBlock_ = hostBlock;
-  working_ = LoadPdb(hostBlock);
+  // The copy names every entry's model from the model table, so an entry whose stored name is
+  // empty (entry 0 of a block fresh from FullPDB) keeps its device through the normalisation.
+  CopyPdb(LoadPdb(hostBlock), working_);
   CheckPdbModels(hostBlock);  // the host's own block is normalised as well; its answer is not used
   changed_ = CheckPdbModels(working_);
   nextPage_ = kPageEnd;

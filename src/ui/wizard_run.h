@@ -28,9 +28,10 @@ class WizardRun {
  public:
   static constexpr int kBackStackSize = 11;
 
-  // Starts a run on the host's block (26508 bytes): the host's block is normalised in place,
-  // the working copy is the normalised copy, and the changed flag says whether normalising
-  // the copy changed anything. The back-stack starts empty, so it never overflows over many
+  // Starts a run on the host's block (26508 bytes): the working block is a field-by-field copy
+  // (CopyPdb: each entry named by its model) and then normalised, the host's block is
+  // normalised in place, and the changed flag says whether normalising the copy changed
+  // anything. The back-stack starts empty, so it never overflows over many
   // runs; the next page is kPageEnd.
   void Begin(void* hostBlock);
 

@@ -203,6 +203,10 @@ class FakeToolkit : public platform::IToolkit {
     messages_.push_back(
         {caption, text, icon, over ? over->Plan().name : "", over != nullptr && over->Hidden()});
   }
+  bool Confirm(const std::string& caption, const std::string& text) override {
+    MessageBox(caption, text, platform::MessageIcon::kQuestion);
+    return confirmAnswer;
+  }
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override {
     askedSave_.emplace_back(description, extension);
@@ -241,6 +245,7 @@ class FakeToolkit : public platform::IToolkit {
   size_t ActionsLeft() const { return script_.size(); }
 
   std::optional<std::string> savePath;
+  bool confirmAnswer = true;  // what Confirm answers
 
  private:
   static platform::Event FrameEvent() {

@@ -160,16 +160,19 @@ TEST_F(DebugFormTest, Timer2MovesTheProgressBarAndWrapsToTheMiddle) {
   EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 7}));
 }
 
-// Saving writes the viewer's lines as the log holds them: GBK, CR LF after every line.
-TEST_F(DebugFormTest, SavingWritesTheViewersLines) {
+// Saving writes the viewer's lines as the log holds them: GBK, CR LF after every line. The
+// lines the driver appended since the log was loaded follow them.
+TEST_F(DebugFormTest, SavingWritesTheViewersLinesAndKeepsWhatTheDriverAppendedSince) {
   Open(1, 0, 0);
   DebugForm form(run, context, views, log);
   ASSERT_TRUE(platform::WriteWholeFile(log, "an older and longer text\r\n"));
+  form.Timer1Fired();
   form.LogEdited({"改过", "b"});
+  ASSERT_TRUE(platform::AppendToFile(log, "appended meanwhile\r\n"));
   const std::string expected = platform::Utf8ToGbk("改过\r\nb\r\n");
 
   form.SaveChanges();
-  EXPECT_EQ(platform::ReadWholeFile(log), expected);
+  EXPECT_EQ(platform::ReadWholeFile(log), expected + "appended meanwhile\r\n");
 
   const std::string other = dir.File("copy.log");
   form.SaveAs();  // cancelled
@@ -186,6 +189,21 @@ TEST_F(DebugFormTest, SavingWritesTheViewersLines) {
   form.Print();
   ASSERT_EQ(views.informed.size(), 1u);
   EXPECT_EQ(views.informed[0].text, "打印失败！");
+}
+
+// A log moved aside or rewritten since it was loaded is not overwritten with the viewer's text.
+TEST_F(DebugFormTest, ALogThatNoLongerBeginsAsLoadedIsNotOverwritten) {
+  Open(1, 0, 0);
+  DebugForm form(run, context, views, log);
+  ASSERT_TRUE(platform::WriteWholeFile(log, "yesterday\r\n"));
+  form.Timer1Fired();
+  ASSERT_TRUE(platform::WriteWholeFile(log, "today\r\n"));
+  form.SaveChanges();
+  EXPECT_EQ(platform::ReadWholeFile(log), "today\r\n");
+  ASSERT_EQ(views.informed.size(), 1u);
+  EXPECT_EQ(views.informed[0].text,
+            "记录文件在调入后已被移走或改写，窗口中的修改没有保存。\r\n"
+            "请关闭调试开关后再打开，重新调入记录文件。");
 }
 
 TEST_F(DebugFormTest, AFileThatCannotBeCreatedIsReportedAndNothingSaved) {

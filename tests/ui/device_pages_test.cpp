@@ -26,6 +26,7 @@ class MockViews : public IViews {
   MOCK_METHOD(void, Show, (TestWindow&), (override));
   MOCK_METHOD(void, Inform, (const std::string&, bool), (override));
   MOCK_METHOD(void, Question, (const std::string&), (override));
+  MOCK_METHOD(bool, Confirm, (const std::string&), (override));
   MOCK_METHOD(void, OpenHelp, (const std::string&), (override));
   MOCK_METHOD(uintptr_t, SetOwnerWindow, (uintptr_t), (override));
   MOCK_METHOD(std::optional<std::string>, AskSavePath, (const std::string&, const std::string&),
@@ -103,12 +104,14 @@ TEST(DeviceListPage, ShowsTheDevicesInOrderAndTheFirstFreeNumber) {
   EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "7：P11S"));
   EXPECT_EQ(page.DeviceTree()[1].entry, 7);
   EXPECT_EQ(page.IdText(), "1");
-  EXPECT_EQ(page.DevTypeIndex(), -1);  // the current device's entry is free
+  EXPECT_EQ(page.DevTypeIndex(), 0);  // the model a device added at "1" gets
   EXPECT_EQ(page.SelectedNode(), -1);
 }
 
-// The device number typed, the message it gives and where the selected device ends up.
-TEST(DeviceListPage, TypingANumberMovesTheSelectedDeviceAndRefusesATakenOne) {
+// The device number is taken when the edit is left: the selected device moves there at once,
+// a number of another device is refused, its own number or one without a selection says
+// nothing, and a text that is no number puts back the number shown.
+TEST(DeviceListPage, ALeftNumberMovesTheSelectedDeviceAndRefusesAnotherDevicesNumber) {
   PageFixture f({{0, kModelG11S}, {5, kModelP11S}, {20, kModelG11S}});
   WizardRun& run = f.Begin();
   MockViews views;
@@ -118,48 +121,49 @@ TEST(DeviceListPage, TypingANumberMovesTheSelectedDeviceAndRefusesATakenOne) {
   EXPECT_EQ(page.IdText(), "5");
   EXPECT_EQ(page.DevTypeIndex(), 1);
 
-  page.IdTyped("1");  // the first keystroke of "12" already moves the device
-  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "1：P11S", "20：G11S"));
+  page.IdLeft("12");
+  EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "12：P11S", "20：G11S"));
   EXPECT_EQ(ModelOf(run, 5), kModelNone);
   EXPECT_EQ(run.Working().Devices[5].ModelName.Get(), "");
-  page.IdTyped("12");
-  EXPECT_EQ(page.DeviceTree()[1].entry, 12);
-  EXPECT_EQ(page.DeviceTree()[1].text, "12：P11S");
-  EXPECT_EQ(ModelOf(run, 1), kModelNone);
+  EXPECT_EQ(ModelOf(run, 1), kModelNone);  // no stop on the way
   EXPECT_EQ(ModelOf(run, 12), kModelP11S);
   EXPECT_EQ(run.Working().CurDevice, 0);  // the first existing device
   EXPECT_TRUE(run.Changed());
 
-  // A taken number, the selected device's own included, is refused and changes nothing.
-  EXPECT_CALL(views, Inform("设备号重复,请重新修改!", true)).Times(2);
+  EXPECT_CALL(views, Inform("设备号重复,请重新修改!", true)).Times(1);
   TDevParmBlock before = run.Working();
-  page.IdTyped("20");
-  page.IdTyped("12");
+  page.IdLeft("20");
+  page.IdLeft("12");
+  page.IdLeft("x");
+  EXPECT_EQ(page.IdText(), "12");
+  page.SelectNode(-1);
+  page.IdLeft("0");  // only where "添加" would put a device
   EXPECT_EQ(page.DeviceTree()[1].entry, 12);
   EXPECT_EQ(std::memcmp(&before, &run.Working(), sizeof before), 0);
 }
 
-TEST(DeviceListPage, TypingAFreeNumberWithoutSelectionOnlySetsTheChangedFlag) {
+TEST(DeviceListPage, AFreeNumberLeftWithoutSelectionOnlySetsTheChangedFlag) {
   PageFixture f({{0, kModelG11S}});
   WizardRun& run = f.Begin();
   MockViews views;
   DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kCreate);
   TDevParmBlock before = run.Working();
-  page.IdTyped("4");
+  page.IdLeft("4");
   EXPECT_EQ(std::memcmp(&before, &run.Working(), sizeof before), 0);
   EXPECT_TRUE(run.Changed());
 }
 
-TEST(DevicePages, TheDeviceNumberEditClampsWhatIsTyped) {
+TEST(DevicePages, TheDeviceNumberEditClampsANumberAndKeepsItsOwnForOtherText) {
   struct Case {
     const char* typed;
     const char* shown;
-  } cases[] = {{"42", "42"}, {"150", "99"}, {"-3", "0"}, {"abc", "0"}, {"", "0"}, {"4x", "0"}};
+  } cases[] = {{"42", "42"}, {"150", "99"}, {"-3", "0"}, {"7", "7"},
+               {"abc", "7"}, {"", "7"},     {"4x", "7"}};
   PageFixture f;
   WizardRun& run = f.Begin();
   SingleDevicePage page(run, f.Words(), f.Views());
   for (const Case& c : cases) {
-    page.IdTyped(c.typed);
+    page.IdLeft(c.typed);
     EXPECT_EQ(page.IdText(), c.shown) << c.typed;
   }
 }
@@ -168,10 +172,10 @@ TEST(DeviceListPage, AddingOnATakenNumberGivesThatDeviceTheChosenModel) {
   PageFixture f({{0, kModelG11S}, {7, kModelP11S}});
   WizardRun& run = f.Begin();
   MockViews views;
-  EXPECT_CALL(views, Inform).Times(1);
+  EXPECT_CALL(views, Inform).Times(0);
   DeviceListPage page(run, f.Words(), views, DeviceListPage::Mode::kCreate);
   run.Working().Devices[7].DeviceFlag1 = 1;
-  page.IdTyped("7");
+  page.IdLeft("7");
   page.ModelChosen(0);
   page.AddClicked();
   EXPECT_THAT(Texts(page.DeviceTree()), ElementsAre("0：G11S", "7：G11S"));
@@ -233,10 +237,15 @@ TEST(DeviceListPage, AnotherKeyShowsTheSelectedDeviceAndAModelChoiceChangesIt) {
   EXPECT_EQ(page.DeviceTree()[0].text, "2：P11S");
 }
 
-TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModel) {
+TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModelOnceConfirmed) {
   PageFixture f({{0, kModelG11S}, {3, kModelP11S}, {7, kModelG11S}});
   WizardRun& run = f.Begin([](TDevParmBlock& pdb) { pdb.CurDevice = 3; });
   SingleDevicePage page(run, f.Words(), f.Views());
+  f.Views().confirmAnswer = false;
+  page.Next();  // "取消": the page stays and the block keeps its three devices
+  EXPECT_FALSE(page.CloseRequested());
+  EXPECT_EQ(ModelOf(run, 7), kModelG11S);
+  f.Views().confirmAnswer = true;
   EXPECT_EQ(page.IdText(), "3");
   EXPECT_EQ(page.DevTypeIndex(), 1);
   EXPECT_THAT(page.TagTypeMemoLines(),
@@ -244,8 +253,11 @@ TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModel) {
   page.ModelChosen(-1);  // no selection counts as G11S
   EXPECT_THAT(page.TagTypeMemoLines(),
               ElementsAre("   富士变频器G11S支持F、E、C、P、H、A、O、S、M、CommErr"));
-  page.IdTyped("9");
+  page.IdLeft("9");
   page.Next();
+  EXPECT_THAT(f.Views().asked,
+              ElementsAre("其他已配置的2台变频器将被删除，只保留本页设定的一台。\r\n确定继续吗？",
+                          "其他已配置的3台变频器将被删除，只保留本页设定的一台。\r\n确定继续吗？"));
   EXPECT_EQ(run.NextPage(), kPageSerial);
   EXPECT_FALSE(run.Changed());
   const TDevParmBlock& pdb = run.Working();
@@ -254,6 +266,8 @@ TEST(SingleDevicePage, NextKeepsOnlyTheTypedDeviceWithTheChosenModel) {
     EXPECT_EQ(pdb.Devices[i].Model, i == 9 ? kModelG11S : kModelNone) << i;
   }
   EXPECT_EQ(pdb.Devices[9].ModelName.Get(), "G11S");
+  page.Next();  // nothing left to erase: no question
+  EXPECT_EQ(f.Views().asked.size(), 2u);
 }
 
 // A stored block may carry any CurDevice; it never names an entry outside the block.
@@ -263,7 +277,7 @@ TEST(DevicePages, ACurrentDeviceBeyondTheEntriesCountsAsFree) {
     WizardRun& run = f.Begin([&](TDevParmBlock& pdb) { pdb.CurDevice = current; });
     MockViews views;
     DeviceListPage list(run, f.Words(), views, DeviceListPage::Mode::kModify);
-    EXPECT_EQ(list.DevTypeIndex(), -1);
+    EXPECT_EQ(list.DevTypeIndex(), 0);
     SingleDevicePage single(run, f.Words(), f.Views());
     EXPECT_EQ(single.DevTypeIndex(), 0);
     single.Next();

@@ -33,6 +33,10 @@ class FlowViews : public IViews {
     informed.push_back({text, hideOwner});
   }
   void Question(const std::string&) override {}
+  bool Confirm(const std::string& text) override {
+    asked.push_back(text);
+    return confirmAnswer;
+  }
   void OpenHelp(const std::string& path) override { opened.push_back(path); }
   uintptr_t SetOwnerWindow(uintptr_t window) override { return std::exchange(owner, window); }
   std::optional<std::string> AskSavePath(const std::string& filter,
@@ -53,6 +57,8 @@ class FlowViews : public IViews {
   std::function<void(SummaryPage&)> onSummary;
 
   std::vector<Informed> informed;
+  std::vector<std::string> asked;  // Confirm's questions
+  bool confirmAnswer = true;
   std::vector<std::string> opened;
   uintptr_t owner = 0;
   std::optional<std::string> savePath;

@@ -10,6 +10,7 @@
 #include "protocol/check_code.h"
 #include "support/engine_fixture.h"
 #include "support/fake_toolkit.h"
+#include "ui/frame_text.h"
 #include "ui/test_device.h"
 #include "ui/toolkit_views.h"
 #include "ui/views.h"
@@ -67,6 +68,10 @@ class FakeViews : public IViews {
   }
   void Inform(const std::string& text, bool) override { informed.push_back(text); }
   void Question(const std::string& text) override { asked.push_back(text); }
+  bool Confirm(const std::string& text) override {
+    asked.push_back(text);
+    return true;
+  }
   void OpenHelp(const std::string&) override {}
   uintptr_t SetOwnerWindow(uintptr_t) override { return 0; }
   std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
@@ -153,6 +158,18 @@ TEST_F(TestWindowTest, SilentCheckPassesAfterOneTimeoutWhenTheDeviceAnswers) {
   }
 }
 
+// A block fresh from FullPDB keeps station 0 (its stored model name is empty): the test's
+// private block is the copy that names each entry from its model.
+TEST_F(TestWindowTest, AFreshBlocksStationZeroIsTested) {
+  FullPdb(&block);
+  block.Devices[0].ModelName.Set({});
+  EXPECT_EQ(TestDevice(0, nullptr), 1);
+  ASSERT_FALSE(line->writes.empty());
+  EXPECT_EQ(line->writes[0].substr(0, 9),
+            "\x01"
+            "00\x05RF03 ");
+}
+
 // Only an accepted reply counts: no reply, or one with a wrong check code, fails after six
 // attempts, each more than a time-out after the previous.
 TEST_F(TestWindowTest, SilentCheckFailsAfterSixAttemptsWithoutAnAcceptedReply) {
@@ -186,13 +203,13 @@ TEST_F(TestWindowTest, TheTableShowsTheTagsTheCommandsAndTheExchange) {
     EXPECT_EQ(window.SysMsg(), "Com1打开成功");
     EXPECT_EQ(window.AddrEd(), "F3:3");
     EXPECT_EQ(window.Timer1Interval(), 10u);
-    window.Timer1Fired();  // the read goes out
+    window.Timer1Fired();                             // the read goes out
+    EXPECT_EQ(window.Cell(1, 1), "(质量 00000000)");  // never read: no value yet
     line->Arrive("noise");
     window.Timer1Fired();
     const std::string request = window.Cell(3, 1);
-    EXPECT_EQ(request.substr(0, 9),
-              "\x01"
-              "03\x05RF03 ");
+    EXPECT_EQ(request.substr(0, 18), "<SOH>03<ENQ>RF03 0");
+    EXPECT_EQ(window.AskMsg(), request);  // a request to start a raw command from
     EXPECT_EQ(window.Cell(2, 1), "读标签");
     EXPECT_EQ(window.Cell(3, 2), request);  // the command list
     window.Timer1Fired();
@@ -202,8 +219,13 @@ TEST_F(TestWindowTest, TheTableShowsTheTagsTheCommandsAndTheExchange) {
     line->Arrive("\x01" + reply + protocol::CheckDigits(reply));
     Poll(window, 2);
     EXPECT_TRUE(window.Passed());
+    EXPECT_EQ(window.AnswerMsg(),
+              "<SOH>" + ReadableFrame(reply) + ReadableFrame(protocol::CheckDigits(reply)));
     EXPECT_EQ(window.Cell(0, 1), "F3:3");
     EXPECT_EQ(window.Cell(1, 1), "3000");
+    Poll(window, 3);  // between exchanges the last request and reply stay shown
+    EXPECT_EQ(window.Cell(3, 1), request);
+    EXPECT_NE(window.AnswerMsg(), "");
     EXPECT_EQ(window.Cell(0, 2), "");
     for (int row = 3; row < TestWindow::kRows; ++row) EXPECT_EQ(window.Cell(3, row), "");
   });
@@ -270,6 +292,28 @@ TEST(TableValueText, ShowsEachTypeAsTheTableDoes) {
     tag.DataType = c.type;
     tag.Value = c.value;
     EXPECT_EQ(TableValueText(tag), c.text) << c.text;
+  }
+}
+
+// A value shows once a read of it was answered; the quality shows while it is unread or bad.
+TEST(TableValueCell, AValueOnlyOnceReadAndTheQualityWhileUnreadOrBad) {
+  struct Case {
+    uint32_t reads, failed, quality;
+    const char* cell;
+  } cases[] = {
+      {0, 0, 0, "(质量 00000000)"},
+      {3, 3, 0, "(质量 00000000)"},
+      {1, 0, 0, "0"},
+      {2, 1, 0x04000000, "0 (质量 04000000)"},
+  };
+  for (const Case& c : cases) {
+    TTagItem tag;
+    tag.DataType = kAnalog;
+    tag.Value = TagValue::Integer(0);
+    tag.ReadCount = c.reads;
+    tag.ReadFailCount = c.failed;
+    tag.Quality = c.quality;
+    EXPECT_EQ(TableValueCell(tag), c.cell) << c.reads << " " << c.failed;
   }
 }
 
@@ -363,7 +407,7 @@ TEST_F(TestWindowTest, HandMadeReadAndWriteGoToTheNewDriverObject) {
     EXPECT_TRUE(window.Ready());
     EXPECT_TRUE(window.WriteCkEnabled());
     window.Timer1Fired();
-    EXPECT_EQ(window.Cell(1, 1), "-1");  // an analog tag of one's own starts at -1
+    EXPECT_EQ(window.Cell(1, 1), "(质量 00000000)");  // its initial -1 is no reading
     Poll(window, 2);
     EXPECT_EQ(window.Cell(0, 1), "F3:5.-1");
     EXPECT_EQ(window.Cell(1, 1), "3000");
@@ -380,23 +424,37 @@ TEST_F(TestWindowTest, HandMadeReadAndWriteGoToTheNewDriverObject) {
   });
 }
 
-// "发送命令" replaces the request of the command in execution by the typed text and CR, at
-// most 255 characters; the engine sends it when that command is next due.
+// "发送命令" replaces the request of the command in execution by the typed text (control
+// characters typed by name) and CR, at most 255 bytes; the engine sends it when that command is
+// next due. After "读操作" restarted the driver, the command waits for the new object's first
+// command; a click that cannot send says why.
 TEST_F(TestWindowTest, ARawCommandReplacesTheRequestInExecution) {
   inverters.answer = false;
   RunShown([&](TestWindow& window) {
+    window.AskMsgTyped("");
+    window.AskBtnClicked();
+    EXPECT_EQ(views.informed, std::vector<std::string>{"请先在命令串中输入要发送的命令。"});
     window.Timer1Fired();
-    window.AskMsgTyped("XYZ");
+    window.AskMsgTyped("<soh>XY<ETX>");
     window.AskBtnClicked();
     window.Timer1Fired();
-    EXPECT_EQ(window.Cell(3, 2), "XYZ\r");
+    EXPECT_EQ(window.Cell(3, 2), "<SOH>XY<ETX><CR>");
     Poll(window, 200);
-    EXPECT_EQ(line->writes.back(), "XYZ\r");
+    EXPECT_EQ(line->writes.back(), "\x01XY\x03\r");
     PollUntilInExecution(window);
     window.AskMsgTyped(std::string(300, 'A'));
     window.AskBtnClicked();
     window.Timer1Fired();
     EXPECT_EQ(window.Cell(3, 2), std::string(255, 'A'));
+
+    window.DebugBtnClicked();
+    window.ReadCkClicked();  // a new driver object, without a command in execution yet
+    window.AskMsgTyped("Q");
+    window.AskBtnClicked();
+    EXPECT_EQ(window.SysMsg(), "命令将在下一次通讯时送出。");
+    Poll(window, 200);
+    EXPECT_TRUE(Wrote("Q\r"));
+    EXPECT_EQ(window.SysMsg(), "命令已送出，应答显示在应答串中。");
   });
 }
 

@@ -47,5 +47,20 @@ TEST(WizardRun, TheWorkingCopyIsWrittenBackOnlyWhenAsked) {
   EXPECT_EQ(LoadPdb(host.data()).ComPort, 5);
 }
 
+// A block fresh from FullPDB holds entry 0 as a G11S without a stored name: the working copy
+// names it from the model table, so the device stays and the run starts unchanged.
+TEST(WizardRun, AFreshBlockKeepsItsDeviceZeroAndStartsUnchanged) {
+  std::vector<uint8_t> host(kPdbLength, 0xFF);
+  FullPdb(host.data());
+  TDevParmBlock raw = LoadPdb(host.data());
+  raw.Devices[0].ModelName.Set({});
+  StorePdb(host.data(), raw);
+  WizardRun run;
+  run.Begin(host.data());
+  EXPECT_FALSE(run.Changed());
+  EXPECT_EQ(run.Working().Devices[0].Model, kModelG11S);
+  EXPECT_EQ(run.Working().Devices[0].ModelName.Get(), "G11S");
+}
+
 }  // namespace
 }  // namespace vdinv::ui

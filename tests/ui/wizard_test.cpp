@@ -24,7 +24,7 @@ using test::FlowViews;
 
 std::vector<uint8_t> HostBlock(bool needsNormalising = false) {
   TDevParmBlock pdb = vdinv::test::DevicesBlock({{1, kModelG11S}});
-  if (needsNormalising) pdb.Devices[2].Model = kModelP11S;  // a model without its name
+  if (needsNormalising) pdb.Devices[2].Model = 5;  // a model code the table does not know
   std::vector<uint8_t> block(kPdbLength, 0);
   StorePdb(block.data(), pdb);
   return block;
@@ -101,10 +101,10 @@ TEST(Wizard, ANewLineOfSeveralDevicesIsWalkedThroughToTheSummary) {
     page.Next();
   };
   w.views.onDeviceList = [](DeviceListPage& page) {
-    page.IdTyped("3");
+    page.IdLeft("3");
     page.ModelChosen(kModelP11S);
     page.AddClicked();
-    page.IdTyped("8");
+    page.IdLeft("8");
     page.AddClicked();
     page.Next();
   };

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QThread>
 #include <QUrl>
 #include <mutex>
@@ -89,6 +90,22 @@ void QtToolkit::MessageBox(const std::string& caption, const std::string& text, 
     box.setAttribute(Qt::WA_QuitOnClose, false);
     box.exec();
   } catch (...) {
+  }
+}
+
+bool QtToolkit::Confirm(const std::string& caption, const std::string& text) {
+  try {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    ActiveWindow());
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    box.setDefaultButton(QMessageBox::Cancel);
+    // The buttons speak the windows' language whatever the host's translations are.
+    box.button(QMessageBox::Ok)->setText(QString::fromUtf8("确定"));
+    box.button(QMessageBox::Cancel)->setText(QString::fromUtf8("取消"));
+    return box.exec() == QMessageBox::Ok;
+  } catch (...) {
+    return false;
   }
 }
 

@@ -16,6 +16,7 @@ class QtToolkit final : public IToolkit {
  public:
   void ShowModal(const FormPlan& form, IFormEvents& events, uintptr_t owner) override;
   void MessageBox(const std::string& caption, const std::string& text, MessageIcon icon) override;
+  bool Confirm(const std::string& caption, const std::string& text) override;
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override;
   PrintResult PrintLines(const std::string& title, const std::vector<std::string>& lines) override;

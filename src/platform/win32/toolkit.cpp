@@ -41,6 +41,14 @@ class Win32Toolkit final : public IToolkit {
     }
   }
 
+  bool Confirm(const std::string& caption, const std::string& text) override {
+    try {
+      return internal::AskConfirmation(InnermostWindow(), caption, text);
+    } catch (...) {
+      return false;
+    }
+  }
+
   std::optional<std::string> AskSavePath(const std::string& description,
                                          const std::string& extension) override {
     try {

@@ -103,6 +103,11 @@ void ShowMessageBox(HWND owner, const std::string& caption, const std::string& t
   MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK | IconFlag(icon));
 }
 
+bool AskConfirmation(HWND owner, const std::string& caption, const std::string& text) {
+  return MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(),
+                     MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
 std::optional<std::string> AskSavePathFor(HWND owner, const std::string& description,
                                           const std::string& extension) {
   // "描述 (*.log)" NUL "*.log" NUL NUL

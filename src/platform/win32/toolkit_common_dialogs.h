@@ -16,6 +16,9 @@ namespace vdinv::platform::internal {
 
 void ShowMessageBox(HWND owner, const std::string& caption, const std::string& text,
                     MessageIcon icon);
+// OK and Cancel; true for OK. Cancel is the default button, so an Enter still held from the
+// page does not confirm an erasing question.
+bool AskConfirmation(HWND owner, const std::string& caption, const std::string& text);
 std::optional<std::string> AskSavePathFor(HWND owner, const std::string& description,
                                           const std::string& extension);
 PrintResult PrintLinesOn(HWND owner, const std::string& title,

@@ -217,13 +217,37 @@ void Win32Form::CreateControls() {
       // only from their version 6, which a module without a manifest does not get.
       SetWindowLongPtrW(tree.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
       tree.treeProc = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrW(tree.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeKeyProc)));
+          SetWindowLongPtrW(tree.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeProc)));
     }
   }
+  StackContainers();
+}
+
+int Win32Form::Depth(const Win32Control& control) const {
+  int depth = 0;
+  // Parents come before what they hold, so the chain ends; the bound guards a bad plan.
+  for (int at = control.container; at >= 0 && depth <= static_cast<int>(controls_.size());
+       at = controls_[static_cast<size_t>(at)].container) {
+    ++depth;
+  }
+  return depth;
+}
+
+// Containers lie below every other control, and an inner container above the one that holds
+// it: each clips its siblings above it out of its painting, so a group box below its outer one
+// would lose its caption and frame to the outer box, and a control below its group box would
+// be painted over by it. Each container in turn goes to the bottom, the innermost first.
+void Win32Form::StackContainers() {
+  std::vector<const Win32Control*> containers;
   for (const Win32Control& control : controls_) {
-    if (control.hwnd != nullptr && IsContainer(control.plan->kind)) {
-      SetWindowPos(control.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    if (control.hwnd != nullptr && IsContainer(control.plan->kind)) containers.push_back(&control);
+  }
+  std::stable_sort(
+      containers.begin(), containers.end(),
+      [this](const Win32Control* a, const Win32Control* b) { return Depth(*a) > Depth(*b); });
+  for (const Win32Control* container : containers) {
+    SetWindowPos(container->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 

@@ -21,6 +21,14 @@ std::vector<std::string> MemoLines(const std::wstring& text) {
   return lines;
 }
 
+// The node at a point of the tree's client area, or null.
+HTREEITEM NodeAt(HWND tree, POINT point) {
+  TVHITTESTINFO hit{};
+  hit.pt = point;
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
 Event MakeEvent(EventKind kind, const std::string& control = {}) {
   Event event;
   event.kind = kind;
@@ -59,13 +67,18 @@ INT_PTR CALLBACK Win32Form::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
   }
 }
 
-LRESULT CALLBACK Win32Form::TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Form::TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   WNDPROC own = nullptr;
   try {
     auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     Win32Control* tree = form != nullptr ? form->FindById(GetDlgCtrlID(hwnd)) : nullptr;
     if (tree != nullptr) {
       own = tree->treeProc;
+      // The tree reports a click without its place; the node clicked is the one under the
+      // button as it went down (the pointer may have moved on since).
+      if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN) {
+        tree->pressedAt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      }
       if (message == WM_KEYUP) {
         Event event = MakeEvent(EventKind::kKeyReleased, tree->plan->name);
         event.index = form->SelectedNode(*tree);
@@ -211,24 +224,37 @@ void Win32Form::OnNotify(const NMHDR& header) {
       break;
     }
     case NM_CLICK:
-    case NM_DBLCLK: {
-      // The node under the pointer: a click arrives before the selection moves to it.
-      const DWORD at = GetMessagePos();
-      TVHITTESTINFO hit{};
-      hit.pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-      ScreenToClient(control->hwnd, &hit.pt);
-      const auto node = reinterpret_cast<HTREEITEM>(
-          SendMessageW(control->hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-      for (size_t i = 0; i < control->nodes.size(); ++i) {
-        if (node != nullptr && control->nodes[i] == node) event.index = static_cast<int>(i);
-      }
+    case NM_DBLCLK:
+      // The node clicked: a click arrives before the selection moves to it.
+      event.index = NodeIndex(*control, NodeAt(control->hwnd, control->pressedAt));
       event.kind = header.code == NM_CLICK ? EventKind::kClicked : EventKind::kDoubleClicked;
       break;
-    }
+    case NM_RCLICK:
+      OnTreeRightClick(*control);
+      return;
     default:
       return;
   }
   Raise(std::move(event));
+}
+
+int Win32Form::NodeIndex(const Win32Control& tree, HTREEITEM node) const {
+  for (size_t i = 0; i < tree.nodes.size(); ++i) {
+    if (node != nullptr && tree.nodes[i] == node) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The tree view leaves the selection where it was on a right click; here it moves to the node
+// under the pointer, and the form hears what a left click tells: the click on the node, then
+// the selection's move, when the click's handler has not made it already.
+void Win32Form::OnTreeRightClick(Win32Control& tree) {
+  const HTREEITEM node = NodeAt(tree.hwnd, tree.pressedAt);
+  Event event = MakeEvent(EventKind::kClicked, tree.plan->name);
+  event.index = NodeIndex(tree, node);
+  Raise(std::move(event));
+  if (node == nullptr || ended_) return;
+  SendMessageW(tree.hwnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
 }
 
 void Win32Form::OnFrameClosed() {

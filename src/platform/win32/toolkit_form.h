@@ -26,7 +26,8 @@ struct Win32Control {
   bool applied = false;
   ControlState shown;
   std::vector<HTREEITEM> nodes;  // kTree: the items in order
-  WNDPROC treeProc = nullptr;    // kTree: the tree view's own procedure, under TreeKeyProc
+  WNDPROC treeProc = nullptr;    // kTree: the tree view's own procedure, under TreeProc
+  POINT pressedAt{};             // kTree: where a mouse button last went down (client)
 };
 
 class Win32Form final : public IForm {
@@ -64,13 +65,15 @@ class Win32Form final : public IForm {
   };
 
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK TreeKeyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   // toolkit_dialog.cpp
   std::vector<DWORD> DialogTemplate() const;
   int Scaled(int pixels) const;
   void SizeAndCentre(int width, int height);
   void CreateControls();
+  int Depth(const Win32Control& control) const;  // containers around it
+  void StackContainers();
   HWND CreateControl(const ControlPlan& plan, int left, int top);
   void PrepareGrid(HWND grid, const ControlPlan& plan);
   void AddGridColumn(HWND grid, const ControlPlan& plan, int column);
@@ -90,6 +93,8 @@ class Win32Form final : public IForm {
   BOOL OnInit();
   void OnCommand(int id, int code);
   void OnNotify(const NMHDR& header);
+  void OnTreeRightClick(Win32Control& tree);
+  int NodeIndex(const Win32Control& tree, HTREEITEM node) const;
   void OnFrameClosed();
   void Raise(Event event);
   void EndIfAsked();

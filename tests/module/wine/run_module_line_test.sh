@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the module tests under Wine on a simulated line:
+# Runs a test program of the module under Wine on a simulated line (the module's line tests, the
+# walks of its windows):
 #   run_module_line_test.sh INVSIM EMULATOR TEST_PROGRAM WORK
 # The prefix ($WINEPREFIX, as the emulator takes it) must map COM1 to a link of the Linux side
 # before Wine starts its services (scripts/test-windows.sh does); without that mapping Wine's

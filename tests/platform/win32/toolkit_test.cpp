@@ -14,9 +14,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -413,6 +415,144 @@ TEST(Win32Toolkit, ShowsEveryKindReportsUserActionsAndAppliesStatesQuietly) {
   expected[8].key = VK_DELETE;
   expected[9].items = {"a", "b"};
   expected[11].timer = kTimer;
+  std::vector<std::string> got, want;
+  for (const Event& e : recorder.events) got.push_back(Describe(e));
+  for (const Event& e : expected) want.push_back(Describe(e));
+  EXPECT_EQ(got, want);
+}
+
+// The ids of the dialog's controls in their z-order, top first.
+std::vector<int> StackOf(HWND dialog) {
+  std::vector<int> stack;
+  for (HWND at = GetWindow(dialog, GW_CHILD); at != nullptr; at = GetWindow(at, GW_HWNDNEXT)) {
+    stack.push_back(GetDlgCtrlID(at));
+  }
+  return stack;
+}
+
+TEST(Win32Toolkit, ContainersLieBelowWhatTheyHoldAndOuterBelowInner) {
+  IToolkit* toolkit = Toolkit();
+  if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
+  FormPlan form;
+  form.caption = UniqueCaption("容器层次");
+  form.width = 300;
+  form.height = 200;
+  // A group in a group in a panel, as the serial page's option groups or the test window's
+  // type group lie, and a group of its own beside them.
+  form.controls = {
+      Control("Panel", kPanelId, ControlKind::kPanel, 0, 0, 200, 200),
+      Control("Label", kLabelId, ControlKind::kLabel, 4, 4, 100, 16, "Panel"),
+      Control("Group", kGroupId, ControlKind::kGroup, 4, 24, 190, 170, "Panel"),
+      Control("Inner", kMemoId, ControlKind::kGroup, 6, 20, 170, 140, "Group"),
+      Control("RadioA", kRadioAId, ControlKind::kRadio, 6, 20, 100, 20, "Inner"),
+      Control("Check", kCheckId, ControlKind::kCheck, 6, 90, 100, 20, "Group"),
+      Control("Side", kTreeId, ControlKind::kGroup, 210, 0, 80, 100),
+      Control("Btn", kButtonId, ControlKind::kButton, 6, 20, 60, 24, "Side"),
+  };
+  Recorder recorder;
+  std::vector<int> order;  // the ids, top first
+  const auto drive = [&] {
+    ASSERT_TRUE(recorder.isOpen.Wait());
+    HWND dialog = FindDialog(form.caption);
+    ASSERT_NE(dialog, nullptr);
+    order = StackOf(dialog);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+  };
+  {
+    User user(drive, {form.caption});
+    toolkit->ShowModal(form, recorder, 0);
+  }
+  const auto level = [&order](int id) {
+    return std::find(order.begin(), order.end(), id) - order.begin();
+  };
+  ASSERT_EQ(order.size(), form.controls.size());
+  // Every control above its container, every container above the one that holds it.
+  const std::pair<int, int> aboveBelow[] = {
+      {kLabelId, kPanelId}, {kGroupId, kPanelId}, {kMemoId, kGroupId},
+      {kRadioAId, kMemoId}, {kCheckId, kGroupId}, {kButtonId, kTreeId},
+      {kCheckId, kMemoId},  {kRadioAId, kTreeId}, {kButtonId, kPanelId}};
+  for (auto [above, below] : aboveBelow) {
+    EXPECT_LT(level(above), level(below)) << above << " over " << below;
+  }
+}
+
+TEST(Win32Toolkit, RightClickOnTheTreeSelectsTheNodeAsALeftClickDoes) {
+  IToolkit* toolkit = Toolkit();
+  if (toolkit == nullptr) GTEST_SKIP() << "no display: no window can be made";
+  FormPlan form;
+  form.caption = UniqueCaption("右键选择");
+  form.width = 240;
+  form.height = 200;
+  form.controls = {Control("Tree", kTreeId, ControlKind::kTree, 8, 8, 200, 180)};
+  Recorder recorder;
+  recorder.opened = [](IForm& f) {
+    ControlState nodes;
+    nodes.items = {"0：G11S", "1：G11S", "2：P11S"};
+    nodes.index = 0;
+    f.Apply("Tree", nodes);
+  };
+  HTREEITEM selected[3] = {};
+  const auto drive = [&] {
+    ASSERT_TRUE(recorder.isOpen.Wait());
+    HWND dialog = FindDialog(form.caption);
+    ASSERT_NE(dialog, nullptr);
+    HWND tree = GetDlgItem(dialog, kTreeId);
+    std::vector<HTREEITEM> nodes;
+    for (auto node = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+         node != nullptr; node = reinterpret_cast<HTREEITEM>(SendMessageW(
+                              tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node)))) {
+      nodes.push_back(node);
+    }
+    ASSERT_EQ(nodes.size(), 3u);
+    // A click as the mouse makes it: the pointer there, the button down and up.
+    const auto caret = [tree] {
+      return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    };
+    // A click as the mouse makes it: the pointer there, the button down and up; then the
+    // selection waited for until it is the node expected there.
+    const auto click = [&](POINT at, UINT down, UINT up, WPARAM button, HTREEITEM expected) {
+      POINT screen = at;
+      ClientToScreen(tree, &screen);
+      SetCursorPos(screen.x, screen.y);
+      PostMessageW(tree, down, button, MAKELPARAM(at.x, at.y));
+      PostMessageW(tree, up, 0, MAKELPARAM(at.x, at.y));
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (caret() != expected && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the rest of the pair
+      return caret();
+    };
+    const auto labelOf = [&](HTREEITEM node) {
+      RECT rect{};
+      std::memcpy(&rect, &node, sizeof node);  // the item asked about
+      SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+      return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    };
+    selected[0] = click(labelOf(nodes[1]), WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, nodes[1]);
+    selected[1] = click(labelOf(nodes[2]), WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, nodes[2]);
+    RECT client{};
+    GetClientRect(tree, &client);
+    selected[2] =
+        click({client.right / 2, client.bottom - 4}, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON,
+              nodes[2]);  // the close posted next comes after the pair
+    EXPECT_EQ(selected[0], nodes[1]);
+    EXPECT_EQ(selected[1], nodes[2]);
+    EXPECT_EQ(selected[2], nodes[2]);  // nowhere: the selection stays
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+  };
+  {
+    User user(drive, {form.caption});
+    toolkit->ShowModal(form, recorder, 0);
+  }
+  std::vector<Event> expected = {
+      Expected(EventKind::kClicked, "Tree"), Expected(EventKind::kSelected, "Tree"),
+      Expected(EventKind::kClicked, "Tree"), Expected(EventKind::kSelected, "Tree"),
+      Expected(EventKind::kClicked, "Tree"), Expected(EventKind::kFrameClosed, ""),
+  };
+  expected[0].index = expected[1].index = 1;
+  expected[2].index = expected[3].index = 2;
+  expected[4].index = -1;
   std::vector<std::string> got, want;
   for (const Event& e : recorder.events) got.push_back(Describe(e));
   for (const Event& e : expected) want.push_back(Describe(e));
