@@ -15,6 +15,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/export_convention.h"
@@ -182,6 +183,29 @@ bool Printable(const std::string& text) {
   return true;
 }
 
+// From the start page to the page of several devices as a user goes: "新建设备", "下一步", the
+// RS485 choice, "下一步". Null, with the step that failed, when a page or a button is not there.
+HWND OpenSeveralPage(DWORD process) {
+  const std::pair<const char*, std::vector<const char*>> steps[] = {
+      {kStartPage, {"新建设备", "下一步"}}, {kConnectionPage, {kSeveralOption, "下一步"}}};
+  for (const auto& [caption, buttons] : steps) {
+    HWND page = WaitForWindow(caption, process);
+    if (page == nullptr) {
+      ADD_FAILURE() << "no page " << caption;
+      return nullptr;
+    }
+    for (const char* button : buttons) {
+      if (!Click(Button(page, button))) {
+        ADD_FAILURE() << "no button " << button << " on " << caption;
+        return nullptr;
+      }
+    }
+  }
+  HWND page = WaitForWindow(kSeveralPage, process);
+  if (page == nullptr) ADD_FAILURE() << "no page of several devices";
+  return page;
+}
+
 TEST(WineWizard, PagesShowTheDevicesTakeTypedTextAndKeepTheirCaptionsVisible) {
   if (!WindowsCanBeMade()) GTEST_SKIP() << "no display";
   Module module;
@@ -208,17 +232,8 @@ TEST(WineWizard, PagesShowTheDevicesTakeTypedTextAndKeepTheirCaptionsVisible) {
         EXPECT_EQ(TextOf(number), "1");  // the first free number
         ASSERT_TRUE(Click(Button(page, "上一步")));
 
-        page = WaitForWindow(kStartPage, self);
-        ASSERT_NE(page, nullptr) << "the start page again";
-        ASSERT_TRUE(Click(Button(page, "新建设备")));
-        ASSERT_TRUE(Click(Button(page, "下一步")));
-        page = WaitForWindow(kConnectionPage, self);
-        ASSERT_NE(page, nullptr) << "the connection page";
-        ASSERT_TRUE(Click(Button(page, kSeveralOption)));
-        ASSERT_TRUE(Click(Button(page, "下一步")));
-
-        page = WaitForWindow(kSeveralPage, self);
-        ASSERT_NE(page, nullptr) << "the page of several devices";
+        page = OpenSeveralPage(self);
+        ASSERT_NE(page, nullptr);
         tree = ControlOf(page, WC_TREEVIEWW);
         number = Beside(page, "设备号");
         ASSERT_NE(tree, nullptr);
@@ -304,16 +319,8 @@ TEST(WineWizard, ToolWizardNewDevicesTypedNumberAndTimeOutWithEnterSavesTheBlock
         GetExitCodeProcess(tool.hProcess, &exitCode);
       },
       [&, process = tool.dwProcessId] {
-        HWND page = WaitForWindow(kStartPage, process);
-        ASSERT_NE(page, nullptr) << "the start page";
-        ASSERT_TRUE(Click(Button(page, "新建设备")));
-        ASSERT_TRUE(Click(Button(page, "下一步")));
-        page = WaitForWindow(kConnectionPage, process);
-        ASSERT_NE(page, nullptr) << "the connection page";
-        ASSERT_TRUE(Click(Button(page, kSeveralOption)));
-        ASSERT_TRUE(Click(Button(page, "下一步")));
-        page = WaitForWindow(kSeveralPage, process);
-        ASSERT_NE(page, nullptr) << "the page of several devices";
+        HWND page = OpenSeveralPage(process);
+        ASSERT_NE(page, nullptr);
         HWND tree = ControlOf(page, WC_TREEVIEWW);
         HWND model = Beside(page, "变频器类型", L"ComboBox");
         HWND number = Beside(page, "设备号");
