@@ -142,8 +142,8 @@ class TBaseDLLObject : public ExceptionLog {
   // The write request's steps after its checks: the command, the override of queued writes of
   // the tag, the queue's bound and the expiry of old writes.
   bool QueueWrite(TTagItem& tag, const TagValue& value);
-  // Marks the tags of writes that waited too long and releases them.
-  void ExpireWrites(CommandList expired);
+  // Takes the writes that waited too long out of the queue, marks their tags and releases them.
+  void ExpireQueuedWrites();
   // Writes to the internal switches ENLOG and ENCOMMLINK.
   bool WriteLogSwitch(TTagItem& tag, const TagValue& value);
   bool WriteCommSwitch(TTagItem& tag, const TagValue& value);

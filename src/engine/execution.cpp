@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kClass = "TBaseDLLObject";
 
 constexpr uint32_t kQualityWriteExpired = 0x02000000;
-// A queued write competes with the read commands as if it were this much overdue.
+// The scheduling interval a queued write carries (shown as its delay). It no longer decides
+// the order: a queued write goes out ahead of every read, however late the reads are.
 constexpr int32_t kQueuedWriteInterval = -10000;
 // Machine steps one host poll may run. A normal poll takes a reply (or a time-out) and sends
 // the next frame in a handful of steps; a chain of states that never waits stops here and the
@@ -25,15 +26,18 @@ constexpr int32_t kMaxStepsPerPoll = 16;
 // Counts the nesting of ReadExecute calls: the outermost call starts a new host poll.
 class PollScope {
  public:
-  PollScope(int32_t& depth, int32_t& steps) : depth_(depth) {
-    if (depth_++ == 0) steps = 0;
+  PollScope(int32_t& depth, int32_t& steps) : depth_(depth), outermost_(depth_++ == 0) {
+    if (outermost_) steps = 0;
   }
   ~PollScope() { --depth_; }
   PollScope(const PollScope&) = delete;
   PollScope& operator=(const PollScope&) = delete;
 
+  bool Outermost() const { return outermost_; }
+
  private:
   int32_t& depth_;
+  bool outermost_;
 };
 
 }  // namespace
@@ -41,6 +45,7 @@ class PollScope {
 bool TBaseDLLObject::ReadExecute() {
   return Guarded(this, kClass, "ReadExecute", false, [&] {
     PollScope scope(PollDepth_, PollSteps_);
+    if (scope.Outermost()) ExpireQueuedWrites();
     if (!Stopped_ && CommEnabled_ && PollSteps_ < kMaxStepsPerPoll) {
       ++PollSteps_;
       GetRunEvent();
@@ -54,6 +59,7 @@ bool TBaseDLLObject::ReadExecuteEx() {
   return Guarded(this, kClass, "ReadExecuteEx", true, [&] {
     if (!CommEnabled_) return false;
     PollScope scope(PollDepth_, PollSteps_);
+    if (scope.Outermost()) ExpireQueuedWrites();
     if (PollSteps_ < kMaxStepsPerPoll) {
       ++PollSteps_;
       GetRunEvent();
@@ -207,13 +213,15 @@ bool TBaseDLLObject::QueueWrite(TTagItem& tag, const TagValue& value) {
                    Text(Msg::WriteQueueFull));
   }
 
-  // Writes that waited too long are dropped, oldest first, up to the first that has not.
-  ExpireWrites(writes_.TakeExpired(Tick(), CurCommand_, NextCommand_));
+  ExpireQueuedWrites();
   return queued;
 }
 
-void TBaseDLLObject::ExpireWrites(CommandList expired) {
-  for (CommandPtr& write : expired) {
+void TBaseDLLObject::ExpireQueuedWrites() {
+  // Writes that waited too long are dropped, oldest first, up to the first that has not. Each
+  // poll looks too, so the host learns of an expired write at once, not only at its next write.
+  if (writes_.Head() == nullptr) return;
+  for (CommandPtr& write : writes_.TakeExpired(Tick(), CurCommand_, NextCommand_)) {
     if (write) {
       for (int32_t index : write->TagIndexes) {
         if (TTagItem* tag = TagAt(index)) {

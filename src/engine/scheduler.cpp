@@ -31,20 +31,19 @@ void TBaseDLLObject::GetNextCommand() {
     // exchange is no longer reachable.
     writes_.Executing().reset();
     const uint32_t now = Tick();
-    // The most overdue read command, found through the due-time index (the same choice as a
-    // walk over the list, without the walk).
-    const ScheduleIndex::Choice choice = Schedule_.Choose(CommandList_, now);
-    const int32_t best = choice.best;
-    size_t chosenRead = choice.position;
-    if (chosenRead != ScheduleIndex::npos) CurCommand_ = CommandList_[chosenRead].get();
-    // The head of the write queue competes with its own (negative) interval; a write taken
-    // leaves the queue and is the engine's while it executes.
+    size_t chosenRead = ScheduleIndex::npos;
+    // The head of the write queue goes out ahead of every read, however late the reads are: on
+    // a line whose read cycle is long, any read would otherwise be more overdue than the write
+    // and the write would wait until it expired. A write taken leaves the queue and is the
+    // engine's while it executes.
     if (TCommandItem* write = writes_.Head()) {
       write->DelayTick = TimeLeft(*write, now);
-      if (write->DelayTick < best) {
-        CurCommand_ = writes_.StartHead();
-        chosenRead = ScheduleIndex::npos;
-      }
+      CurCommand_ = writes_.StartHead();
+    } else {
+      // The most overdue read command, found through the due-time index (the same choice as a
+      // walk over the list, without the walk).
+      chosenRead = Schedule_.Choose(CommandList_, now).position;
+      if (chosenRead != ScheduleIndex::npos) CurCommand_ = CommandList_[chosenRead].get();
     }
     if (CurCommand_ != nullptr) {
       NextCommand_ = CurCommand_;

@@ -81,23 +81,40 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     SetMessage(msg, Text(Msg::GuardEventMissing));
     return false;
   }
+  // The guard admits one initialisation at a time. It is given back while the port is waited
+  // for: a missing or busy port of one line must not hold up the start of the others.
+  if (!guard->Wait(kInitGuardWaitMs)) {
+    SetMessage(msg, Text(Msg::ConcurrentInit));
+    return false;
+  }
+  TDevParmBlock block{};
+  protocol::TDLLObject* const none = nullptr;
+  protocol::TDLLObject* driver = Guarded(nullptr, "DLLMain", "IniDriver", none, [&] {
+    // An object left on this thread by an earlier initialisation is stopped and released first,
+    // so that its serial line is free for the new one. Without a thread slot there is nowhere
+    // to keep an object, and nothing is set up.
+    if (!process.ReplaceThreadDriver(nullptr)) return none;
+    auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
+    protocol::TDLLObject* own = created.get();
+    if (!process.ReplaceThreadDriver(std::move(created))) return none;
+    CheckPdbModels(pdb);
+    block = LoadPdb(pdb);
+    return own;
+  });
+  guard->Signal();
+  if (driver == nullptr) return false;
+
+  // The object is this thread's own: nobody else reaches it while the port is waited for.
+  driver->WaitForPort(block);
+
   if (!guard->Wait(kInitGuardWaitMs)) {
     SetMessage(msg, Text(Msg::ConcurrentInit));
     return false;
   }
   bool result = Guarded(nullptr, "DLLMain", "IniDriver", false, [&] {
-    // An object left on this thread by an earlier initialisation is stopped and released first,
-    // so that its serial line is free for the new one. Without a thread slot there is nowhere
-    // to keep an object, and nothing is set up.
-    if (!process.ReplaceThreadDriver(nullptr)) return false;
-    auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
-    protocol::TDLLObject& driver = *created;
-    if (!process.ReplaceThreadDriver(std::move(created))) return false;
     engine::TagInfoList list(tags, tags + std::max(count, 0));
-    CheckPdbModels(pdb);
-    TDevParmBlock block = LoadPdb(pdb);
-    bool ok = driver.IniDLLObj(&block, list);
-    TakeMessage(driver, msg);
+    bool ok = driver->IniDLLObj(&block, list);
+    TakeMessage(*driver, msg);
     return ok;
   });
   guard->Signal();

@@ -35,7 +35,7 @@ bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {
   });
 }
 
-bool TCustomDLLObject::OpenLine(const TDevParmBlock& block) {
+serial::TCommClass& TCustomDLLObject::CommLine() {
   if (!CommCreated_) {
     serial::TCommClass::DeviceFactory devices =
         env_.serialDevices ? env_.serialDevices
@@ -43,8 +43,16 @@ bool TCustomDLLObject::OpenLine(const TDevParmBlock& block) {
     Comm_ = std::make_unique<serial::TCommClass>(true, devices, *env_.clock);
     CommCreated_ = true;
   }
+  return *Comm_;
+}
+
+bool TCustomDLLObject::WaitForPort(const TDevParmBlock& block) {
+  return Guarded(this, kClass, "WaitForPort", false, [&] { return CommLine().WaitForPort(block); });
+}
+
+bool TCustomDLLObject::OpenLine(const TDevParmBlock& block) {
   std::string status;
-  const bool open = Comm_->IniComm(block, kPortOpenFlag != 0, status);
+  const bool open = CommLine().IniComm(block, kPortOpenFlag != 0, status);
   WriteCommEvent(status);
   if (DebugOn()) LogLine(Text(Msg::FullColon) + sErrEvent_);
   return open;

@@ -56,10 +56,15 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
 
   bool CommCreated() const { return CommCreated_; }
   serial::TCommClass* Comm() { return Comm_.get(); }
+  // Opens the block's port ahead of the initialisation, waiting for a missing or busy one, so
+  // that the initialisation that follows does not wait for it; true when the port is open.
+  bool WaitForPort(const TDevParmBlock& block);
 
  protected:
   // Opens the serial line with the block's settings; the status text goes to sErrEvent.
   virtual bool OpenLine(const TDevParmBlock& block);
+  // The serial line, made on first use.
+  serial::TCommClass& CommLine();
   // The largest number of tags one read command serves.
   size_t LongestCommand() const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "common/baud_rates.h"
@@ -66,12 +67,24 @@ TCommClass::~TCommClass() {
   Close();
 }
 
-bool TCommClass::IniComm(const TDevParmBlock& block, bool textMode, std::string& status) {
+bool TCommClass::TakePort(const TDevParmBlock& block) {
   const bool portValid = block.ComPort <= 15;
   if (portValid) {
     PortNumber_ = block.ComPort + 1;
     PortName_ = "Com" + std::to_string(PortNumber_);
   }
+  return portValid;
+}
+
+bool TCommClass::WaitForPort(const TDevParmBlock& block) {
+  TakePort(block);
+  CreateCommHandle(true);
+  PortWaited_ = true;
+  return Connected();
+}
+
+bool TCommClass::IniComm(const TDevParmBlock& block, bool textMode, std::string& status) {
+  const bool portValid = TakePort(block);
   TextMode_ = textMode;
   BaudIndex_ = block.BaudIndex;
   DataBits_ = block.DataBits;
@@ -80,7 +93,8 @@ bool TCommClass::IniComm(const TDevParmBlock& block, bool textMode, std::string&
   Options_ = kOptParityCheck;
   SettingsRefused_ = false;
   SetFlowMode(kFlowKeep);
-  Open();
+  // After WaitForPort the port is open, or was waited for in vain: one more attempt is enough.
+  OpenPort(!std::exchange(PortWaited_, false));
   status = StatusText_;
   // A port number or line code outside its table, or settings the device refused, cannot be
   // applied: say so after the result of the open.

@@ -2,8 +2,9 @@
 // line settings of the parameter block, sends a frame after discarding whatever was still
 // waiting on the input side, and collects the bytes that arrive into a growing reply text. It
 // does no framing and no timing of replies: the engine decides when to poll and when to give up.
-// Only the open at initialisation waits for a missing or busy port; a send on a closed port
-// tries to open it once and goes on, so a vanished adapter never holds up a poll.
+// Only the open at initialisation (IniComm, or WaitForPort ahead of it) waits for a missing or
+// busy port; a send on a closed port tries to open it once and goes on, so a vanished adapter
+// never holds up a poll.
 // TCommEventChars holds the five special characters of the line.
 #pragma once
 
@@ -87,6 +88,11 @@ class TCommClass {
   // the serial settings are wrong when a code is outside its table or the device refused the
   // settings; true when the port is open.
   bool IniComm(const TDevParmBlock& block, bool textMode, std::string& status);
+  // Opens the block's port ahead of IniComm, retrying a missing or busy one for kOpenRetryMs,
+  // so that the wait can be made where it holds up nothing else (the caller's own thread, no
+  // lock held). The IniComm that follows waits no more: it keeps the port open, or makes one
+  // attempt. True when the port is open.
+  bool WaitForPort(const TDevParmBlock& block);
   // Sends the first 255 characters of the frame (text mode: one byte per character; else one
   // byte per pair of hexadecimal digits), after discarding the input waiting. A closed port
   // gets one open attempt first, none while the last failed attempt is less than the
@@ -130,6 +136,8 @@ class TCommClass {
 
  private:
   static SleepFunction DefaultSleep();
+  // Takes the port number of the block; false (the port kept) when it is outside 0..15.
+  bool TakePort(const TDevParmBlock& block);
   // Open with the retry loop (retry) or with a single attempt.
   void OpenPort(bool retry);
   void CreateCommHandle(bool retry);
@@ -169,6 +177,8 @@ class TCommClass {
   bool SettingsRefused_ = false;
   // When the last open attempt failed; empty once an attempt succeeded.
   std::optional<uint32_t> LastFailedOpen_;
+  // WaitForPort has made the wait of the next IniComm.
+  bool PortWaited_ = false;
 };
 
 }  // namespace vdinv::serial

@@ -297,6 +297,13 @@ TEST_F(ExecutionTest, AFullQueueRefusesTheWriteAndExpiredWritesMarkTheirTags) {
   EXPECT_EQ(driver->TagById(1)->Quality, kExpired);
   EXPECT_THAT(Reported(*driver), testing::ElementsAre(1u));
   EXPECT_EQ(driver->TagById(1)->ReportedQuality, kExpired);
+
+  // A poll finds an expired write as well, without waiting for the host's next write.
+  clock.Advance(QueuedWrites::kExpiryMs + 1);
+  driver->ReadExecute();
+  EXPECT_TRUE(driver->WriteQueue().empty());
+  EXPECT_EQ(driver->TagById(3)->Quality, kExpired);
+  EXPECT_THAT(Reported(*driver), testing::ElementsAre(3u));
 }
 
 // Every step calls the next at once, as a chain of states that never waits would.

@@ -70,10 +70,12 @@ TEST_F(SchedulerTest, TheMostOverdueCommandGoesFirstAndTiesGoInListOrder) {
   EXPECT_EQ(object.List()[0]->DelayTick, 1);
 }
 
-TEST_F(SchedulerTest, QueuedWritesGoFirstInQueueOrderUnlessAReadIsFarOverdue) {
+TEST_F(SchedulerTest, QueuedWritesGoFirstInQueueOrderHoweverLateTheReads) {
   infos = {Tag(0, "a", "F1:3", kAnalog), Tag(1, "b", "F1:4", kAnalog)};
   ScriptedObject object(Environment(), true);
   Build(object);
+  // Reads far more overdue than the write's interval, as on a line of a long read cycle.
+  for (const auto& read : object.List()) read->LastRunTick = clock.TickCount() - 600000;
   TCommandItem* first = object.QueueWrite(object.TagAt(0), TagValue::Integer(1));
   TCommandItem* second = object.QueueWrite(object.TagAt(1), TagValue::Integer(2));
   ASSERT_TRUE(first && second);
@@ -84,17 +86,8 @@ TEST_F(SchedulerTest, QueuedWritesGoFirstInQueueOrderUnlessAReadIsFarOverdue) {
   object.GetNextCommand();
   EXPECT_EQ(object.Current(), second);
   EXPECT_TRUE(object.Queue().empty());
-  // A read more than 10000 ms (plus the write's age) overdue beats the write.
-  TCommandItem* third = object.QueueWrite(object.TagAt(0), TagValue::Integer(3));
-  clock.Advance(500);
-  object.List()[0]->LastRunTick = clock.TickCount() - 1000 - 10501;
   object.GetNextCommand();
   EXPECT_EQ(object.Current(), object.List()[0].get());
-  ASSERT_EQ(object.Queue().size(), 1u);
-  EXPECT_EQ(object.Queue()[0].get(), third);
-  object.List()[0]->LastRunTick = clock.TickCount() - 1000 - 10499;
-  object.GetNextCommand();
-  EXPECT_EQ(object.Current(), third);
 }
 
 TEST_F(SchedulerTest, FailuresDelayACommandByItsCountAndAMinuteStartsItAgain) {

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <future>
+#include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/process.h"
@@ -18,6 +21,9 @@ namespace {
 
 using ::testing::HasSubstr;
 
+// The line of the driver objects a thread makes, when a test chose one.
+thread_local std::shared_ptr<test::FakeSerialLine> threadLine;
+
 // Each scenario runs on a thread of its own, as each host thread has its own driver object;
 // the object is destroyed when the thread ends.
 class RuntimeApiTest : public test::EngineFixture {
@@ -26,7 +32,8 @@ class RuntimeApiTest : public test::EngineFixture {
     Process::Instance().UseClock(&clock);
     // Every driver object gets a line of its own: the threads of a test must not share one.
     Process::Instance().UseSerialDevices([] {
-      return std::make_unique<test::FakeSerialDevice>(std::make_shared<test::FakeSerialLine>());
+      return std::make_unique<test::FakeSerialDevice>(
+          threadLine ? threadLine : std::make_shared<test::FakeSerialLine>());
     });
     Process::Instance().UseLogPath(logPath);
     block = Block({{1, kModelG11S}});
@@ -364,6 +371,44 @@ TEST_F(RuntimeApiTest, ConcurrentInitialisationWaitsForTheGuard) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(succeeded.load(), 4);
+}
+
+TEST_F(RuntimeApiTest, AWaitForABusyPortHoldsUpNoOtherLine) {
+  const std::vector<TTagInfo> tags = {Tag(1, "line", "COMMLINK", kAnalog)};
+  std::promise<void> waiting;
+  std::promise<void> othersDone;
+  std::shared_future<void> othersUp = othersDone.get_future().share();
+  // The busy port's first attempt lasts until the other line is up; its second finds no serial
+  // device, which ends the wait.
+  auto busy = std::make_shared<test::FakeSerialLine>();
+  busy->openResult = platform::SerialStatus::kBusy;
+  busy->openResults = {platform::SerialStatus::kBusy, platform::SerialStatus::kNotSerial};
+  busy->onOpenAttempt = [&, first = true]() mutable {
+    if (!std::exchange(first, false)) return;
+    waiting.set_value();
+    othersUp.wait_for(std::chrono::seconds(10));
+  };
+  std::string busyMessage;
+  std::thread busyLine([&] {
+    threadLine = busy;
+    std::vector<TTagInfo> own = tags;
+    char* msg = nullptr;
+    EXPECT_FALSE(Init(own, &msg));
+    busyMessage = Take(msg);
+  });
+  waiting.get_future().wait();
+  bool freeLineUp = false;
+  std::string freeMessage;
+  OnThread([&] {
+    std::vector<TTagInfo> own = tags;
+    char* msg = nullptr;
+    freeLineUp = Init(own, &msg);
+    freeMessage = Take(msg);
+  });
+  othersDone.set_value();
+  busyLine.join();
+  EXPECT_TRUE(freeLineUp) << freeMessage;
+  EXPECT_THAT(busyMessage, HasSubstr("不存在或被其它程序占用！"));
 }
 
 }  // namespace

@@ -97,6 +97,27 @@ TEST_F(CommClassTest, BusyPortIsRetriedForFiveSecondsThenReported) {
   EXPECT_TRUE(line->configured.empty());
 }
 
+TEST_F(CommClassTest, AWaitAheadOfTheInitialisationLeavesItOneAttempt) {
+  line->openResult = SerialStatus::kBusy;
+  EXPECT_FALSE(comm.WaitForPort(Block(1)));
+  EXPECT_GT(clock.TickCount() - 1000, TCommClass::kOpenRetryMs);
+  const int attempts = line->openAttempts;
+  const uint32_t waited = clock.TickCount();
+  EXPECT_FALSE(Ini(Block(1)));
+  EXPECT_EQ(line->openAttempts, attempts + 1);
+  EXPECT_EQ(clock.TickCount(), waited);
+  EXPECT_EQ(status, Gbk("Com2不存在或被其它程序占用！"));
+  // A port found during the wait is the one the initialisation keeps; the next initialisation
+  // waits on its own again.
+  line->openResults = {SerialStatus::kNotFound, SerialStatus::kOk};
+  EXPECT_TRUE(comm.WaitForPort(Block(1)));
+  EXPECT_TRUE(Ini(Block(1)));
+  EXPECT_EQ(status, Gbk("Com2打开成功"));
+  comm.Close();
+  EXPECT_FALSE(Ini(Block(1)));
+  EXPECT_GT(clock.TickCount() - waited, TCommClass::kOpenRetryMs);
+}
+
 TEST_F(CommClassTest, PortFreedDuringRetryIsTaken) {
   line->openResults = {SerialStatus::kBusy, SerialStatus::kNotFound, SerialStatus::kOk};
   EXPECT_TRUE(Ini(Block(0)));
