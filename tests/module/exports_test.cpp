@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -230,6 +231,30 @@ TEST_F(ModuleTest, TheWizardWithoutAToolkitChangesNothing) {
   EXPECT_EQ(dllEdDev(0, block.data()), 2);
   EXPECT_EQ(block, before);
   EXPECT_EQ(dllEdDev(0, nullptr), 2);
+}
+
+// Without a screen anybody could see, the wizard answers 2 and Qt stays out of the host: with no
+// display named at all, and on Qt's screenless platforms in a host that runs no Qt application
+// (a window there would hold the host in its modal loop for ever).
+TEST_F(ModuleTest, WithoutAScreenTheWizardAnswersTwoAndQtStaysOutOfTheHost) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const char* platform : {static_cast<const char*>(nullptr), "offscreen"}) {
+    EXPECT_EXIT(
+        {
+          unsetenv("DISPLAY");
+          unsetenv("WAYLAND_DISPLAY");
+          platform != nullptr ? setenv("QT_QPA_PLATFORM", platform, 1)
+                              : unsetenv("QT_QPA_PLATFORM");
+          alarm(20);  // a window shown now would never close
+          std::vector<uint8_t> block = DefaultBlock();
+          const int32_t answer = dllEdDev(0, block.data());
+          const std::optional<std::string> maps = platform::ReadWholeFile("/proc/self/maps");
+          const bool qtLoaded = !maps || maps->find("VD_Inv_ui.so") != std::string::npos;
+          std::_Exit(answer == 2 && !qtLoaded ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "")
+        << (platform != nullptr ? platform : "no display");
+  }
 }
 
 TEST_F(ModuleTest, OnlyTheExportsAreVisible) {

@@ -12,8 +12,7 @@ bool DisplayNamed() {
 #ifdef _WIN32
   return true;
 #else
-  const std::string qpa = platform::GetEnvironment("QT_QPA_PLATFORM");
-  return qpa == "offscreen" || qpa == "minimal" || !platform::GetEnvironment("DISPLAY").empty() ||
+  return !platform::GetEnvironment("DISPLAY").empty() ||
          !platform::GetEnvironment("WAYLAND_DISPLAY").empty();
 #endif
 }

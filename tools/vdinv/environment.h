@@ -10,8 +10,9 @@ namespace vdinv::tool {
 bool SetProcessEnvironment(const std::string& name, const std::string& value);
 
 // Whether the process names a display the driver's windows can use: on Windows always; elsewhere
-// an X11 or Wayland display, or Qt's offscreen or minimal platform. Whether that display
-// accepts a connection is for the driver to find out.
+// an X11 or Wayland display (Qt's offscreen and minimal platforms have no screen, and this tool
+// runs no Qt application of its own on them). Whether that display answers is for the driver to
+// find out.
 bool DisplayNamed();
 
 }  // namespace vdinv::tool

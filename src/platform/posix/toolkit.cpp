@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/dynamic_library.h"
+#include "platform/text.h"
 
 namespace vdinv::platform {
 namespace {
@@ -37,9 +38,30 @@ UiEntry LoadUiModule(DynamicLibrary& module) {
   }
 }
 
+// Whether a window could be shown at all, judged without loading Qt (the UI module makes the exact
+// check). The UI module can start Qt itself only on an X11 or a Wayland display (Wayland's
+// socket defaults to wayland-0 when Qt is asked for it by name); on any other platform, the
+// screenless offscreen and minimal above all, only a host that runs a Qt application of its own
+// has windows to show, and such a host has loaded Qt's widgets already.
+bool DisplayMayBeUsable() {
+  try {
+    if (!GetEnvironment("DISPLAY").empty() || !GetEnvironment("WAYLAND_DISPLAY").empty() ||
+        GetEnvironment("QT_QPA_PLATFORM").find("wayland") != std::string::npos) {
+      return true;
+    }
+  } catch (...) {
+    return false;
+  }
+  void* widgets = dlopen("libQt6Widgets.so.6", RTLD_NOW | RTLD_NOLOAD);
+  if (widgets == nullptr) return false;
+  dlclose(widgets);  // only counted once more by the question
+  return true;
+}
+
 }  // namespace
 
 IToolkit* Toolkit() {
+  if (!DisplayMayBeUsable()) return nullptr;
   // Loaded once, whichever thread asks first; the UI module keeps itself loaded from then on.
   static DynamicLibrary module;
   static const UiEntry entry = LoadUiModule(module);

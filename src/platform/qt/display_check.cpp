@@ -8,8 +8,13 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QStringList>
+#include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace vdinv::platform::qt {
 namespace {
@@ -35,10 +40,11 @@ bool WaylandUsable(const DisplayProbes& probes) {
   return Probe(probes.pluginInstalled, "wayland") && Probe(probes.waylandConnectable, socket);
 }
 
-// One entry of QT_QPA_PLATFORM: "name" or "name:options".
+// One entry of QT_QPA_PLATFORM: "name" or "name:options". Offscreen and minimal have no screen:
+// a modal window there is seen by nobody and would hold the host for ever, so they count only for
+// a host that runs its own application on them (which is used as it is, without this check).
 bool EntryUsable(const DisplayProbes& probes, std::string_view entry) {
   const std::string name(entry.substr(0, entry.find(':')));
-  if (name == "offscreen" || name == "minimal") return Probe(probes.pluginInstalled, name);
   if (name == "xcb") return X11Usable(probes);
   if (name.rfind("wayland", 0) == 0) {
     const std::string socket = Variable(probes, "WAYLAND_DISPLAY").value_or("wayland-0");
@@ -47,28 +53,42 @@ bool EntryUsable(const DisplayProbes& probes, std::string_view entry) {
   return false;  // a platform whose start cannot be checked beforehand
 }
 
-// Connects to an X server through libxcb, which Qt's own X11 plugin uses; loaded here so that
-// the module does not depend on it when Qt runs without X11.
-bool XcbConnects(const std::string& display) {
-  void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-  if (xcb == nullptr) return false;
-  using Connect = void* (*)(const char*, int*);
-  using HasError = int (*)(void*);
-  using Disconnect = void (*)(void*);
-  auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
-  auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
-  auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
-  bool usable = false;
-  if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
-    void* connection = connect(display.c_str(), nullptr);
-    if (connection != nullptr) {
-      usable = hasError(connection) == 0;
-      disconnect(connection);  // also frees a connection in the error state
-    }
-  }
-  // libxcb stays loaded: Qt's plugin loads it again in a moment.
-  return usable;
+// libxcb, which Qt's own X11 plugin uses; loaded here (once, and never unloaded) so that the
+// module does not depend on it when Qt runs without X11.
+struct Xcb {
+  void* (*connect)(const char*, int*) = nullptr;
+  int (*hasError)(void*) = nullptr;
+  void (*disconnect)(void*) = nullptr;
+};
+
+const Xcb* LoadXcb() {
+  static const Xcb xcb = [] {
+    Xcb loaded;
+    void* library = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return loaded;
+    loaded.connect = reinterpret_cast<decltype(loaded.connect)>(dlsym(library, "xcb_connect"));
+    loaded.hasError =
+        reinterpret_cast<decltype(loaded.hasError)>(dlsym(library, "xcb_connection_has_error"));
+    loaded.disconnect =
+        reinterpret_cast<decltype(loaded.disconnect)>(dlsym(library, "xcb_disconnect"));
+    return loaded;
+  }();
+  const bool complete = xcb.connect && xcb.hasError && xcb.disconnect;
+  return complete ? &xcb : nullptr;
 }
+
+// The answer of one connection attempt, shared by the attempt's thread and the caller that waits
+// for it; whichever lets go last frees it.
+struct X11Attempt {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  bool usable = false;
+};
+
+// Set while an attempt's thread runs. Trivially destructible, so a thread still waiting for its
+// server when the process ends never touches a destroyed object.
+std::atomic<bool> g_attemptRunning{false};
 
 bool UnixSocketConnects(const std::string& socketName) {
   std::string path = socketName;
@@ -114,6 +134,41 @@ bool PlatformPluginInstalled(const std::string& platform) {
 
 }  // namespace
 
+// A frozen X server, or a forwarded display whose far end is gone, accepts the connection and
+// never sends the connection set-up, and xcb_connect waits for it without a limit. So the
+// connection is made on a thread of its own and its answer awaited with a deadline. libxcb stays
+// the judge (the same reading of DISPLAY, the same authority file lookup as Qt's plugin), where a
+// set-up handshake of our own would have to repeat both and could call a working display
+// unusable. libxcb offers no way to abandon a connection in progress, so a thread that misses the
+// deadline is left to end by itself: it owns all it touches (a copy of the name, the shared
+// answer, libxcb that is never unloaded, in a module that stays loaded), and no new attempt
+// starts while it waits, as a display that has not answered is not usable to the next check
+// either. At most one such thread exists in the process.
+bool X11Answers(const std::string& display, std::chrono::milliseconds limit) {
+  const Xcb* xcb = LoadXcb();
+  if (xcb == nullptr || g_attemptRunning.exchange(true)) return false;
+  auto attempt = std::make_shared<X11Attempt>();
+  try {
+    std::thread([xcb, display, attempt] {
+      void* connection = xcb->connect(display.c_str(), nullptr);
+      const bool usable = connection != nullptr && xcb->hasError(connection) == 0;
+      if (connection != nullptr) xcb->disconnect(connection);  // also one in the error state
+      g_attemptRunning = false;  // before the answer: the caller may check again at once
+      {
+        std::lock_guard<std::mutex> lock(attempt->mutex);
+        attempt->done = true;
+        attempt->usable = usable;
+      }
+      attempt->finished.notify_all();
+    }).detach();
+  } catch (...) {  // no thread to be had
+    g_attemptRunning = false;
+    return false;
+  }
+  std::unique_lock<std::mutex> lock(attempt->mutex);
+  return attempt->finished.wait_for(lock, limit, [&] { return attempt->done; }) && attempt->usable;
+}
+
 std::optional<std::string> UsablePlatform(const DisplayProbes& probes) {
   if (const std::optional<std::string> chosen = Variable(probes, "QT_QPA_PLATFORM")) {
     std::string_view list = *chosen;
@@ -130,14 +185,16 @@ std::optional<std::string> UsablePlatform(const DisplayProbes& probes) {
   return std::nullopt;
 }
 
-DisplayProbes SystemDisplayProbes() {
+DisplayProbes SystemDisplayProbes(std::chrono::milliseconds x11AnswerLimit) {
   DisplayProbes probes;
   probes.environment = [](const char* name) -> std::optional<std::string> {
     const char* value = std::getenv(name);
     if (value == nullptr) return std::nullopt;
     return std::string(value);
   };
-  probes.x11Connectable = XcbConnects;
+  probes.x11Connectable = [x11AnswerLimit](const std::string& display) {
+    return X11Answers(display, x11AnswerLimit);
+  };
   probes.waylandConnectable = UnixSocketConnects;
   probes.pluginInstalled = PlatformPluginInstalled;
   return probes;

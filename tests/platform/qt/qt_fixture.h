@@ -1,5 +1,5 @@
-// Tests of the Qt toolkit run on Qt's offscreen platform (QT_QPA_PLATFORM in their CTest
-// environment), with the application the toolkit makes for the process.
+// Tests of the Qt toolkit run on Qt's offscreen platform with an application of their own, as a
+// host with its own Qt application does (the toolkit never starts Qt on a screenless platform).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,9 +15,21 @@
 
 namespace vdinv::platform::qt {
 
+// The Qt application of a host that runs its own, on the offscreen platform; made once, kept
+// for the whole process.
+inline void StartHostApplication() {
+  static int argc = 3;
+  static char arguments[][16] = {"host", "-platform", "offscreen"};
+  static char* argv[] = {arguments[0], arguments[1], arguments[2], nullptr};
+  static QApplication* application =
+      QApplication::instance() != nullptr ? nullptr : new QApplication(argc, argv);
+  (void)application;
+}
+
 class QtFixture : public testing::Test {
  protected:
   void SetUp() override {
+    StartHostApplication();
     toolkit_ = ProcessToolkit();
     ASSERT_NE(toolkit_, nullptr);
   }
