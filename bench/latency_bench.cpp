@@ -14,8 +14,11 @@
 //     log_unwritable  every log switch on (each exchange writes lines, station 2 is silent
 //                     so time-outs write theirs too) and the log's directory is a file
 //     endless_frame_60s  the endless frame with the longest reply time-out (60000 ms) for
-//                     kLongRunSeconds: one exchange that never ends, its received text
-//                     growing by what a poll reads (up to 2048 bytes) all the while
+//                     kLongRunSeconds: one exchange that never ends, a poll reading up to
+//                     2048 bytes of it all the while
+//     stuck_peer      the far end never reads and the line towards it stays full, as behind a
+//                     stuck adapter: no byte the driver writes finds room unless it purges its
+//                     output first, and no reply comes
 //
 // A host thread loads the module, initialises it with read tags of both stations (scan
 // period 0, so a command is always due) and the link-status tags, waits for the first reply
@@ -25,7 +28,9 @@
 // followed by the next at once, and the schedule goes on from there.
 //
 // Counters: p50_us, p99_us and max_us of the polls' durations in microseconds, polls,
-// over_5ms (polls longer than 5 ms) and replies (the simulator's complete replies in the run).
+// over_5ms (polls longer than 5 ms), replies (the simulator's complete replies in the run), and
+// the process's resident memory when the timed polls begin and end, rss_start_mb and
+// rss_end_mb (the simulator's thread included).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -35,6 +40,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,15 +76,18 @@ enum class Condition {
   kComingBack,
   kLogUnwritable,
   kEndlessFrameLongTimeout,
+  kStuckPeer,
 };
-constexpr const char* kConditionNames[] = {"normal",         "silence",          "noise_flood",
-                                           "endless_frame",  "unplugged",        "coming_back",
-                                           "log_unwritable", "endless_frame_60s"};
+constexpr const char* kConditionNames[] = {"normal",         "silence",           "noise_flood",
+                                           "endless_frame",  "unplugged",         "coming_back",
+                                           "log_unwritable", "endless_frame_60s", "stuck_peer"};
 
 struct Result {
   std::string error;
   std::vector<double> micros;  // one per timed poll
   uint64_t replies = 0;
+  double rssStartMb = 0;
+  double rssEndMb = 0;
 };
 
 double SecondsSince(SteadyClock::time_point start) {
@@ -89,6 +98,21 @@ double SecondsSince(SteadyClock::time_point start) {
 double Quantile(const std::vector<double>& sorted, double p) {
   const auto rank = static_cast<size_t>(std::ceil(p * static_cast<double>(sorted.size())));
   return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
+}
+
+// The resident memory of this process in MB (VmRSS), 0 when it cannot be read.
+double ResidentMb() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmRSS:") {
+      double kb = 0;
+      status >> kb;
+      return kb / 1024;
+    }
+    status.ignore(1 << 16, '\n');
+  }
+  return 0;
 }
 
 class Run {
@@ -186,11 +210,13 @@ class Run {
     const double seconds =
         condition_ == Condition::kEndlessFrameLongTimeout ? kLongRunSeconds : kRunSeconds;
     result_.micros.reserve(static_cast<size_t>(seconds * 1000 / period_.count()) + 1);
+    result_.rssStartMb = ResidentMb();
     const SteadyClock::time_point start = SteadyClock::now();
     for (int n = 1; SecondsSince(start) < seconds; ++n) {
       if (n % kWriteEvery == 0) Write(n);
       result_.micros.push_back(Poll());
     }
+    result_.rssEndMb = ResidentMb();
     result_.replies = sim_.RepliesSent() - replies;
   }
 
@@ -242,6 +268,12 @@ class Run {
         faults.silent = true;
         sim_.SetFaults(2, faults);
         break;
+      case Condition::kStuckPeer: {
+        vdinv::invsim::LineSettings line = sim_.Line();
+        line.stuck = true;
+        sim_.SetLine(line);
+        break;
+      }
     }
     return true;
   }
@@ -312,10 +344,12 @@ void Latency(benchmark::State& state) {
     state.counters["over_5ms"] =
         static_cast<double>(micros.end() - std::upper_bound(micros.begin(), micros.end(), 5000.0));
     state.counters["replies"] = static_cast<double>(result.replies);
+    state.counters["rss_start_mb"] = result.rssStartMb;
+    state.counters["rss_end_mb"] = result.rssEndMb;
   }
 }
 BENCHMARK(Latency)
-    ->DenseRange(0, static_cast<int>(Condition::kEndlessFrameLongTimeout))
+    ->DenseRange(0, static_cast<int>(Condition::kStuckPeer))
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -167,6 +167,8 @@ namespace vdinv {
   /* log: run-state machine */                                  \
   X(RunReadSent, "：发送读标签命令= ")                          \
   X(RunReplyReceived, "：接收到应答信息= ")                     \
+  X(RunReplyCutHead, "：接收到应答信息（太长，已截去前")        \
+  X(RunReplyCutTail, "个字符）= ")                              \
   X(RunReplyChecked, "：应答信息通过校验检查。")                \
   X(RunWriteSent, "：发送写标签命令= ")                         \
   X(RunReadTimeoutOp, "：通讯读超时错，执行操作=")              \

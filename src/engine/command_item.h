@@ -35,7 +35,10 @@ struct TCommandItem {
   int32_t RangeHigh = 0;
   int32_t RangeLow = 0;
   bool Active = false;
+  // What was received since the request went out: the last part only on a line that sent
+  // more than the serial port keeps, ReplyCut characters having come before it.
   std::string Reply;
+  uint64_t ReplyCut = 0;
   int32_t DevID = -1;
   int32_t Interval = 0;
   int32_t DelayTick = 0;

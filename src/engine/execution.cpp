@@ -73,6 +73,7 @@ void TBaseDLLObject::RealComm(TCommandItem* command) {
   Guarded(this, kClass, "RealComm", [&] {
     if (command == nullptr || !CommEnabled_) return;
     command->Reply.clear();
+    command->ReplyCut = 0;
     LastCommTick_ = Tick();
   });
 }

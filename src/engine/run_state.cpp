@@ -55,6 +55,14 @@ constexpr uint32_t kQualityWriteFailed = 0x04000000;
 // The state a simple handler leaves as it is.
 constexpr int32_t kKept = -1;
 
+// The log line's text of what an exchange received; when the line sent more than the reply
+// text keeps, the line says how much was cut from its front.
+std::string ReceivedText(const TCommandItem& command) {
+  if (command.ReplyCut == 0) return Text(Msg::RunReplyReceived) + command.Reply;
+  return Text(Msg::RunReplyCutHead) + std::to_string(command.ReplyCut) +
+         Text(Msg::RunReplyCutTail) + command.Reply;
+}
+
 }  // namespace
 
 template <class Body>
@@ -92,7 +100,7 @@ void TBaseDLLObject::LogFailedExchange(const std::string& operation, const std::
   if (command.Reply.empty()) {
     LogLine(Text(Msg::RunNoReply));
   } else {
-    LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+    LogLine(ReceivedText(command));
     LogLine(Text(Msg::RunReplyRejected));
   }
 }
@@ -380,7 +388,7 @@ void TBaseDLLObject::opReadACK_Exec() {
     LinkOK_ = true;
     if (TraceOn()) {
       LogLine(Text(Msg::RunReadSent) + command.AskFrame);
-      LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+      LogLine(ReceivedText(command));
       LogLine(Text(Msg::RunReplyChecked));
     }
     GetCommandNext();
@@ -472,7 +480,7 @@ void TBaseDLLObject::opWriteACK_Exec() {
     SetProcessWCount(Parm_->WCount);
     LinkOK_ = true;
     if (TraceOn()) {
-      LogLine(Text(Msg::RunReplyReceived) + command.Reply);
+      LogLine(ReceivedText(command));
       LogLine(Text(Msg::RunReplyChecked));
     }
     GetCommandNext();

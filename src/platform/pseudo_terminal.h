@@ -51,6 +51,11 @@ class PseudoTerminal {
   bool Write(std::string_view bytes, uint32_t timeoutMs = 1000);
   // Throws away input that arrived but was not read yet.
   void DiscardInput();
+  // Fills the line towards this side from the client's side (the slave side held here) as far
+  // as its buffer takes bytes, as a far end that stopped reading leaves it: a client's writes
+  // then find no room until this side reads or the client purges its output. Only for a
+  // pseudo-terminal; false otherwise.
+  bool FillInbound();
   // Closes the line. The symbolic link is removed when it still points at Path(). Closing the
   // master side of a pseudo-terminal removes its slave path; a client still holding the slave
   // sees the line hang up.

@@ -70,15 +70,20 @@ class ISerialDevice {
   virtual bool SetQueueSizes(uint32_t inBytes, uint32_t outBytes) = 0;
   // Discards everything received and not yet read.
   virtual bool PurgeInput() = 0;
+  // Discards everything taken for sending (Write) and not yet sent.
+  virtual bool PurgeOutput() = 0;
   // The number of bytes received and not yet read; -1 when the device failed (it vanished).
   virtual int32_t BytesWaiting() = 0;
   // Reads up to max bytes, waiting at most timeoutMs for the first: the count (0 when nothing
   // arrived in time), -1 when the device failed.
   virtual int32_t Read(uint8_t* buffer, uint32_t max, uint32_t timeoutMs) = 0;
-  // Writes the bytes, waiting at most timeoutMs for the device to take them all: count when
-  // it did; 0 when the time ran out first (what was not yet sent is then discarded, so no
-  // half frame stays queued); -1 when the device failed. The bytes are never referenced after
-  // the call returns.
+  // Takes bytes for sending, as many as the device's output has room for, waiting at most
+  // timeoutMs for room (0: only what fits at once, never waiting). The result is the count
+  // taken, 0 to count (0: no room came); -1 when the device failed. Bytes taken go out in
+  // order and stay queued until sent or purged (PurgeOutput); nothing taken is ever dropped by
+  // Write itself. Bytes not taken are the caller's, to offer again or to give up. A device may
+  // take a whole write at once and then nothing until it has gone out (Win32: one write in
+  // the system's keeping). The bytes are never referenced after the call returns.
   virtual int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeoutMs) = 0;
 };
 

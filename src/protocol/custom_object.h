@@ -73,9 +73,10 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // The exchange whose refusal was traced last, so that a refusal is traced once.
   const TCommandItem* nakTraced_ = nullptr;
   uint32_t nakTracedTick_ = 0;
-  // The command whose received text was searched last, and where the next search of it begins.
+  // The command whose received text was searched last, and where the next search of it begins,
+  // counted from the first character received since the request went out.
   const TCommandItem* searched_ = nullptr;
-  size_t searchFrom_ = 0;
+  uint64_t searchFrom_ = 0;
   std::string lastReply_;
   std::string lastAnswered_;
   // Finds the read command a tag joins without walking the whole list.

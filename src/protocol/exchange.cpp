@@ -27,22 +27,23 @@ bool TCustomDLLObject::GetResult() {
   return Guarded(this, kClass, "GetResult", false, [&] {
     TCommandItem* command = CurCommand_;
     if (command == nullptr || !Comm_) return false;
-    // Between two sends the received text only grows, and sending empties the command's
-    // Reply. So a poll copies only what is new and searches on where the last search stopped:
-    // its cost is what arrived since the last poll, not all since the request, which a line
-    // that never stops sending (an endless frame) makes as long as the time-out allows.
+    // Between two sends the port's text only moves on: it keeps the last bytes received, and
+    // RecvCut counts those it let go before them. The search resumes where the last one
+    // stopped, so a poll searches only what arrived since the poll before, and the text it
+    // copies is bounded, however long a line that never stops sending goes on.
     const std::string& received = Comm_->GetStr();
-    if (command == searched_ && !command->Reply.empty() &&
-        received.size() >= command->Reply.size()) {
-      command->Reply.append(received, command->Reply.size());
-    } else {
-      command->Reply = received;
-      searchFrom_ = 0;
-    }
+    const uint64_t cut = Comm_->RecvCut();
+    const bool goingOn = command == searched_ && !command->Reply.empty() &&
+                         cut >= command->ReplyCut &&
+                         cut + received.size() >= command->ReplyCut + command->Reply.size();
+    if (!goingOn) searchFrom_ = 0;
+    command->Reply = received;
+    command->ReplyCut = cut;
     searched_ = command;
     if (command->Reply.empty()) return false;
-    const ReplyCheck reply = FindReply(command->Reply, command->AskFrame, searchFrom_);
-    searchFrom_ = reply.resume;
+    const size_t from = searchFrom_ > cut ? static_cast<size_t>(searchFrom_ - cut) : 0;
+    const ReplyCheck reply = FindReply(command->Reply, command->AskFrame, from);
+    searchFrom_ = cut + reply.resume;
     if (reply.kind == ReplyKind::kAck || reply.kind == ReplyKind::kNak) {
       lastReply_.assign(command->Reply, reply.start, reply.length);
       lastAnswered_ = command->AskFrame;

@@ -105,7 +105,7 @@ bool TCommClass::IniComm(const TDevParmBlock& block, bool textMode, std::string&
 }
 
 void TCommClass::SendStr(const std::string& frame) {
-  if (ClearOnSend_) RecvText_.clear();
+  if (ClearOnSend_) ClearRecvText();
   const std::string text = frame.substr(0, std::min(frame.size(), kMaxFrameChars));
   std::vector<uint8_t> bytes;
   if (TextMode_) {
@@ -122,14 +122,35 @@ void TCommClass::SendStr(const std::string& frame) {
   if (!Connected()) ReopenForSend();
   if (!Connected()) return;
   PurgeInput();
-  if (WriteBytes(bytes.data(), static_cast<uint32_t>(bytes.size())) < 0) {
-    Close();  // the device went away: the next send opens it again
-  }
+  // The earlier exchange has ended: what its frame left unsent (a peer that stopped reading,
+  // a stuck adapter) must not go out ahead of this frame, nor half of it.
+  DropUnsent();
+  Unsent_ = std::move(bytes);
+  SentTick_ = clock_.TickCount();
+  WriteBytes();
 }
 
 const std::string& TCommClass::GetStr() {
+  if (!Unsent_.empty()) {
+    // The rest goes out as the port takes it, until the exchange is given up at its time-out.
+    if (static_cast<uint32_t>(clock_.TickCount() - SentTick_) > ProcessOutTime()) {
+      DropUnsent();
+    } else {
+      WriteBytes();
+    }
+  }
   PollInput();
   return RecvText_;
+}
+
+void TCommClass::DropUnsent() {
+  Unsent_.clear();
+  if (Connected()) device_->PurgeOutput();
+}
+
+void TCommClass::ClearRecvText() {
+  RecvText_.clear();
+  RecvCut_ = 0;
 }
 
 void TCommClass::Open() {
@@ -230,7 +251,7 @@ void TCommClass::SetFlowMode(uint8_t mode) {
 void TCommClass::PurgeInput() {
   if (!Connected()) return;
   device_->PurgeInput();
-  RecvText_.clear();
+  ClearRecvText();
 }
 
 void TCommClass::PollInput() {
@@ -263,6 +284,14 @@ void TCommClass::ReadStr(uint32_t count) {
       RecvText_ += kHex[b & 0x0F];
     }
   }
+  // A line that never stops sending must not grow the text without bound: only the last bytes
+  // are kept, and the count of those let go tells the exchange where the text now begins.
+  const size_t keep = TextMode_ ? kRecvKeepBytes : 2 * size_t{kRecvKeepBytes};
+  if (RecvText_.size() > keep) {
+    const size_t cut = RecvText_.size() - keep;
+    RecvText_.erase(0, cut);
+    RecvCut_ += cut;
+  }
 }
 
 int32_t TCommClass::ReadBytes(uint8_t* buffer, uint32_t count) {
@@ -270,9 +299,21 @@ int32_t TCommClass::ReadBytes(uint8_t* buffer, uint32_t count) {
   return device_->Read(buffer, count, ReadTimeout_);
 }
 
-int32_t TCommClass::WriteBytes(const uint8_t* bytes, uint32_t count) {
-  std::lock_guard<std::mutex> hold(lock_);
-  return device_->Write(bytes, count, WriteTimeout_);
+void TCommClass::WriteBytes() {
+  if (Unsent_.empty()) return;
+  int32_t n = -1;
+  if (Connected()) {
+    std::lock_guard<std::mutex> hold(lock_);
+    // Only what the output takes now: a peer that never reads cannot hold up a poll.
+    n = device_->Write(Unsent_.data(), static_cast<uint32_t>(Unsent_.size()), 0);
+  }
+  if (n < 0) {
+    Unsent_.clear();
+    Close();  // the device went away: the next send opens it again
+    return;
+  }
+  const size_t taken = std::min(static_cast<size_t>(n), Unsent_.size());
+  Unsent_.erase(Unsent_.begin(), Unsent_.begin() + static_cast<std::ptrdiff_t>(taken));
 }
 
 }  // namespace vdinv::serial

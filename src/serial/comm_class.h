@@ -1,7 +1,9 @@
 // TCommClass: the serial line of one driver object. It opens its port exclusively, applies the
 // line settings of the parameter block, sends a frame after discarding whatever was still
-// waiting on the input side, and collects the bytes that arrive into a growing reply text. It
-// does no framing and no timing of replies: the engine decides when to poll and when to give up.
+// waiting on either side, and collects the bytes that arrive into a reply text that keeps the
+// last kRecvKeepBytes of them. It does no framing of replies: the engine decides when to poll
+// and when to give up. Neither a send nor a poll waits for the port: a frame goes out as far as
+// the port's output takes it, and each later poll offers the rest, until the reply time-out.
 // Only the open at initialisation (IniComm, or WaitForPort ahead of it) waits for a missing or
 // busy port; a send on a closed port tries to open it once and goes on, so a vanished adapter
 // never holds up a poll.
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/parameter_block.h"
 #include "platform/clock.h"
@@ -73,6 +76,10 @@ class TCommClass {
   // Pause between two open attempts, so that waiting for a busy port does not spin.
   static constexpr uint32_t kOpenRetryPauseMs = 20;
   static constexpr size_t kMaxFrameChars = 255;
+  // The received bytes the reply text keeps, the last ones. Twice what one poll reads
+  // (InQueueSize), so that a reply whose last byte came with the latest read is whole in it;
+  // a reply is 16 bytes, and the time-out's log line shows what came before it.
+  static constexpr uint32_t kRecvKeepBytes = 4096;
   // FlowMode value that keeps the flow control the port reports.
   static constexpr uint8_t kFlowKeep = 4;
 
@@ -94,12 +101,15 @@ class TCommClass {
   // attempt. True when the port is open.
   bool WaitForPort(const TDevParmBlock& block);
   // Sends the first 255 characters of the frame (text mode: one byte per character; else one
-  // byte per pair of hexadecimal digits), after discarding the input waiting. A closed port
-  // gets one open attempt first, none while the last failed attempt is less than the
-  // process's reply time-out ago; without a port nothing is sent and the exchange runs into
-  // its time-out.
+  // byte per pair of hexadecimal digits), after discarding the input waiting and whatever an
+  // earlier frame left unsent, so that nothing stale or half goes out ahead of it. Only what
+  // the port's output takes at once is written; GetStr offers the rest. A closed port gets one
+  // open attempt first, none while the last failed attempt is less than the process's reply
+  // time-out ago; without a port nothing is sent and the exchange runs into its time-out.
   void SendStr(const std::string& frame);
-  // Collects what has arrived and returns everything received since the last send.
+  // Offers the port what the last frame has left unsent (dropped, and the port's output
+  // purged, once the reply time-out has passed since the send), collects what has arrived and
+  // returns the received text: the last kRecvKeepBytes bytes received since the last send.
   const std::string& GetStr();
 
   // Opens the port, retrying a missing or busy one for kOpenRetryMs.
@@ -131,6 +141,9 @@ class TCommClass {
   uint32_t OutQueueSize() const { return OutQueueSize_; }
   bool ClearOnSend() const { return ClearOnSend_; }
   const std::string& RecvText() const { return RecvText_; }
+  // Characters received since the last send or purge that RecvText no longer holds (those
+  // before its first).
+  uint64_t RecvCut() const { return RecvCut_; }
   const std::string& StatusText() const { return StatusText_; }
   TCommEventChars& EventChars() { return EventChars_; }
 
@@ -146,7 +159,11 @@ class TCommClass {
   void PollInput();
   void ReadStr(uint32_t count);
   int32_t ReadBytes(uint8_t* buffer, uint32_t count);
-  int32_t WriteBytes(const uint8_t* bytes, uint32_t count);
+  // Offers the port the unsent rest of the frame; a device that failed is closed.
+  void WriteBytes();
+  // Gives up the unsent rest of the frame and what the port's output still holds of it.
+  void DropUnsent();
+  void ClearRecvText();
 
   std::unique_ptr<platform::ISerialDevice> device_;
   platform::IClock& clock_;
@@ -160,6 +177,7 @@ class TCommClass {
   // The name of the port that is open (a changed PortName takes effect at the next open).
   std::string OpenName_;
   uint32_t ReadTimeout_ = 1000;
+  // Kept as the block's record of the port; writes never wait (see SendStr).
   uint32_t WriteTimeout_ = 1000;
   uint32_t InQueueSize_ = 2048;
   uint32_t OutQueueSize_ = 2048;
@@ -171,6 +189,10 @@ class TCommClass {
   uint8_t Options_ = 0;
   uint8_t FlowMode_ = kFlowKeep;
   std::string RecvText_;
+  uint64_t RecvCut_ = 0;
+  // The bytes of the last frame that the port has not taken yet, and when it was sent.
+  std::vector<uint8_t> Unsent_;
+  uint32_t SentTick_ = 0;
   bool ClearOnSend_;
   std::string StatusText_;
   // The last ApplyCommState on an open port left the port's settings as they were.

@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "common/parameter_block.h"
+#include "serial/comm_class.h"
 #include "support/fake_serial_device.h"
 #include "support/temp_dir.h"
 
@@ -252,16 +254,57 @@ TEST_F(PtyTest, VanishedDeviceFailsEveryTransfer) {
   EXPECT_EQ(device->Write(buf, sizeof buf, 5), -1);
 }
 
-TEST_F(PtyTest, WriteThatOutlastsItsBoundIsCancelled) {
+// Nobody reads the master: the line fills up. A write takes what fits and returns when its
+// time is up, never discarding what it took; a purge drops what is queued for the next one.
+TEST_F(PtyTest, WriteTakesWhatFitsAndThePurgeDropsWhatIsQueued) {
   auto device = CreateSerialDevice();
   ASSERT_EQ(device->Open(slave_), SerialStatus::kOk);
-  // Nobody reads the master: the line fills up and the rest cannot go out within 5 ms.
   const std::string big(1 << 20, 'x');
+  const auto bytes = reinterpret_cast<const uint8_t*>(big.data());
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(device->Write(reinterpret_cast<const uint8_t*>(big.data()),
-                          static_cast<uint32_t>(big.size()), 5),
-            0);
+  const int32_t taken = device->Write(bytes, static_cast<uint32_t>(big.size()), 5);
+  EXPECT_GT(taken, 0);
+  EXPECT_LT(taken, static_cast<int32_t>(big.size()));
+  EXPECT_EQ(device->Write(bytes, 16, 0), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_TRUE(device->PurgeOutput());
+  EXPECT_EQ(device->Write(reinterpret_cast<const uint8_t*>("ok"), 2, 0), 2);
+  // What the far end had already taken in stays; the rest is gone, and "ok" follows.
+  const std::string got = ReadMaster(big.size(), 50);
+  EXPECT_LT(got.size(), static_cast<size_t>(taken));
+  EXPECT_EQ(got.substr(got.size() - 3), "xok");
+}
+
+// The driver's port on a line whose far end never reads and whose buffer stays full: neither a
+// send nor a poll waits for room.
+TEST_F(PtyTest, AFarEndThatNeverReadsHoldsUpNoSendAndNoPoll) {
+  // Opened before the port's exclusive open: it keeps the line towards the master full.
+  const int filler = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(filler, 0);
+  auto fill = [filler] {
+    const std::string chunk(4096, 'x');
+    while (write(filler, chunk.data(), chunk.size()) > 0) {
+    }
+  };
+  test::ScopedPortPath env(1, slave_.c_str());
+  TDevParmBlock block{};
+  block.BaudIndex = 6;
+  block.DataBits = 4;
+  serial::TCommClass comm(true);
+  std::string status;
+  ASSERT_TRUE(comm.IniComm(block, true, status));
+  fill();
+  for (int i = 0; i < 3; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    comm.SendStr(
+        "\x01"
+        "01\x05RF03 0000\x03"
+        "44");
+    fill();
+    comm.GetStr();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  }
+  close(filler);
 }
 
 TEST(SerialDevice, MissingAndNonTerminalPaths) {
@@ -281,6 +324,7 @@ TEST(SerialDevice, MissingAndNonTerminalPaths) {
   EXPECT_EQ(device->Read(&b, 1, 0), -1);
   EXPECT_EQ(device->Write(&b, 1, 0), -1);
   EXPECT_FALSE(device->PurgeInput());
+  EXPECT_FALSE(device->PurgeOutput());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/process_values.h"
 #include "protocol/check_code.h"
 #include "protocol/dll_object.h"
@@ -23,6 +25,7 @@ class ExchangeTest : public test::EngineFixture {
   void SetUp() override {
     block = Block({{1, kModelG11S}});
     block.EnTraceLog = 1;
+    block.EnErrorLog = 1;
     info = Tag(1, "freq", "F1:3", kAnalog);
     ASSERT_TRUE(object.IniDLLObj(&block, {&info}));
     object.ReadExecute();  // init, then the read of F03 goes out
@@ -92,6 +95,34 @@ TEST_F(ExchangeTest, AReplyInPiecesIsTakenWholeAndTheNextExchangeSearchedFromIts
   line->Arrive(Reply("01\x06RF03 0FA0\x03"));
   object.ReadExecute();
   EXPECT_EQ(TagOf().Value, TagValue::Double(4000));
+}
+
+// A line that never stops sending: an exchange keeps a bounded tail of it, a reply at the end
+// of the stream is still found there, and the time-out's log line says the text was cut.
+TEST_F(ExchangeTest, AnEndlessStreamKeepsABoundedTail) {
+  constexpr size_t kTail = 4096;
+  const std::string reply = Reply("01\x06RF03 0BB8\x03");
+  std::string noise;  // replies cut off in their data word, and zeros
+  while (noise.size() < 64 * 1024) noise += reply.substr(0, 12) + std::string(200, '0');
+  line->Arrive(noise + reply);
+  size_t longest = 0;
+  for (int i = 0; i < 40 && TagOf().Value != TagValue::Double(3000); ++i) {
+    longest = std::max(longest, object.CurCommand()->Reply.size());
+    object.ReadExecute();
+  }
+  EXPECT_EQ(TagOf().Value, TagValue::Double(3000));
+  EXPECT_LE(longest, kTail);
+
+  clock.Advance(1000);
+  object.ReadExecute();
+  ASSERT_EQ(line->writes.size(), 2u);
+  line->Arrive(noise);
+  for (int i = 0; i < 40; ++i) object.ReadExecute();
+  clock.Advance(ProcessOutTime() + 1);
+  object.ReadExecute();
+  EXPECT_THAT(LogText(),
+              HasSubstr("：接收到应答信息（太长，已截去前" + std::to_string(noise.size() - kTail) +
+                        "个字符）= " + noise.substr(noise.size() - kTail) + "\r\n"));
 }
 
 TEST_F(ExchangeTest, ANegativeMonitorValueKeepsItsSign) {

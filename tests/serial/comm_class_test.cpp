@@ -264,13 +264,20 @@ TEST_F(CommClassTest, PiecesAreConcatenatedUntilTheNextSend) {
   EXPECT_EQ(comm.GetStr(), "");
 }
 
-TEST_F(CommClassTest, PollReadsAtMostOneBufferAtATime) {
+// A line that never stops sending: a poll reads at most one buffer, and the text keeps the
+// last bytes only, counting those it let go.
+TEST_F(CommClassTest, ReceivedTextIsABoundedTailOfWhatArrived) {
   ASSERT_TRUE(Ini(Block(0)));
-  line->Arrive(std::string(5000, 'x'));
+  std::string stream;
+  for (int i = 0; stream.size() < 5000; ++i) stream += std::to_string(i) + ',';
+  line->Arrive(stream);
   EXPECT_EQ(comm.GetStr().size(), 2048u);
   EXPECT_EQ(comm.GetStr().size(), 4096u);
-  EXPECT_EQ(comm.GetStr().size(), 5000u);
+  EXPECT_EQ(comm.GetStr(), stream.substr(stream.size() - 4096));
+  EXPECT_EQ(comm.RecvCut(), stream.size() - 4096);
   for (uint32_t size : line->readSizes) EXPECT_LE(size, 2048u);
+  comm.SendStr("REQ");
+  EXPECT_EQ(comm.RecvCut(), 0u);
 }
 
 TEST_F(CommClassTest, HexModeSendsPairsAndReceivesUpperCaseDigits) {
@@ -346,6 +353,59 @@ TEST_F(CommClassTest, SendOnAbsentPortTriesOncePerReplyTimeout) {
   EXPECT_EQ(line->writes[0], "C");
   EXPECT_EQ(line->configured.size(), 2u);
   EXPECT_EQ(sleeps, 0);
+}
+
+// A peer that never reads: the output takes nothing or part of a frame. Neither the send nor
+// a poll waits for room; the rest goes out at later polls. A frame not out whole at the reply
+// time-out, or when the next one is sent, is given up: its rest is dropped and the output
+// purged, so that no half frame goes out ahead of another.
+TEST_F(CommClassTest, AFullOutputNeverHoldsUpASendOrAPoll) {
+  SetProcessOutTime(100);
+  ASSERT_TRUE(Ini(Block(0)));
+  auto sent = [&] {
+    std::string all;
+    for (const std::string& w : line->writes) all += w;
+    line->writes.clear();
+    return all;
+  };
+  struct Step {
+    std::optional<size_t> room;
+    uint32_t advanceMs;
+    const char* send;  // or a poll
+    const char* out;
+    int purges;  // of the output, so far
+  };
+  const Step steps[] = {
+      {0, 0, "REQUEST", "", 1},    {3, 0, nullptr, "REQ", 1}, {0, 50, nullptr, "", 1},
+      {9, 50, nullptr, "UEST", 1},  // at the time-out itself, not past it
+      {2, 0, "ABCDEF", "AB", 2},   {9, 101, nullptr, "", 3},  {9, 0, nullptr, "", 3},
+      {1, 0, "GHI", "G", 4},       {9, 0, "JK", "JK", 5},     {9, 0, nullptr, "", 5},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.send ? step.send : "poll") + " " + step.out);
+    line->outputRoom = step.room;
+    clock.Advance(step.advanceMs);
+    if (step.send) {
+      comm.SendStr(step.send);
+    } else {
+      comm.GetStr();
+    }
+    EXPECT_EQ(sent(), step.out);
+    EXPECT_EQ(line->outputPurges, step.purges);
+  }
+  EXPECT_EQ(line->writeWaitMs, 0u);
+
+  // A device that fails while a rest waits is closed, and the rest goes with it.
+  line->outputRoom = 0;
+  comm.SendStr("LM");
+  line->vanished = true;
+  comm.GetStr();
+  EXPECT_FALSE(comm.Connected());
+  line->vanished = false;
+  line->open = true;
+  line->outputRoom.reset();
+  comm.GetStr();
+  EXPECT_EQ(sent(), "");
 }
 
 TEST_F(CommClassTest, ClosedPortCollectsNothing) {

@@ -26,6 +26,8 @@ class InverterLine::Device : public platform::ISerialDevice {
     line_.DropInput();
     return true;
   }
+  // Every write reaches the line at once: nothing is ever left to purge.
+  bool PurgeOutput() override { return Usable(); }
   int32_t BytesWaiting() override {
     if (!Usable()) return -1;
     line_.Deliver();

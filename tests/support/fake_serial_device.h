@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,16 @@ struct FakeSerialLine {
   std::vector<platform::SerialSettings> configured;
   bool queueSizesOk = true;
 
-  // Bytes received and not yet read; every write is recorded.
+  // Bytes received and not yet read; every write is recorded with the bytes it took.
   std::string input;
   std::vector<std::string> writes;
   int purges = 0;
+  // Room left in the output: how many more bytes writes take (no limit when empty), as a
+  // peer that stops reading leaves it. What writes would have waited for room that never
+  // came, in ms: a poll held up.
+  std::optional<size_t> outputRoom;
+  int outputPurges = 0;
+  uint64_t writeWaitMs = 0;
   std::vector<uint32_t> readSizes;
   // The device went away: every query and transfer fails.
   bool vanished = false;
@@ -104,10 +111,21 @@ class FakeSerialDevice : public platform::ISerialDevice {
     line_->input.erase(0, n);
     return static_cast<int32_t>(n);
   }
-  int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t) override {
+  bool PurgeOutput() override {
+    if (!line_->open || line_->vanished) return false;
+    ++line_->outputPurges;
+    return true;
+  }
+  int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeoutMs) override {
     if (!line_->open || line_->vanished) return -1;
-    line_->writes.emplace_back(reinterpret_cast<const char*>(bytes), count);
-    return static_cast<int32_t>(count);
+    size_t taken = count;
+    if (line_->outputRoom) {
+      taken = std::min(taken, *line_->outputRoom);
+      *line_->outputRoom -= taken;
+    }
+    if (taken < count) line_->writeWaitMs += timeoutMs;
+    if (taken > 0) line_->writes.emplace_back(reinterpret_cast<const char*>(bytes), taken);
+    return static_cast<int32_t>(taken);
   }
 
  private:

@@ -25,6 +25,7 @@ class QuietSerialDevice : public platform::ISerialDevice {
   }
   bool SetQueueSizes(uint32_t, uint32_t) override { return true; }
   bool PurgeInput() override { return true; }
+  bool PurgeOutput() override { return true; }
   int32_t BytesWaiting() override { return 0; }
   int32_t Read(uint8_t*, uint32_t, uint32_t) override { return 0; }
   int32_t Write(const uint8_t*, uint32_t count, uint32_t) override {

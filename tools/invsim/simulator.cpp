@@ -260,6 +260,12 @@ void Simulator::Run() {
       changed_.notify_all();
       continue;
     }
+    if (Line().stuck) {
+      // Refilled whenever the client purges its output.
+      line_->FillInbound();
+      Pause(std::chrono::milliseconds(1));
+      continue;
+    }
     input.clear();
     // While a stream goes on, input is only looked at between its pieces.
     const bool streaming = endlessReply_ || Line().noiseFlood;

@@ -54,6 +54,9 @@ struct LineSettings {
   bool noiseFlood = false;    // garbage of every byte value (SOH and ETX among them) streams
                               // without pause, paced by the baud rate or, without one, as fast
                               // as the client reads; replies go out in the middle of it
+  bool stuck = false;         // nothing is read and the line towards the simulator is kept
+                              // full, as behind a stuck adapter: a client's bytes find no room
+                              // (pseudo-terminals only)
 };
 
 struct SimulatorOptions {

@@ -196,6 +196,16 @@ void PseudoTerminal::DiscardInput() {
   if (IsOpen()) ::tcflush(fd_, TCIFLUSH);
 }
 
+bool PseudoTerminal::FillInbound() {
+  if (slaveFd_ < 0) return false;
+  static const char filler[4096] = {};
+  for (;;) {
+    const ssize_t n = ::write(slaveFd_, filler, sizeof filler);
+    if (n > 0 || (n < 0 && errno == EINTR)) continue;
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);  // full
+  }
+}
+
 void PseudoTerminal::Close() {
   if (!link_.empty()) {
     char target[PATH_MAX] = {};

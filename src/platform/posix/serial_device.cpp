@@ -1,6 +1,7 @@
 // Serial devices on POSIX: a terminal opened non-blocking and exclusively (TIOCEXCL against
 // other openers, flock() against root and this process's own openers, which TIOCEXCL lets
-// through), raw mode, and poll() for the bounded reads and writes.
+// through), raw mode, and poll() for the bounded reads and writes. A write takes what the
+// terminal's output buffer has room for; the kernel queues it until it is sent or flushed.
 //
 // Line settings and the terminal flags they become; anything else is refused with
 // kUnsupported and the terminal keeps the settings it had:
@@ -181,6 +182,8 @@ class PosixSerialDevice final : public ISerialDevice {
 
   bool PurgeInput() override { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }
 
+  bool PurgeOutput() override { return fd_ >= 0 && ::tcflush(fd_, TCOFLUSH) == 0; }
+
   int32_t BytesWaiting() override {
     if (fd_ < 0) return -1;
     int waiting = 0;
@@ -222,15 +225,13 @@ class PosixSerialDevice final : public ISerialDevice {
       }
       if (n < 0 && errno == EINTR) continue;
       if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return -1;
+      // The output is full: what it took so far is the result once the time is up.
       const int left = RemainingMs(deadline);
-      if (left == 0) {
-        ::tcflush(fd_, TCOFLUSH);
-        return 0;
-      }
+      if (left == 0) break;
       const int events = PollFor(fd_, POLLOUT, left);
       if (events < 0 || (events & (POLLERR | POLLNVAL | POLLHUP)) != 0) return -1;
     }
-    return static_cast<int32_t>(count);
+    return static_cast<int32_t>(sent);
   }
 
  private:

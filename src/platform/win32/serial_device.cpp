@@ -2,10 +2,15 @@
 //
 // The port's own time-outs are fixed at open: a read returns at once with what is buffered
 // (interval MAXDWORD, multiplier and constant 0) and a write may take the port at most 5000 ms.
-// The time-out of each call is ours: a transfer that the system left pending is waited for on
-// the completion event for that long, then cancelled and finished before its overlapped record
-// and buffer go out of scope. Only a start that said ERROR_IO_PENDING is waited for: a device
-// that vanished fails every start at once and has nothing pending to wait on.
+// A read's time-out is ours: a read that the system left pending is waited for on the
+// completion event for that long, then cancelled and finished before its overlapped record and
+// buffer go out of scope. Only a start that said ERROR_IO_PENDING is waited for: a device that
+// vanished fails every start at once and has nothing pending to wait on.
+//
+// Writes never wait for the line: a write is copied and left to the system (one at a time,
+// with its own record, buffer and event), and its bytes count as taken. While it is still
+// going out the output has no room: the next write waits for it at most its time-out and takes
+// nothing when it has not ended. PurgeOutput and Close abort it.
 //
 // Reads ask only for the bytes that ClearCommError reports waiting, so no read ever waits for
 // data (an overlapped read of an empty queue does not return at once on every system).
@@ -25,6 +30,8 @@
 #include <windows.h>
 
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace vdinv::platform {
 namespace {
@@ -32,6 +39,9 @@ namespace {
 constexpr WORD kXonLimit = 80;
 constexpr WORD kXoffLimit = 200;
 constexpr DWORD kPortWriteTimeoutMs = 5000;
+// How long an aborted write is waited for until the system gives its record back; normally it
+// does so at once.
+constexpr DWORD kAbortWaitMs = 100;
 
 BYTE ParityCode(SerialParity parity) {
   switch (parity) {
@@ -133,7 +143,8 @@ class Win32SerialDevice final : public ISerialDevice {
 
   void Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
-    ::CloseHandle(handle_);  // ends any transfer of this handle; none is left pending here
+    AbortWrite();
+    ::CloseHandle(handle_);  // ends any transfer of this handle
     handle_ = INVALID_HANDLE_VALUE;
   }
 
@@ -173,6 +184,12 @@ class Win32SerialDevice final : public ISerialDevice {
     return IsOpen() && ::PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
   }
 
+  bool PurgeOutput() override {
+    if (!IsOpen()) return false;
+    AbortWrite();
+    return ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR) != 0;
+  }
+
   int32_t BytesWaiting() override {
     if (!IsOpen()) return -1;
     DWORD errors = 0;
@@ -196,19 +213,58 @@ class Win32SerialDevice final : public ISerialDevice {
   int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeoutMs) override {
     if (!IsOpen()) return -1;
     if (count == 0) return 0;
-    DWORD done = 0;
-    const auto start = [&](OVERLAPPED* ov) {
-      return ::WriteFile(handle_, bytes, count, nullptr, ov);
-    };
-    if (!Transfer(start, timeoutMs, &done)) return -1;
-    if (done == count) return ToCount(done);
-    // The time ran out: no half frame may stay queued for the next write to complete.
-    ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
-    return 0;
+    if (writing_) {
+      // The output has room once the write still going out has ended.
+      if (::WaitForSingleObject(writing_->event, timeoutMs) != WAIT_OBJECT_0) return 0;
+      DWORD done = 0;
+      const bool ended = ::GetOverlappedResult(handle_, &writing_->ov, &done, FALSE) != 0;
+      writing_.reset();
+      if (!ended) return -1;  // the device failed
+    }
+    auto write = std::make_unique<PendingWrite>();
+    if (write->event == nullptr) return -1;
+    write->bytes.assign(bytes, bytes + count);
+    write->ov.hEvent = write->event;
+    if (::WriteFile(handle_, write->bytes.data(), count, nullptr, &write->ov)) {
+      return ToCount(count);  // done at once: the system no longer refers to the record
+    }
+    if (::GetLastError() != ERROR_IO_PENDING) return -1;
+    writing_ = std::move(write);
+    return ToCount(count);
   }
 
  private:
-  // Starts a transfer with start(&ov) (ReadFile or WriteFile) and sets done to the bytes it
+  // A write left to the system: its record, its copy of the bytes and its completion event
+  // (manual reset) stay put until it has ended.
+  struct PendingWrite {
+    PendingWrite() : event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~PendingWrite() {
+      if (event != nullptr) ::CloseHandle(event);
+    }
+    PendingWrite(const PendingWrite&) = delete;
+    PendingWrite& operator=(const PendingWrite&) = delete;
+    OVERLAPPED ov{};
+    std::vector<uint8_t> bytes;
+    HANDLE event;
+  };
+
+  // Ends the write left to the system, if any: aborted when it is still going out, and waited
+  // for until the system gives its record back. One the system keeps longer than kAbortWaitMs
+  // is left to it for good (never reused, never freed) rather than holding up the caller.
+  void AbortWrite() {
+    if (!writing_) return;
+    if (::WaitForSingleObject(writing_->event, 0) != WAIT_OBJECT_0) {
+      ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+      ::CancelIo(handle_);  // where the purge does not end it: a write of this thread
+      if (::WaitForSingleObject(writing_->event, kAbortWaitMs) != WAIT_OBJECT_0) {
+        static_cast<void>(writing_.release());
+        return;
+      }
+    }
+    writing_.reset();
+  }
+
+  // Starts a transfer with start(&ov) (a ReadFile) and sets done to the bytes it
   // moved; false when it failed. A transfer left pending is waited for up to timeoutMs on the
   // completion event; when it has not completed by then, it is cancelled and the cancellation
   // waited for, so the system no longer refers to ov or the buffer once this returns.
@@ -228,7 +284,8 @@ class Win32SerialDevice final : public ISerialDevice {
   }
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  HANDLE event_ = nullptr;  // the completion event of every transfer
+  HANDLE event_ = nullptr;  // the completion event of every read
+  std::unique_ptr<PendingWrite> writing_;
 };
 
 }  // namespace
