@@ -142,25 +142,11 @@ class Run {
     if (!line_.Start(&result_.error)) return;
     setenv("VD_INV_REGISTRY", dir_.File("registry.ini").c_str(), 1);
     setenv("VD_INV_COM1", sim_.LinkPath().c_str(), 1);
-    std::thread host([this] { Host(); });
-    host.join();
+    vdinv::bench::RunHostThread(
+        api_, result_.error, [this] { return Initialise(); }, [this] { Drive(); });
   }
 
  private:
-  void Host() {
-    vdinv::platform::DynamicLibrary module;
-    if (!module.Open(VDINV_MODULE_PATH, &result_.error)) return;
-    if (!api_.Find(module)) {
-      result_.error = "an export is missing";
-      return;
-    }
-    if (Initialise()) {
-      Drive();
-      api_.freeDriver();
-    }
-    module.Close();
-  }
-
   bool Initialise() {
     using vdinv::kModelG11S;
     using vdinv::kModelP11S;

@@ -1,12 +1,16 @@
 // What the benchmarks of the built module share: a line of two inverters (station 1 a G11S,
 // station 2 a P11S, each with its F03 and M09 set) on a pseudo-terminal behind the link
-// "ttyINV" in a temporary directory of its own, where the host's files go as well.
+// "ttyINV" in a temporary directory of its own, where the host's files go as well; and the
+// host thread that loads the built module and drives it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "invsim/simulator.h"
+#include "platform/dynamic_library.h"
+#include "support/module_host.h"
 #include "support/temp_dir.h"
 
 namespace vdinv::bench {
@@ -39,5 +43,26 @@ class SimulatedLine {
   test::TempDir dir_;
   invsim::Simulator sim_;
 };
+
+// Loads the built module by path on a thread of its own, as a host does, finds its exports and
+// runs initialise and then drive on that thread; the driver is freed and the module closed
+// after. What goes wrong is said in error.
+template <class Initialise, class Drive>
+void RunHostThread(test::ModuleExports& api, std::string& error, Initialise initialise,
+                   Drive drive) {
+  std::thread([&] {
+    platform::DynamicLibrary module;
+    if (!module.Open(VDINV_MODULE_PATH, &error)) return;
+    if (!api.Find(module)) {
+      error = "an export is missing";
+      return;
+    }
+    if (initialise()) {
+      drive();
+      api.freeDriver();
+    }
+    module.Close();
+  }).join();
+}
 
 }  // namespace vdinv::bench

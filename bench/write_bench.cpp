@@ -82,26 +82,12 @@ class Run {
     if (!line_.Start(&result_.error)) return;
     setenv("VD_INV_REGISTRY", line_.dir().File("registry.ini").c_str(), 1);
     setenv("VD_INV_COM1", sim().LinkPath().c_str(), 1);
-    std::thread host([this] { Host(); });
-    host.join();
+    vdinv::bench::RunHostThread(
+        api_, result_.error, [this] { return Initialise(); }, [this] { Drive(); });
   }
 
  private:
   vdinv::invsim::Simulator& sim() { return line_.sim(); }
-
-  void Host() {
-    vdinv::platform::DynamicLibrary module;
-    if (!module.Open(VDINV_MODULE_PATH, &result_.error)) return;
-    if (!api_.Find(module)) {
-      result_.error = "an export is missing";
-      return;
-    }
-    if (Initialise()) {
-      Drive();
-      api_.freeDriver();
-    }
-    module.Close();
-  }
 
   bool Initialise() {
     vdinv::TDevParmBlock pdb = vdinv::test::DevicesBlock({});
