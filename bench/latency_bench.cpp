@@ -164,15 +164,8 @@ class Run {
     std::vector<vdinv::TTagInfo> tags;
     for (const char* a : analog) tags.push_back(Tag(a, vdinv::kAnalog));
     for (const char* s : status) tags.push_back(Tag(s, vdinv::kString));
-    std::vector<vdinv::TTagInfo*> list;
-    for (vdinv::TTagInfo& t : tags) list.push_back(&t);
     values_.resize(tags.size());
-    char* msg = nullptr;
-    const bool ok =
-        api_.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
-    std::free(msg);
-    if (!ok) result_.error = "IniDriver failed";
-    return ok;
+    return vdinv::bench::InitialiseDriver(api_, tags, block, result_.error);
   }
 
   vdinv::TTagInfo Tag(const char* address, uint8_t type) {

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "common/records.h"
 #include "invsim/simulator.h"
 #include "platform/dynamic_library.h"
 #include "support/module_host.h"
@@ -43,6 +46,19 @@ class SimulatedLine {
   test::TempDir dir_;
   invsim::Simulator sim_;
 };
+
+// IniDriver with the tags on the block, its message released; false, with the reason in error,
+// when it fails.
+inline bool InitialiseDriver(test::ModuleExports& api, std::vector<TTagInfo>& tags,
+                             std::vector<uint8_t>& block, std::string& error) {
+  std::vector<TTagInfo*> list;
+  for (TTagInfo& t : tags) list.push_back(&t);
+  char* msg = nullptr;
+  const bool ok = api.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
+  std::free(msg);
+  if (!ok) error = "IniDriver failed";
+  return ok;
+}
 
 // Loads the built module by path on a thread of its own, as a host does, finds its exports and
 // runs initialise and then drive on that thread; the driver is freed and the module closed

@@ -113,15 +113,8 @@ class Run {
       tags.push_back(vdinv::test::HostTag(static_cast<uint32_t>(tags.size() + 1), address.c_str(),
                                           vdinv::kAnalog, 0));
     }
-    std::vector<vdinv::TTagInfo*> list;
-    for (vdinv::TTagInfo& t : tags) list.push_back(&t);
     values_.resize(tags.size());
-    char* msg = nullptr;
-    const bool ok =
-        api_.iniDriver(static_cast<int32_t>(list.size()), list.data(), block.data(), &msg);
-    std::free(msg);
-    if (!ok) result_.error = "IniDriver failed";
-    return ok;
+    return vdinv::bench::InitialiseDriver(api_, tags, block, result_.error);
   }
 
   void Drive() {
