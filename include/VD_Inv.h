@@ -22,9 +22,9 @@
  * text the host passes in, and reads it only during the call.
  *
  * Threads. The driver keeps one driver object per host thread: IniDriver, IniDriverEx,
- * OnDataRead, OnDataWrite, GetDeviceStatus, WriteLog and FreeDriver act on the calling thread's
- * object, so a host polls a line from the thread that initialised it. The other exports keep no
- * state between calls.
+ * OnDataRead, OnDataWrite, GetDeviceStatus, WriteLog, DetectScanTime and FreeDriver act on the
+ * calling thread's object, so a host polls a line from the thread that initialised it.
+ * GetPDBLen, FullPDB and the configuration exports need no driver object.
  */
 #ifndef VD_INV_H
 #define VD_INV_H
@@ -141,7 +141,6 @@ VDINV_STATIC_ASSERT(offsetof(TTagValue, TimeStamp) == 4, "TTagValue.TimeStamp at
 VDINV_STATIC_ASSERT(offsetof(TTagValue, Quality) == 12, "TTagValue.Quality at 12");
 VDINV_STATIC_ASSERT(offsetof(TTagValue, DataType) == 16, "TTagValue.DataType at 16");
 VDINV_STATIC_ASSERT(offsetof(TTagValue, Value) == 20, "TTagValue.Value at 20");
-VDINV_STATIC_ASSERT(sizeof(((TTagValue*)0)->Value) == 8, "TTagValue.Value: 8 bytes");
 VDINV_STATIC_ASSERT(sizeof(TTagAddrTemplate) == 536, "TTagAddrTemplate: 536 bytes");
 VDINV_STATIC_ASSERT(offsetof(TTagAddrTemplate, descriptionLen) == 256,
                     "TTagAddrTemplate.descriptionLen at 256");
@@ -238,11 +237,11 @@ typedef int32_t(VDINV_CALL* VdInv_DLLEdDev_Fn)(uintptr_t hostWindow, void* pdb);
  * up to six times one reply time-out apart. With interactive non-zero the test window shows
  * the exchange when a display is usable; with 0, or without a display, the same check runs
  * without a window. Non-zero when a reply was accepted.
- * When: at any time, on a port that no driver object holds. */
+ * When: at any time. */
 typedef uint8_t(VDINV_CALL* VdInv_DLLTestDev_Fn)(void* pdb, uint8_t interactive);
 
 /* TagEdAddr: the tag editor's check of the address *addr against the block pdb. 1 when the
- * address is valid, and then *addr receives its normal form (F1:5.-1 for f1：5); 0 when it is
+ * address is valid, and then *addr receives its normal form (F1:5.-1 for f1:5); 0 when it is
  * not (or empty, or pdb is null), with the reason in *msg. skipCheck non-zero accepts any
  * address unchanged (1).
  * Texts: the host's text in *addr is read, never released, and replaced by a new text the host
