@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "VD_Inv.h"
 #include "common/short_string.h"
 
 namespace vdinv {
 
 constexpr int kDeviceCount = 100;
-constexpr int32_t kPdbLength = 26508;
+constexpr int32_t kPdbLength = VDINV_PDB_LENGTH;
 
 // Model codes of a device entry.
 enum ModelCode : uint8_t { kModelG11S = 0, kModelP11S = 1, kModelNone = 2 };

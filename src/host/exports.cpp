@@ -1,9 +1,11 @@
 // The module's exported functions: C linkage, the hosts' calling convention, nothing else
-// exported.
+// exported. Each is checked below against its function type in VD_Inv.h, the header hosts
+// build with, and the build makes the export files from that header's table.
 // Every export runs its body in the guard, so no exception ever reaches the host.
 #include <cstdint>
+#include <type_traits>
 
-#include "common/export_convention.h"
+#include "VD_Inv.h"
 #include "common/guard.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
@@ -12,6 +14,14 @@
 #include "host/runtime_api.h"
 #include "ui/test_device.h"
 #include "ui/wizard.h"
+
+// On Windows the .def file names the exports; on Linux they are the functions of default
+// visibility while everything else is hidden (and the version script keeps it so).
+#if defined(_WIN32)
+#define VDINV_EXPORT extern "C"
+#else
+#define VDINV_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 using vdinv::Guarded;
 using vdinv::TTagInfo;
@@ -31,33 +41,33 @@ struct LibraryLifetime {
 
 }  // namespace
 
-VDINV_EXPORT bool VDINV_CALL IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
+VDINV_EXPORT uint8_t VDINV_CALL IniDriver(int32_t count, TTagInfo** tags, void* pdb, char** msg) {
   return Guarded(nullptr, kUnit, "IniDriver", false,
                  [&] { return vdinv::host::IniDriver(count, tags, pdb, msg); });
 }
 
-VDINV_EXPORT bool VDINV_CALL IniDriverEx(int32_t faultEvent) {
+VDINV_EXPORT uint8_t VDINV_CALL IniDriverEx(int32_t faultEvent) {
   return Guarded(nullptr, kUnit, "IniDriverEx", true,
                  [&] { return vdinv::host::IniDriverEx(faultEvent); });
 }
 
-VDINV_EXPORT bool VDINV_CALL OnDataRead(int32_t* count, TTagValue* values, char** msg) {
+VDINV_EXPORT uint8_t VDINV_CALL OnDataRead(int32_t* count, TTagValue* values, char** msg) {
   return Guarded(nullptr, kUnit, "OnDataRead", true,
                  [&] { return vdinv::host::OnDataRead(count, values, msg); });
 }
 
-VDINV_EXPORT bool VDINV_CALL OnDataWrite(int32_t count, TTagValue* values, char** msg) {
+VDINV_EXPORT uint8_t VDINV_CALL OnDataWrite(int32_t count, TTagValue* values, char** msg) {
   return Guarded(nullptr, kUnit, "OnDataWrite", false,
                  [&] { return vdinv::host::OnDataWrite(count, values, msg); });
 }
 
-VDINV_EXPORT bool VDINV_CALL GetDeviceStatus(char** msg) {
+VDINV_EXPORT uint8_t VDINV_CALL GetDeviceStatus(char** msg) {
   return Guarded(nullptr, kUnit, "GetDeviceStatus", true,
                  [&] { return vdinv::host::GetDeviceStatus(msg); });
 }
 
-VDINV_EXPORT void VDINV_CALL WriteLog(bool enable, char** msg) {
-  Guarded(nullptr, kUnit, "WriteLog", [&] { vdinv::host::WriteLog(enable, msg); });
+VDINV_EXPORT void VDINV_CALL WriteLog(uint8_t enable, char** msg) {
+  Guarded(nullptr, kUnit, "WriteLog", [&] { vdinv::host::WriteLog(enable != 0, msg); });
 }
 
 VDINV_EXPORT uint16_t VDINV_CALL DetectScanTime(void) {
@@ -65,7 +75,7 @@ VDINV_EXPORT uint16_t VDINV_CALL DetectScanTime(void) {
                  [] { return vdinv::host::DetectScanTime(); });
 }
 
-VDINV_EXPORT bool VDINV_CALL FreeDriver(void) {
+VDINV_EXPORT uint8_t VDINV_CALL FreeDriver(void) {
   return Guarded(nullptr, kUnit, "FreeDriver", true, [] { return vdinv::host::FreeDriver(); });
 }
 
@@ -98,3 +108,12 @@ VDINV_EXPORT void VDINV_CALL GetTagAddrList(int32_t reserved, int32_t* count,
   Guarded(nullptr, kUnit, "GetTagAddrList",
           [&] { vdinv::host::GetTagAddrList(reserved, count, list); });
 }
+
+// Every export of the header's table is defined here with exactly the header's type, so a name
+// added to the table without a definition, or a signature changed on either side, stops the
+// build.
+#define VDINV_CHECK_EXPORT(name, stack)                               \
+  static_assert(std::is_same_v<decltype(&::name), VdInv_##name##_Fn>, \
+                #name " differs from its type in VD_Inv.h");
+VDINV_EXPORTS(VDINV_CHECK_EXPORT)
+#undef VDINV_CHECK_EXPORT

@@ -16,6 +16,7 @@
 #include "platform/pseudo_terminal.h"
 #include "platform/text.h"
 #include "support/host_tag.h"
+#include "support/module_host.h"
 #include "support/returns_promptly.h"
 #include "support/temp_dir.h"
 
@@ -23,21 +24,6 @@ namespace vdinv {
 namespace {
 
 using ::testing::HasSubstr;
-
-using IniDriverFn = bool (*)(int32_t, TTagInfo**, void*, char**);
-using IniDriverExFn = bool (*)(int32_t);
-using OnDataReadFn = bool (*)(int32_t*, TTagValue*, char**);
-using OnDataWriteFn = bool (*)(int32_t, TTagValue*, char**);
-using GetDeviceStatusFn = bool (*)(char**);
-using WriteLogFn = void (*)(bool, char**);
-using DetectScanTimeFn = uint16_t (*)();
-using FreeDriverFn = bool (*)();
-using GetPDBLenFn = int32_t (*)();
-using FullPDBFn = void* (*)(void*);
-using DLLEdDevFn = int32_t (*)(uintptr_t, void*);
-using TagEdAddrFn = int32_t (*)(void*, char**, uint8_t, char**);
-using GetTagAddrListFn = void (*)(int32_t, int32_t*, TTagAddrTemplate*);
-using DLLTestDevFn = uint8_t (*)(void*, uint8_t);
 
 class ModuleTest : public ::testing::Test {
  protected:
@@ -54,30 +40,26 @@ class ModuleTest : public ::testing::Test {
     setenv("VD_INV_COM1", line.Path().c_str(), 1);
     std::string error;
     ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, &error)) << error;
-    Resolve(iniDriver, "IniDriver");
-    Resolve(iniDriverEx, "IniDriverEx");
-    Resolve(onDataRead, "OnDataRead");
-    Resolve(onDataWrite, "OnDataWrite");
-    Resolve(getDeviceStatus, "GetDeviceStatus");
-    Resolve(writeLog, "WriteLog");
-    Resolve(detectScanTime, "DetectScanTime");
-    Resolve(freeDriver, "FreeDriver");
-    Resolve(getPdbLen, "GetPDBLen");
-    Resolve(fullPdb, "FullPDB");
-    Resolve(dllEdDev, "DLLEdDev");
-    Resolve(tagEdAddr, "TagEdAddr");
-    Resolve(getTagAddrList, "GetTagAddrList");
-    Resolve(dllTestDev, "DLLTestDev");
+    iniDriver = VDINV_FIND_EXPORT(module, IniDriver);
+    iniDriverEx = VDINV_FIND_EXPORT(module, IniDriverEx);
+    onDataRead = VDINV_FIND_EXPORT(module, OnDataRead);
+    onDataWrite = VDINV_FIND_EXPORT(module, OnDataWrite);
+    getDeviceStatus = VDINV_FIND_EXPORT(module, GetDeviceStatus);
+    writeLog = VDINV_FIND_EXPORT(module, WriteLog);
+    detectScanTime = VDINV_FIND_EXPORT(module, DetectScanTime);
+    freeDriver = VDINV_FIND_EXPORT(module, FreeDriver);
+    getPdbLen = VDINV_FIND_EXPORT(module, GetPDBLen);
+    fullPdb = VDINV_FIND_EXPORT(module, FullPDB);
+    dllEdDev = VDINV_FIND_EXPORT(module, DLLEdDev);
+    tagEdAddr = VDINV_FIND_EXPORT(module, TagEdAddr);
+    getTagAddrList = VDINV_FIND_EXPORT(module, GetTagAddrList);
+    dllTestDev = VDINV_FIND_EXPORT(module, DLLTestDev);
+    for (const char* name : VDINV_EXPORT_NAMES) ASSERT_NE(module.Symbol(name), nullptr) << name;
   }
   void TearDown() override {
     module.Close();
     unsetenv("VD_INV_REGISTRY");
     unsetenv("VD_INV_COM1");
-  }
-  template <class Fn>
-  void Resolve(Fn& fn, const char* name) {
-    fn = reinterpret_cast<Fn>(module.Symbol(name));
-    ASSERT_NE(fn, nullptr) << name;
   }
   std::string LogText() const {
     auto bytes = platform::ReadWholeFile(dir.Path() + "proj/Debug/VD_Inv.Log");
@@ -105,20 +87,20 @@ class ModuleTest : public ::testing::Test {
   platform::PseudoTerminal line;
   std::string registry;
   platform::DynamicLibrary module;
-  IniDriverFn iniDriver = nullptr;
-  IniDriverExFn iniDriverEx = nullptr;
-  OnDataReadFn onDataRead = nullptr;
-  OnDataWriteFn onDataWrite = nullptr;
-  GetDeviceStatusFn getDeviceStatus = nullptr;
-  WriteLogFn writeLog = nullptr;
-  DetectScanTimeFn detectScanTime = nullptr;
-  FreeDriverFn freeDriver = nullptr;
-  GetPDBLenFn getPdbLen = nullptr;
-  FullPDBFn fullPdb = nullptr;
-  DLLEdDevFn dllEdDev = nullptr;
-  TagEdAddrFn tagEdAddr = nullptr;
-  GetTagAddrListFn getTagAddrList = nullptr;
-  DLLTestDevFn dllTestDev = nullptr;
+  VdInv_IniDriver_Fn iniDriver = nullptr;
+  VdInv_IniDriverEx_Fn iniDriverEx = nullptr;
+  VdInv_OnDataRead_Fn onDataRead = nullptr;
+  VdInv_OnDataWrite_Fn onDataWrite = nullptr;
+  VdInv_GetDeviceStatus_Fn getDeviceStatus = nullptr;
+  VdInv_WriteLog_Fn writeLog = nullptr;
+  VdInv_DetectScanTime_Fn detectScanTime = nullptr;
+  VdInv_FreeDriver_Fn freeDriver = nullptr;
+  VdInv_GetPDBLen_Fn getPdbLen = nullptr;
+  VdInv_FullPDB_Fn fullPdb = nullptr;
+  VdInv_DLLEdDev_Fn dllEdDev = nullptr;
+  VdInv_TagEdAddr_Fn tagEdAddr = nullptr;
+  VdInv_GetTagAddrList_Fn getTagAddrList = nullptr;
+  VdInv_DLLTestDev_Fn dllTestDev = nullptr;
 };
 
 TEST_F(ModuleTest, BlockExportsAnswerAsStored) {
@@ -180,8 +162,8 @@ TEST_F(ModuleTest, NamedPipesAmongTheHostsFilesNeverBlock) {
   const std::optional<bool> started = test::ReturnsPromptly<bool>([this, block]() mutable {
     std::string error;
     if (!module.Open(VDINV_MODULE_PATH, &error)) return false;
-    Resolve(iniDriver, "IniDriver");
-    Resolve(freeDriver, "FreeDriver");
+    iniDriver = VDINV_FIND_EXPORT(module, IniDriver);
+    freeDriver = VDINV_FIND_EXPORT(module, FreeDriver);
     TTagInfo tag = Tag(1, "COMMLINK", kAnalog);
     TTagInfo* list[] = {&tag};
     const bool initialised = iniDriver(1, list, block.data(), nullptr);

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/export_convention.h"
+#include "VD_Inv.h"
 #include "common/parameter_block.h"
 #include "common/records.h"
 #include "platform/dynamic_library.h"
@@ -25,21 +25,24 @@
 
 namespace vdinv::test {
 
+// The export `name` of the loaded module as its VD_Inv.h type (null when missing).
+#define VDINV_FIND_EXPORT(module, name) reinterpret_cast<VdInv_##name##_Fn>((module).Symbol(#name))
+
+// The runtime exports a line's host calls.
 struct ModuleExports {
-  // __stdcall on Windows: called the other way, the stack is wrong after every call.
-  bool(VDINV_CALL* iniDriver)(int32_t, TTagInfo**, void*, char**) = nullptr;
-  bool(VDINV_CALL* onDataRead)(int32_t*, TTagValue*, char**) = nullptr;
-  bool(VDINV_CALL* onDataWrite)(int32_t, TTagValue*, char**) = nullptr;
-  uint16_t(VDINV_CALL* detectScanTime)() = nullptr;
-  bool(VDINV_CALL* freeDriver)() = nullptr;
+  VdInv_IniDriver_Fn iniDriver = nullptr;
+  VdInv_OnDataRead_Fn onDataRead = nullptr;
+  VdInv_OnDataWrite_Fn onDataWrite = nullptr;
+  VdInv_DetectScanTime_Fn detectScanTime = nullptr;
+  VdInv_FreeDriver_Fn freeDriver = nullptr;
 
   // Looks the exports up in the loaded module; false when one is missing.
   bool Find(const platform::DynamicLibrary& module) {
-    iniDriver = reinterpret_cast<decltype(iniDriver)>(module.Symbol("IniDriver"));
-    onDataRead = reinterpret_cast<decltype(onDataRead)>(module.Symbol("OnDataRead"));
-    onDataWrite = reinterpret_cast<decltype(onDataWrite)>(module.Symbol("OnDataWrite"));
-    detectScanTime = reinterpret_cast<decltype(detectScanTime)>(module.Symbol("DetectScanTime"));
-    freeDriver = reinterpret_cast<decltype(freeDriver)>(module.Symbol("FreeDriver"));
+    iniDriver = VDINV_FIND_EXPORT(module, IniDriver);
+    onDataRead = VDINV_FIND_EXPORT(module, OnDataRead);
+    onDataWrite = VDINV_FIND_EXPORT(module, OnDataWrite);
+    detectScanTime = VDINV_FIND_EXPORT(module, DetectScanTime);
+    freeDriver = VDINV_FIND_EXPORT(module, FreeDriver);
     return iniDriver && onDataRead && onDataWrite && detectScanTime && freeDriver;
   }
 };

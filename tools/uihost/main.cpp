@@ -18,13 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "VD_Inv.h"
 #include "uihost/script.h"
 
 namespace {
-
-using GetPdbLen = int32_t (*)();
-using DllEdDev = int32_t (*)(uintptr_t, void*);
-using DllTestDev = uint8_t (*)(void*, uint8_t);
 
 struct Options {
   std::string module = VDINV_DEFAULT_MODULE;
@@ -77,9 +74,9 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
   }
   QLibrary driver(QString::fromStdString(options.module));
-  auto getPdbLen = reinterpret_cast<GetPdbLen>(driver.resolve("GetPDBLen"));
-  auto dllEdDev = reinterpret_cast<DllEdDev>(driver.resolve("DLLEdDev"));
-  auto dllTestDev = reinterpret_cast<DllTestDev>(driver.resolve("DLLTestDev"));
+  auto getPdbLen = reinterpret_cast<VdInv_GetPDBLen_Fn>(driver.resolve("GetPDBLen"));
+  auto dllEdDev = reinterpret_cast<VdInv_DLLEdDev_Fn>(driver.resolve("DLLEdDev"));
+  auto dllTestDev = reinterpret_cast<VdInv_DLLTestDev_Fn>(driver.resolve("DLLTestDev"));
   if (getPdbLen == nullptr || dllEdDev == nullptr || dllTestDev == nullptr) {
     std::cerr << "uihost: " << driver.errorString().toStdString() << "\n";
     return 3;

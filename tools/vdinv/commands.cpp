@@ -67,7 +67,7 @@ int LoadModule(const Invocation& inv, DriverModule& module, std::vector<const ch
 
 // Asks the module for its block length and checks that it is the layout this tool knows.
 int CheckBlockLength(const DriverModule& module, int32_t& length) {
-  length = module.getPdbLen();
+  length = module.api.GetPDBLen();
   if (length != kPdbLength) {
     Error("the driver module's block length (GetPDBLen) is " + std::to_string(length) +
           " bytes; this tool knows the " + std::to_string(kPdbLength) + "-byte layout");
@@ -151,8 +151,8 @@ int RunInfo(const Invocation& inv) {
       std::cout << "unavailable (configuration export)\n";
     }
   }
-  if (module.getPdbLen != nullptr) {
-    int32_t length = module.getPdbLen();
+  if (module.api.GetPDBLen != nullptr) {
+    int32_t length = module.api.GetPDBLen();
     std::cout << "GetPDBLen:      " << length;
     if (length != kPdbLength)
       std::cout << " (this tool knows the " << kPdbLength << "-byte layout)";
@@ -160,9 +160,9 @@ int RunInfo(const Invocation& inv) {
   } else {
     std::cout << "GetPDBLen:      unavailable\n";
   }
-  if (module.detectScanTime != nullptr) {
+  if (module.api.DetectScanTime != nullptr) {
     // Nothing has started a driver object on this thread: the module's default scan time.
-    std::cout << "DetectScanTime: " << module.detectScanTime() << " ms (no driver object)\n";
+    std::cout << "DetectScanTime: " << module.api.DetectScanTime() << " ms (no driver object)\n";
   } else {
     std::cout << "DetectScanTime: unavailable\n";
   }
@@ -186,7 +186,7 @@ int RunPdbNew(const Invocation& inv) {
   if (int rc = CheckBlockLength(module, length); rc != kExitOk) return rc;
 
   std::string bytes(static_cast<size_t>(length), '\0');
-  if (module.fullPdb(bytes.data()) != bytes.data()) {
+  if (module.api.FullPDB(bytes.data()) != bytes.data()) {
     Error("FullPDB did not fill the block");
     return kExitFailed;
   }
@@ -257,8 +257,8 @@ class HostedLine {
     for (BuiltTag& t : tags_) pointers.push_back(&t.info);
     char* message = nullptr;
     started_ = true;
-    bool ok = module_.iniDriver(static_cast<int32_t>(pointers.size()), pointers.data(),
-                                block.data(), &message) != 0;
+    bool ok = module_.api.IniDriver(static_cast<int32_t>(pointers.size()), pointers.data(),
+                                    block.data(), &message) != 0;
     std::cout << "IniDriver: " << (ok ? "true" : "false") << std::endl;
     PrintMessage(TakeDriverText(message));
     return ok;
@@ -269,7 +269,7 @@ class HostedLine {
     std::memset(values_.data(), 0, values_.size() * sizeof(TTagValue));
     int32_t count = 0;
     char* pollMessage = nullptr;
-    module_.onDataRead(&count, values_.data(), &pollMessage);
+    module_.api.OnDataRead(&count, values_.data(), &pollMessage);
     ++polls_;
     PrintMessage(TakeDriverText(pollMessage));
     bool ok = true;
@@ -317,7 +317,7 @@ class HostedLine {
       }
       if (done()) return true;
       if (SteadyClock::now() >= deadline) return false;
-      uint32_t interval = intervalMs ? *intervalMs : module_.detectScanTime();
+      uint32_t interval = intervalMs ? *intervalMs : module_.api.DetectScanTime();
       platform::SleepMilliseconds(std::max<uint32_t>(interval, 1));
     }
     return false;
@@ -337,7 +337,7 @@ class HostedLine {
   void Free() {
     if (!started_) return;
     started_ = false;
-    module_.freeDriver();
+    module_.api.FreeDriver();
   }
 
  private:
@@ -491,7 +491,7 @@ int WriteAndConfirm(DriverModule& module, HostedLine& line, std::vector<PendingW
   }
   char* message = nullptr;
   bool accepted =
-      module.onDataWrite(static_cast<int32_t>(records.size()), records.data(), &message) != 0;
+      module.api.OnDataWrite(static_cast<int32_t>(records.size()), records.data(), &message) != 0;
   std::cout << "OnDataWrite: " << (accepted ? "true" : "false") << std::endl;
   PrintMessage(TakeDriverText(message));
   if (!accepted) return kExitFailed;
@@ -543,7 +543,7 @@ int RunRun(const Invocation& inv) {
       break;
     }
     if (o.count && line.Polls() >= *o.count) break;
-    uint32_t interval = o.intervalMs ? *o.intervalMs : module.detectScanTime();
+    uint32_t interval = o.intervalMs ? *o.intervalMs : module.api.DetectScanTime();
     platform::SleepMilliseconds(std::max<uint32_t>(interval, 1));
   }
   line.Free();
@@ -642,7 +642,7 @@ int RunDemo(const Invocation& inv) {
 
   // The block: COM1, devices 1 and 2, a short reply time-out.
   std::string block(static_cast<size_t>(length), '\0');
-  if (module.fullPdb(block.data()) != block.data()) {
+  if (module.api.FullPDB(block.data()) != block.data()) {
     Error("FullPDB did not fill the block");
     return kExitFailed;
   }
@@ -739,7 +739,7 @@ int RunAddrList(const Invocation& inv) {
   DriverModule module;
   if (int rc = LoadModule(inv, module, {"GetTagAddrList"}); rc != kExitOk) return rc;
   int32_t count = 0;
-  module.getTagAddrList(0, &count, nullptr);
+  module.api.GetTagAddrList(0, &count, nullptr);
   // A template table is a handful of rows; a count beyond any sensible table is a fault of the
   // module, not a request to allocate gigabytes.
   constexpr int32_t kMostTemplates = 10000;
@@ -753,7 +753,7 @@ int RunAddrList(const Invocation& inv) {
   std::memset(&list.back(), 0xA5, sizeof(TTagAddrTemplate));
   const TTagAddrTemplate guard = list.back();
   int32_t asked = count;
-  module.getTagAddrList(0, &asked, list.data());
+  module.api.GetTagAddrList(0, &asked, list.data());
   bool overrun = std::memcmp(&list.back(), &guard, sizeof guard) != 0;
   list.pop_back();
   std::cout << "GetTagAddrList: " << count << " template(s)\n" << FormatAddrTemplates(list);
@@ -792,7 +792,7 @@ int RunAddrCheck(const Invocation& inv) {
     char* message = nullptr;
     AddrCheckAnswer answer;
     answer.typed = typed;
-    answer.result = module.tagEdAddr(block.data(), &address, o.skip ? 1 : 0, &message);
+    answer.result = module.api.TagEdAddr(block.data(), &address, o.skip ? 1 : 0, &message);
     if (address == own.data()) {
       // Not a text of the driver's: reading it is fine, releasing it is not.
       std::cerr << "vdinv: warning: TagEdAddr handed the host's own address buffer back\n";
@@ -815,7 +815,7 @@ int RunTest(const Invocation& inv) {
   if (int rc = LoadModuleAndBlock(inv, module, {"DLLTestDev"}, o.file, block); rc != kExitOk)
     return rc;
   if (int rc = UsePortPath(o.port, block); rc != kExitOk) return rc;
-  const uint8_t answered = module.dllTestDev(block.data(), o.silent ? 0 : 1);
+  const uint8_t answered = module.api.DLLTestDev(block.data(), o.silent ? 0 : 1);
   std::cout << "DLLTestDev: " << int{answered}
             << (answered == 1 ? " (a device answered)" : " (no device answered)") << std::endl;
   return answered == 1 ? kExitOk : kExitFailed;
@@ -827,7 +827,7 @@ int RunWizard(const Invocation& inv) {
   std::string block;
   if (int rc = LoadModuleAndBlock(inv, module, {"DLLEdDev"}, o.file, block); rc != kExitOk)
     return rc;
-  const int32_t result = module.dllEdDev(0, block.data());
+  const int32_t result = module.api.DLLEdDev(0, block.data());
   std::cout << "DLLEdDev: " << result;
   if (result == 1) {
     if (!platform::WriteWholeFile(o.file, block)) {

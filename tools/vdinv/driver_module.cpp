@@ -3,51 +3,25 @@
 #include "platform/text.h"
 
 namespace vdinv::tool {
-namespace {
-
-template <typename Fn>
-void Resolve(const platform::DynamicLibrary& library, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(library.Symbol(name));
-}
-
-}  // namespace
 
 bool DriverModule::Load(const std::string& path, std::string* error) {
   path_ = path;
   if (!library_.Open(path, error)) return false;
-  Resolve(library_, "IniDriver", iniDriver);
-  Resolve(library_, "IniDriverEx", iniDriverEx);
-  Resolve(library_, "OnDataRead", onDataRead);
-  Resolve(library_, "OnDataWrite", onDataWrite);
-  Resolve(library_, "GetDeviceStatus", getDeviceStatus);
-  Resolve(library_, "WriteLog", writeLog);
-  Resolve(library_, "DetectScanTime", detectScanTime);
-  Resolve(library_, "FreeDriver", freeDriver);
-  Resolve(library_, "GetPDBLen", getPdbLen);
-  Resolve(library_, "FullPDB", fullPdb);
-  Resolve(library_, "DLLEdDev", dllEdDev);
-  Resolve(library_, "DLLTestDev", dllTestDev);
-  Resolve(library_, "TagEdAddr", tagEdAddr);
-  Resolve(library_, "GetTagAddrList", getTagAddrList);
+#define VDINV_RESOLVE(name, stack) \
+  api.name = reinterpret_cast<VdInv_##name##_Fn>(library_.Symbol(#name));
+  VDINV_EXPORTS(VDINV_RESOLVE)
+#undef VDINV_RESOLVE
   return true;
 }
 
+// The driver exports are required; a host may do without the configuration exports.
 std::vector<ExportInfo> DriverModule::Exports() const {
   return {
-      {"IniDriver", true, iniDriver != nullptr},
-      {"IniDriverEx", true, iniDriverEx != nullptr},
-      {"OnDataRead", true, onDataRead != nullptr},
-      {"OnDataWrite", true, onDataWrite != nullptr},
-      {"GetDeviceStatus", true, getDeviceStatus != nullptr},
-      {"WriteLog", true, writeLog != nullptr},
-      {"DetectScanTime", true, detectScanTime != nullptr},
-      {"FreeDriver", true, freeDriver != nullptr},
-      {"GetPDBLen", true, getPdbLen != nullptr},
-      {"FullPDB", true, fullPdb != nullptr},
-      {"DLLEdDev", false, dllEdDev != nullptr},
-      {"DLLTestDev", false, dllTestDev != nullptr},
-      {"TagEdAddr", false, tagEdAddr != nullptr},
-      {"GetTagAddrList", false, getTagAddrList != nullptr},
+#define VDINV_REQUIRED(name, stack) {#name, true, api.name != nullptr},
+#define VDINV_OPTIONAL(name, stack) {#name, false, api.name != nullptr},
+      VDINV_DRIVER_EXPORTS(VDINV_REQUIRED) VDINV_CONFIG_EXPORTS(VDINV_OPTIONAL)
+#undef VDINV_REQUIRED
+#undef VDINV_OPTIONAL
   };
 }
 

@@ -1,11 +1,12 @@
 # The module's export and import tables as objdump -p shows them:
-#   cmake -DOBJDUMP=i686-w64-mingw32-objdump -DMODULE=VD_Inv.dll -P check_exports.cmake
-# Exactly the expected export names, undecorated (no "_Name@N", nothing of the runtime), and
+#   cmake -DOBJDUMP=i686-w64-mingw32-objdump -DMODULE=VD_Inv.dll -DEXPORTS=IniDriver,... \
+#     -P check_exports.cmake
+# Exactly the export names of VD_Inv.h's table (EXPORTS, separated by commas), undecorated (no
+# "_Name@N", nothing of the runtime), and
 # only system DLLs imported: the runtime is linked in, so no libgcc, libstdc++ or winpthread
 # DLL has to travel with the module.
 cmake_minimum_required(VERSION 3.22)
-set(expected_exports DetectScanTime DLLEdDev DLLTestDev FreeDriver FullPDB GetDeviceStatus GetPDBLen
-  GetTagAddrList IniDriver IniDriverEx OnDataRead OnDataWrite TagEdAddr WriteLog)
+string(REPLACE "," ";" expected_exports "${EXPORTS}")
 list(SORT expected_exports)
 set(system_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL
   SHELL32.DLL USER32.DLL VERSION.DLL)

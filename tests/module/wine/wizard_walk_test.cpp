@@ -18,12 +18,12 @@
 #include <utility>
 #include <vector>
 
-#include "common/export_convention.h"
 #include "common/parameter_block.h"
 #include "invsim/control_client.h"
 #include "platform/dynamic_library.h"
 #include "platform/text.h"
 #include "support/device_block.h"
+#include "support/module_host.h"
 #include "support/wine_path.h"
 #include "window_walk.h"
 
@@ -51,18 +51,18 @@ constexpr const char* kSingleOption = "单个变频器创建（RS232方式连接
 
 struct Module {
   platform::DynamicLibrary library;
-  int32_t(VDINV_CALL* getPdbLen)() = nullptr;
-  void*(VDINV_CALL* fullPdb)(void*) = nullptr;
-  int32_t(VDINV_CALL* edDev)(uintptr_t, void*) = nullptr;
-  uint8_t(VDINV_CALL* testDev)(void*, uint8_t) = nullptr;
+  VdInv_GetPDBLen_Fn getPdbLen = nullptr;
+  VdInv_FullPDB_Fn fullPdb = nullptr;
+  VdInv_DLLEdDev_Fn edDev = nullptr;
+  VdInv_DLLTestDev_Fn testDev = nullptr;
 
   bool Load() {
     std::string error;
     if (!library.Open(WindowsPath(VDINV_MODULE_PATH), &error)) return false;
-    getPdbLen = reinterpret_cast<decltype(getPdbLen)>(library.Symbol("GetPDBLen"));
-    fullPdb = reinterpret_cast<decltype(fullPdb)>(library.Symbol("FullPDB"));
-    edDev = reinterpret_cast<decltype(edDev)>(library.Symbol("DLLEdDev"));
-    testDev = reinterpret_cast<decltype(testDev)>(library.Symbol("DLLTestDev"));
+    getPdbLen = VDINV_FIND_EXPORT(library, GetPDBLen);
+    fullPdb = VDINV_FIND_EXPORT(library, FullPDB);
+    edDev = VDINV_FIND_EXPORT(library, DLLEdDev);
+    testDev = VDINV_FIND_EXPORT(library, DLLTestDev);
     return getPdbLen && fullPdb && edDev && testDev;
   }
   // A default block, as a host makes one before it first opens the wizard.
