@@ -11,8 +11,10 @@
 #include "common/records.h"
 #include "host/config_api.h"
 #include "host/process.h"
+#include "host/process_session.h"
 #include "host/runtime_api.h"
 #include "ui/test_device.h"
+#include "ui/ui_context.h"
 #include "ui/wizard.h"
 
 // On Windows the .def file names the exports; on Linux they are the functions of default
@@ -38,6 +40,12 @@ struct LibraryLifetime {
     Guarded(nullptr, kUnit, "DLL_PROCESS_ATTACH", [] { vdinv::host::Process::Instance(); });
   }
 } g_library;
+
+// The windows' words: the driver's own records, as the library read them when it was loaded.
+vdinv::ui::UiContext DriverWords() {
+  const vdinv::host::Process& process = vdinv::host::Process::Instance();
+  return vdinv::ui::MakeUiContext(process.DriverModule(), process.ProductInfo());
+}
 
 }  // namespace
 
@@ -89,13 +97,18 @@ VDINV_EXPORT void* VDINV_CALL FullPDB(void* pdb) {
 }
 
 VDINV_EXPORT int32_t VDINV_CALL DLLEdDev(uintptr_t hostWindow, void* pdb) {
-  return Guarded(nullptr, kUnit, "DLLEdDev", int32_t{2},
-                 [&] { return vdinv::ui::DLLEdDev(hostWindow, pdb); });
+  return Guarded(nullptr, kUnit, "DLLEdDev", int32_t{2}, [&] {
+    const vdinv::host::ProcessSession session;
+    return vdinv::ui::DLLEdDev(hostWindow, pdb, session, DriverWords());
+  });
 }
 
 VDINV_EXPORT uint8_t VDINV_CALL DLLTestDev(void* pdb, uint8_t interactive) {
-  return Guarded(nullptr, kUnit, "DLLTestDev", uint8_t{0},
-                 [&] { return vdinv::ui::TestDevice(pdb, interactive); });
+  return Guarded(nullptr, kUnit, "DLLTestDev", uint8_t{0}, [&] {
+    vdinv::host::ProcessSession session;
+    vdinv::platform::IClock& clock = *vdinv::host::Process::Instance().Environment().clock;
+    return vdinv::ui::TestDevice(pdb, interactive, session, DriverWords(), clock);
+  });
 }
 
 VDINV_EXPORT int32_t VDINV_CALL TagEdAddr(void* pdb, char** addr, uint8_t skipCheck, char** msg) {

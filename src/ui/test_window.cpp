@@ -11,11 +11,7 @@
 #include "common/parameter_block.h"
 #include "common/process_values.h"
 #include "common/short_string.h"
-#include "host/config_api.h"
-#include "host/process.h"
-#include "host/runtime_api.h"
 #include "platform/text.h"
-#include "protocol/dll_object.h"
 #include "ui/frame_text.h"
 #include "ui/views.h"
 
@@ -51,9 +47,9 @@ void SetField(char* field, size_t size, std::string_view text) {
 // A read of the test tag succeeded when the device's reply to it was accepted: every read
 // counts in ReadCount, the failed ones in ReadFailCount as well. The counters start at zero
 // with each table, so they count since the test (or its latest re-initialisation) began.
-bool TestTagAnswered(const protocol::TDLLObject& driver) {
-  if (driver.TagCount() < 1 || driver.Tags().empty()) return false;
-  const TTagItem& tag = *driver.Tags().front();
+bool TestTagAnswered(const std::vector<TTagItem>& tags) {
+  if (tags.empty()) return false;
+  const TTagItem& tag = tags.front();
   return tag.ReadCount > tag.ReadFailCount;
 }
 
@@ -105,8 +101,8 @@ std::optional<std::string> TestTagAddress(const void* block) {
   return std::nullopt;
 }
 
-TestWindow::TestWindow(platform::IClock& clock, SleepFunction sleep)
-    : clock_(clock), sleep_(std::move(sleep)) {
+TestWindow::TestWindow(host::DriverSession& session, platform::IClock& clock, SleepFunction sleep)
+    : session_(session), clock_(clock), sleep_(std::move(sleep)) {
   const Msg header[kColumns] = {Msg::UiTestTagAddress, Msg::UiTestTagValue, Msg::UiTestTagOperation,
                                 Msg::UiTestHostCommand};
   for (int column = 0; column < kColumns; ++column) grid_[0][column] = Utf8Text(header[column]);
@@ -151,10 +147,6 @@ std::string TestWindow::PauseBtnCaption() const {
   return Utf8Text(timerOn_ ? Msg::UiTestPause : Msg::UiTestResume);
 }
 
-protocol::TDLLObject* TestWindow::Driver() {
-  return host::Process::Instance().ThreadDriver();
-}
-
 bool TestWindow::Run(const void* block, bool interactive, IViews* views) {
   views_ = views;
   if (block == nullptr) return false;
@@ -169,18 +161,18 @@ bool TestWindow::Run(const void* block, bool interactive, IViews* views) {
   MakeTestTag();
   std::string message;
   if (!Initialise(message)) return false;
-  protocol::TDLLObject* driver = Driver();
-  if (driver == nullptr) return false;
-  if (driver->TagCount() < 1 || driver->Tags().empty()) {
+  if (!session_.Running()) return false;
+  const std::vector<TTagItem> tags = session_.Tags();
+  if (tags.empty()) {
     Tell(Utf8Text(Msg::UiTestUnsupported), true);
     return false;
   }
   advanced_ = false;
   ready_ = false;
-  const TTagItem& first = *driver->Tags().front();
+  const TTagItem& first = tags.front();
   addrEd_ = platform::GbkToUtf8(first.TagAddr);
   typeGroup_ = first.DataType <= kTypeString ? int{first.DataType} : int{kTypeAnalog};
-  interval_ = static_cast<uint32_t>(std::max(driver->ScanTime(), 1));
+  interval_ = static_cast<uint32_t>(std::max(session_.ScanTime(), 1));
   timerOn_ = true;
   ready_ = true;
   sysMsg_ = message;
@@ -200,20 +192,18 @@ void TestWindow::MakeTestTag() {
   SetField(testTag_.TagAddr, sizeof testTag_.TagAddr, address.value_or(std::string()));
   testTag_.DataType = kAnalog;
   testTag_.ScanPeriod = kTagScanPeriod;
-  tagList_[0] = &testTag_;
+  startTag_ = &testTag_;
 }
 
 bool TestWindow::Initialise(std::string& message) {
-  char* text = nullptr;
-  const bool ok = host::IniDriver(1, tagList_, block_.data(), &text);
-  message = text != nullptr ? platform::GbkToUtf8(text) : std::string();
-  platform::FreeHostText(text);
+  std::string text;
+  const bool ok = session_.Start(block_.data(), *startTag_, text);
+  message = platform::GbkToUtf8(text);
   return ok;
 }
 
 void TestWindow::ReportInitialisation(const std::string& message) {
-  protocol::TDLLObject* driver = Driver();
-  if (driver != nullptr && driver->CommEnabled()) {
+  if (session_.PortOpen()) {
     sysMsg_ = message;
   } else {
     Tell(Utf8Text(Msg::UiTestPortBusy), false);
@@ -231,7 +221,7 @@ void TestWindow::Silent() {
     for (;;) {
       const uint32_t elapsed = clock_.TickCount() - previous;
       if (elapsed > timeout) break;
-      if (protocol::TDLLObject* driver = Driver()) driver->ReadExecute();
+      session_.Poll();
       sleep_(std::min(interval_, timeout + 1 - elapsed));
     }
     previous = clock_.TickCount();
@@ -240,30 +230,28 @@ void TestWindow::Silent() {
 }
 
 void TestWindow::ReadAttempt() {
-  protocol::TDLLObject* driver = Driver();
-  if (driver == nullptr) return;
-  driver->ReadExecute();
-  if (TestTagAnswered(*driver)) passed_ = true;
+  if (!session_.Running()) return;
+  session_.Poll();
+  if (TestTagAnswered(session_.Tags())) passed_ = true;
 }
 
 void TestWindow::Timer1Fired() {
-  protocol::TDLLObject* driver = Driver();
-  if (!timerOn_ || closed_ || driver == nullptr || !ready_) return;
+  if (!timerOn_ || closed_ || !session_.Running() || !ready_) return;
   // The event stays shown until a new one replaces it: the poll comes every few milliseconds,
   // far too often for anybody to read a text that lives for one poll.
-  if (!driver->sErrEvent().empty()) commMsg_ = platform::GbkToUtf8(driver->sErrEvent());
-  driver->WriteCommEvent(std::string());
+  const std::string event = session_.TakeEvent();
+  if (!event.empty()) commMsg_ = platform::GbkToUtf8(event);
   ClearRows();
-  if (driver->TagCount() < 1) return;
+  const std::vector<TTagItem> tags = session_.Tags();
+  if (tags.empty()) return;
   SendPendingCommand();
-  FillTable(*driver);
+  FillTable(tags);
   ReadAttempt();
 }
 
 void TestWindow::SendPendingCommand() {
   if (!pendingCommand_) return;
-  protocol::TDLLObject* driver = Driver();
-  if (driver == nullptr || !driver->ReplaceCurrentFrame(*pendingCommand_)) return;
+  if (!session_.SendRaw(*pendingCommand_)) return;
   pendingCommand_.reset();
   sysMsg_ = Utf8Text(Msg::UiTestCommandQueued);
 }
@@ -274,26 +262,27 @@ void TestWindow::ClearRows() {
   }
 }
 
-void TestWindow::FillTable(const protocol::TDLLObject& driver) {
+void TestWindow::FillTable(const std::vector<TTagItem>& tags) {
   size_t row = 1;
-  for (const auto& tag : driver.Tags()) {
+  for (const TTagItem& tag : tags) {
     if (row >= kRows) break;
-    grid_[row][0] = platform::GbkToUtf8(tag->TagAddr);
-    grid_[row][1] = TableValueCell(*tag);
+    grid_[row][0] = platform::GbkToUtf8(tag.TagAddr);
+    grid_[row][1] = TableValueCell(tag);
     ++row;
   }
   row = 2;
-  for (const auto& command : driver.Commands()) {
+  for (const std::string& request : session_.Requests()) {
     if (row >= kRows) break;
-    if (command) grid_[row++][3] = ReadableFrame(command->AskFrame);
+    grid_[row++][3] = ReadableFrame(request);
   }
   // Between two exchanges there is no command in execution, and a reply is empty until it
   // arrives: the last ones seen stay shown until new ones replace them.
-  if (const TCommandItem* current = driver.CurCommand()) {
-    const std::string frame = ReadableFrame(current->AskFrame);
-    lastOperation_ = Utf8Text(current->IsWrite ? Msg::UiTestWriteTag : Msg::UiTestReadTag);
+  const std::optional<host::Exchange> current = session_.Current();
+  if (current) {
+    const std::string frame = ReadableFrame(current->request);
+    lastOperation_ = Utf8Text(current->isWrite ? Msg::UiTestWriteTag : Msg::UiTestReadTag);
     lastRequest_ = frame;
-    if (current->IsWrite) wStrMsg_ = frame;
+    if (current->isWrite) wStrMsg_ = frame;
     // The raw command starts as a request the user can change and send.
     if (!askTyped_ && askMsg_.empty()) askMsg_ = frame;
   }
@@ -301,16 +290,16 @@ void TestWindow::FillTable(const protocol::TDLLObject& driver) {
   grid_[1][3] = lastRequest_;
   // What arrives for the command in execution, noise and echo included, as it comes; between
   // exchanges the last reply taken.
-  const TCommandItem* current = driver.CurCommand();
-  if (current != nullptr && !current->Reply.empty()) {
-    answerMsg_ = ReadableFrame(current->Reply);
-  } else if (!driver.LastReplyFrame().empty()) {
-    answerMsg_ = ReadableFrame(driver.LastReplyFrame());
+  const std::string lastReply = session_.LastReply();
+  if (current && !current->reply.empty()) {
+    answerMsg_ = ReadableFrame(current->reply);
+  } else if (!lastReply.empty()) {
+    answerMsg_ = ReadableFrame(lastReply);
   }
 }
 
 void TestWindow::DebugBtnClicked() {
-  if (Driver() == nullptr) {
+  if (!session_.Running()) {
     Tell(Utf8Text(Msg::UiTestNoDriver), false);
     return;
   }
@@ -345,14 +334,8 @@ void TestWindow::SetWriteCk(bool ticked) {
 
 void TestWindow::ReadCkChanged() {
   // The driver's address check gives the address back in its normal form.
-  std::string typed = platform::Utf8ToGbk(addrEd_);
-  char* address = typed.data();
-  char* message = nullptr;
-  host::TagEdAddr(block_.data(), &address, 0, &message);
-  addrEd_ = address != nullptr ? platform::GbkToUtf8(address) : std::string();
-  platform::FreeHostText(address);
-  platform::FreeHostText(message);
-  if (readCk_ && Driver() != nullptr) {
+  addrEd_ = platform::GbkToUtf8(session_.CheckAddress(block_.data(), platform::Utf8ToGbk(addrEd_)));
+  if (readCk_ && session_.Running()) {
     if (!ownTag_) ownTag_.emplace();
     TTagInfo& tag = *ownTag_;
     tag = TTagInfo{};
@@ -367,7 +350,7 @@ void TestWindow::ReadCkChanged() {
     } else {
       tag.InitValue.vt = typeGroup_ == kTypeSwitch ? kVariantBool : kVariantText;
     }
-    tagList_[0] = &tag;
+    startTag_ = &tag;
   }
   ready_ = false;
   std::string result;
@@ -380,18 +363,17 @@ void TestWindow::ReadCkChanged() {
 
 void TestWindow::WriteCkChanged() {
   if (!writeCk_) return;
-  protocol::TDLLObject* driver = Driver();
-  if (driver == nullptr || driver->CurCommand() == nullptr) return;
-  SetReadCk(true);  // may re-initialise: the thread's object is taken again below
+  if (!session_.Running() || !session_.Current()) return;
+  SetReadCk(true);  // may re-initialise: the session then acts on the new object
   std::optional<TagValue> value = WriteValueOf(wValueMsg_);
-  driver = Driver();
-  if (!value || driver == nullptr || driver->Tags().empty()) return;
+  const std::vector<TTagItem> tags = session_.Tags();
+  if (!value || tags.empty()) return;
   // A refused write is not reported: the table shows whether the value arrived.
-  driver->WriteExecute(driver->Tags().back()->TagID, *value);
+  session_.Write(tags.back().TagID, *value);
 }
 
 void TestWindow::AskBtnClicked() {
-  if (Driver() == nullptr) {
+  if (!session_.Running()) {
     Tell(Utf8Text(Msg::UiTestNoDriver), false);
     return;
   }
@@ -430,7 +412,7 @@ void TestWindow::Close() {
   if (closed_) return;
   closed_ = true;
   timerOn_ = false;
-  if (protocol::TDLLObject* driver = Driver()) driver->Stop();
+  session_.Stop();
 }
 
 void TestWindow::Tell(const std::string& text, bool question) {

@@ -18,11 +18,8 @@
 #include "common/records.h"
 #include "common/tag_value.h"
 #include "engine/tag_item.h"
+#include "host/driver_session.h"
 #include "platform/clock.h"
-
-namespace vdinv::protocol {
-class TDLLObject;
-}  // namespace vdinv::protocol
 
 namespace vdinv::ui {
 
@@ -58,8 +55,9 @@ class TestWindow {
   // TypeGroup's items; the index is the tag type.
   enum TagType { kTypeAnalog = 0, kTypeSwitch = 1, kTypeString = 2 };
 
-  // The clock and sleep time the silent check.
-  TestWindow(platform::IClock& clock, SleepFunction sleep);
+  // The window acts on the driver through the session; the clock and sleep time the silent
+  // check.
+  TestWindow(host::DriverSession& session, platform::IClock& clock, SleepFunction sleep);
   ~TestWindow();
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
@@ -115,8 +113,6 @@ class TestWindow {
   void Close();
 
  private:
-  // The thread's driver object at this moment, or null.
-  static protocol::TDLLObject* Driver();
   // A box state set from code runs its click handler, as a click does (only when it changes).
   void SetReadCk(bool ticked);
   void SetWriteCk(bool ticked);
@@ -131,18 +127,19 @@ class TestWindow {
   // The raw command waiting for a command in execution to take its place (after a
   // re-initialisation the new object has none until its first exchange).
   void SendPendingCommand();
-  void FillTable(const protocol::TDLLObject& driver);
+  void FillTable(const std::vector<TTagItem>& tags);
   void ClearRows();
   void Silent();
   void Tell(const std::string& text, bool question);
 
+  host::DriverSession& session_;
   platform::IClock& clock_;
   SleepFunction sleep_;
   IViews* views_ = nullptr;
   std::vector<uint8_t> block_;
   TTagInfo testTag_{};
   std::optional<TTagInfo> ownTag_;
-  TTagInfo* tagList_[1] = {nullptr};
+  TTagInfo* startTag_ = nullptr;  // the tag the driver is started with
   std::array<std::array<std::string, kColumns>, kRows> grid_;
   bool ready_ = false;
   bool passed_ = false;

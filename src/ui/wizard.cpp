@@ -5,7 +5,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "host/process.h"
 #include "platform/threading.h"
 #include "ui/connection_page.h"
 #include "ui/device_pages.h"
@@ -20,9 +19,10 @@ namespace {
 
 constexpr uint32_t kInfinite = 0xFFFFFFFF;
 
+// The pages installed in place of the wizard's own; an empty entry leaves the wizard's own.
 std::mutex g_pagesMutex;
 WizardPages& Installed() {
-  static WizardPages pages = BuiltInPages();
+  static WizardPages pages;
   return pages;
 }
 
@@ -80,9 +80,9 @@ ShowPage Shows(Extra... extra) {
 
 }  // namespace
 
-WizardPages BuiltInPages() {
+WizardPages BuiltInPages(const std::string& logPath) {
   WizardPages pages;
-  pages[kPageStart] = Shows<StartPage>(host::Process::Instance().LogPath());
+  pages[kPageStart] = Shows<StartPage>(logPath);
   pages[kPageConnection] = Shows<ConnectionPage>();
   pages[kPageModifyList] = Shows<DeviceListPage>(DeviceListPage::Mode::kModify);
   pages[kPageSingleDevice] = Shows<SingleDevicePage>();
@@ -95,12 +95,16 @@ WizardPages BuiltInPages() {
 void UsePage(uint8_t page, ShowPage show) {
   if (page <= kPageConnection || page >= kPageEnd) return;  // the built-in pages stay
   std::lock_guard lock(g_pagesMutex);
-  Installed()[page] = show ? std::move(show) : BuiltInPages()[page];
+  Installed()[page] = std::move(show);
 }
 
-WizardPages InstalledPages() {
+WizardPages InstalledPages(const std::string& logPath) {
+  WizardPages pages = BuiltInPages(logPath);
   std::lock_guard lock(g_pagesMutex);
-  return Installed();
+  for (size_t page = 0; page < pages.size(); ++page) {
+    if (Installed()[page]) pages[page] = Installed()[page];
+  }
+  return pages;
 }
 
 void RunPageLoop(WizardRun& run, const UiContext& context, IViews& views,
@@ -133,11 +137,10 @@ int32_t EditDevice(uintptr_t hostWindow, void* block, IViews* views, const UiCon
   return waited && run.Changed() ? kChanged : kUnchanged;
 }
 
-int32_t DLLEdDev(uintptr_t hostWindow, void* block) {
-  const host::Process& process = host::Process::Instance();
-  const UiContext context = MakeUiContext(process.DriverModule(), process.ProductInfo());
+int32_t DLLEdDev(uintptr_t hostWindow, void* block, const host::DriverSession& session,
+                 const UiContext& context) {
   AvailableViews views(context.deviceName);
-  return EditDevice(hostWindow, block, views.Get(), context, InstalledPages());
+  return EditDevice(hostWindow, block, views.Get(), context, InstalledPages(session.LogPath()));
 }
 
 }  // namespace vdinv::ui

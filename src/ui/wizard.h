@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
+#include "host/driver_session.h"
 #include "ui/ui_context.h"
 #include "ui/views.h"
 #include "ui/wizard_run.h"
@@ -20,13 +22,14 @@ using ShowPage = std::function<void(WizardRun& run, const UiContext& context, IV
 // The function of each page number 1..7 (index 0 unused); an empty entry ends the wizard.
 using WizardPages = std::array<ShowPage, kPageEnd>;
 
-// The seven pages of the wizard; the start page opens the debug form on the driver's log path.
-WizardPages BuiltInPages();
+// The seven pages of the wizard; the start page opens the debug form on the driver's log path
+// (GBK).
+WizardPages BuiltInPages(const std::string& logPath);
 // Puts another page in place of number 3..7 (process-wide, thread-safe); an empty function
 // brings back the wizard's own.
 void UsePage(uint8_t page, ShowPage show);
 // The built-in pages together with those installed.
-WizardPages InstalledPages();
+WizardPages InstalledPages(const std::string& logPath);
 
 // Shows the pages from the start page on until one leaves 0 or 8 (or a page that is not there)
 // as the next page.
@@ -38,7 +41,8 @@ void RunPageLoop(WizardRun& run, const UiContext& context, IViews& views, const 
 int32_t EditDevice(uintptr_t hostWindow, void* block, IViews* views, const UiContext& context,
                    const WizardPages& pages);
 
-// DLLEdDev: the installed views and pages, the driver's own words.
-int32_t DLLEdDev(uintptr_t hostWindow, void* block);
+// DLLEdDev: the installed views and pages on the session's log path, the driver's own words.
+int32_t DLLEdDev(uintptr_t hostWindow, void* block, const host::DriverSession& session,
+                 const UiContext& context);
 
 }  // namespace vdinv::ui

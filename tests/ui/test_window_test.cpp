@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "fake_session.h"
 #include "host/process.h"
+#include "host/process_session.h"
 #include "protocol/check_code.h"
 #include "support/engine_fixture.h"
 #include "support/fake_toolkit.h"
@@ -85,14 +87,44 @@ class FakeViews : public IViews {
   std::vector<std::string> asked;
 };
 
-class TestWindowTest : public test::EngineFixture {
+// The test window run as its views would, over the fixture's session, on the base's clock.
+template <typename Base, typename Session>
+class WindowFixture : public Base {
+ protected:
+  TestWindow::SleepFunction Sleep() {
+    return [this](uint32_t ms) { this->clock.Advance(ms); };
+  }
+  uint8_t TestDevice(uint8_t interactive, IViews* views) {
+    return ui::TestDevice(&block, interactive, views, session, this->clock, Sleep());
+  }
+  // Runs the window shown, with the test's steps while it is shown.
+  bool RunShown(const std::function<void(TestWindow&)>& steps) {
+    views.onShow = steps;
+    TestWindow window(session, this->clock, Sleep());
+    return window.Run(&block, true, &views);
+  }
+  // Polls the shown window as its timer does, the clock moving on by the timer's interval.
+  void Poll(TestWindow& window, int times) {
+    for (int i = 0; i < times; ++i) {
+      this->clock.Advance(window.Timer1Interval());
+      window.Timer1Fired();
+    }
+  }
+
+  Session session;
+  FakeViews views;
+  TDevParmBlock block = test::DevicesBlock({{3, kModelG11S}, {7, kModelP11S}});
+};
+
+// The window over the process's session: the driver object the library keeps for the calling
+// thread, on a line whose inverters answer as the test says.
+class TestWindowTest : public WindowFixture<test::EngineFixture, host::ProcessSession> {
  protected:
   void SetUp() override {
     host::Process& process = host::Process::Instance();
     process.UseClock(&clock);
     process.UseLogPath(logPath);
     process.UseSerialDevices([this] { return std::make_unique<AnsweringDevice>(line, inverters); });
-    block = Block({{3, kModelG11S}, {7, kModelP11S}});
   }
   void TearDown() override {
     host::Process& process = host::Process::Instance();
@@ -101,32 +133,10 @@ class TestWindowTest : public test::EngineFixture {
     process.UseSerialDevices({});
     process.UseLogPath({});
   }
-  TestWindow::SleepFunction Sleep() {
-    return [this](uint32_t ms) { clock.Advance(ms); };
-  }
-  uint8_t TestDevice(uint8_t interactive, IViews* views) {
-    return ui::TestDevice(&block, interactive, views, clock, Sleep());
-  }
-  // Runs the window shown, with the test's steps while it is shown.
-  bool RunShown(const std::function<void(TestWindow&)>& steps) {
-    views.onShow = steps;
-    TestWindow window(clock, Sleep());
-    return window.Run(&block, true, &views);
-  }
-  // Polls the shown window as its timer does, the clock moving on by the timer's interval.
-  void Poll(TestWindow& window, int times) {
-    for (int i = 0; i < times; ++i) {
-      clock.Advance(window.Timer1Interval());
-      window.Timer1Fired();
-    }
-  }
   // Polls until the driver has a command in execution (at most a second).
   void PollUntilInExecution(TestWindow& window) {
-    for (int i = 0; i < 100 && host::Process::Instance().ThreadDriver()->CurCommand() == nullptr;
-         ++i) {
-      Poll(window, 1);
-    }
-    ASSERT_NE(host::Process::Instance().ThreadDriver()->CurCommand(), nullptr);
+    for (int i = 0; i < 100 && !session.Current(); ++i) Poll(window, 1);
+    ASSERT_TRUE(session.Current());
   }
   bool Wrote(const std::string& text) const {
     for (const std::string& frame : line->writes) {
@@ -136,9 +146,14 @@ class TestWindowTest : public test::EngineFixture {
   }
 
   Inverters inverters;
-  FakeViews views;
-  TDevParmBlock block;
 };
+
+struct OnAFakeClock : ::testing::Test {
+  test::FakeClock clock;
+};
+
+// The window's own rules, over a session the test shapes.
+class TestWindowRules : public WindowFixture<OnAFakeClock, test::FakeSession> {};
 
 // The silent check reads F03 of the smallest device; the first attempt comes one time-out
 // (1000 ms) after the start, and the engine has had its reply by then. Without views an
@@ -184,8 +199,8 @@ TEST_F(TestWindowTest, SilentCheckFailsAfterSixAttemptsWithoutAnAcceptedReply) {
   }
 }
 
-TEST_F(TestWindowTest, WithoutADeviceNothingStartsAndTheResultIsZeroAtOnce) {
-  block = Block({});
+TEST_F(TestWindowRules, WithoutADeviceNothingStartsAndTheResultIsZeroAtOnce) {
+  block = test::DevicesBlock({});
   const uint32_t start = clock.TickCount();
   EXPECT_EQ(TestDevice(0, &views), 0);
   EXPECT_TRUE(views.asked.empty());  // the silent check shows nothing
@@ -193,45 +208,56 @@ TEST_F(TestWindowTest, WithoutADeviceNothingStartsAndTheResultIsZeroAtOnce) {
   EXPECT_EQ(views.asked, std::vector<std::string>{"暂时不支持测试功能！"});
   EXPECT_EQ(views.shown, 0);
   EXPECT_EQ(clock.TickCount(), start);
-  EXPECT_EQ(line->openAttempts, 0);
-  EXPECT_EQ(host::Process::Instance().ThreadDriver(), nullptr);
+  EXPECT_TRUE(session.started.empty());
+  EXPECT_FALSE(session.Running());
 }
 
-TEST_F(TestWindowTest, TheTableShowsTheTagsTheCommandsAndTheExchange) {
-  inverters.answer = false;
+// The table shows the tags and the command list; the request and the reply of the command in
+// execution, and between exchanges the last ones seen.
+TEST_F(TestWindowRules, TheTableShowsTheTagsTheCommandsAndTheExchange) {
+  const std::string request =
+      "\x01"
+      "03\x05RF03 0000\x03"
+      "5D";
+  const std::string reply =
+      "\x01"
+      "03\x06RF03 0BB8\x03"
+      "A1";
   const bool passed = RunShown([&](TestWindow& window) {
     EXPECT_EQ(window.SysMsg(), "Com1打开成功");
     EXPECT_EQ(window.AddrEd(), "F3:3");
     EXPECT_EQ(window.Timer1Interval(), 10u);
-    window.Timer1Fired();                             // the read goes out
-    EXPECT_EQ(window.Cell(1, 1), "(质量 00000000)");  // never read: no value yet
-    line->Arrive("noise");
     window.Timer1Fired();
-    const std::string request = window.Cell(3, 1);
-    EXPECT_EQ(request.substr(0, 18), "<SOH>03<ENQ>RF03 0");
-    EXPECT_EQ(window.AskMsg(), request);  // a request to start a raw command from
+    EXPECT_EQ(window.Cell(1, 1), "(质量 00000000)");  // never read: no value yet
+    session.requests = {request};
+    session.current = host::Exchange{request, "", false};
+    window.Timer1Fired();
+    EXPECT_EQ(window.Cell(3, 1), ReadableFrame(request));
+    EXPECT_EQ(window.AskMsg(), ReadableFrame(request));  // a request to start a raw command from
     EXPECT_EQ(window.Cell(2, 1), "读标签");
-    EXPECT_EQ(window.Cell(3, 2), request);  // the command list
+    EXPECT_EQ(window.Cell(3, 2), ReadableFrame(request));  // the command list
+    session.current->reply = "noise";
     window.Timer1Fired();
     EXPECT_EQ(window.AnswerMsg(), "noise");
     EXPECT_FALSE(window.Passed());
-    const std::string reply = "03\x06RF03 0BB8\x03";
-    line->Arrive("\x01" + reply + protocol::CheckDigits(reply));
+    session.current.reset();  // the reply taken
+    session.lastReply = reply;
+    session.Answer(TagValue::Integer(3000));
     Poll(window, 2);
     EXPECT_TRUE(window.Passed());
-    EXPECT_EQ(window.AnswerMsg(),
-              "<SOH>" + ReadableFrame(reply) + ReadableFrame(protocol::CheckDigits(reply)));
+    EXPECT_EQ(window.AnswerMsg(), ReadableFrame(reply));
     EXPECT_EQ(window.Cell(0, 1), "F3:3");
     EXPECT_EQ(window.Cell(1, 1), "3000");
     Poll(window, 3);  // between exchanges the last request and reply stay shown
-    EXPECT_EQ(window.Cell(3, 1), request);
-    EXPECT_NE(window.AnswerMsg(), "");
+    EXPECT_EQ(window.Cell(3, 1), ReadableFrame(request));
+    EXPECT_EQ(window.AnswerMsg(), ReadableFrame(reply));
     EXPECT_EQ(window.Cell(0, 2), "");
     for (int row = 3; row < TestWindow::kRows; ++row) EXPECT_EQ(window.Cell(3, row), "");
   });
   EXPECT_TRUE(passed);
   EXPECT_EQ(views.shown, 1);
-  TestWindow fresh(clock, Sleep());
+  EXPECT_EQ(session.stops, 1);  // closed with the window
+  TestWindow fresh(session, clock, Sleep());
   const std::vector<std::string> header = {"标签地址", "标签值", "标签操作", "主机命令"};
   for (int column = 0; column < TestWindow::kColumns; ++column) {
     EXPECT_EQ(fresh.Cell(column, 0), header[static_cast<size_t>(column)]);
@@ -345,32 +371,34 @@ TEST(WriteValueOf, TrueAndFalseInAnyCaseElseADecimalNumber) {
 
 // Advanced mode shows the panel; leaving it starts the test tag afresh and lets "暂停" be used
 // again.
-TEST_F(TestWindowTest, AdvancedModeTogglesTheCaptionHeightAndPause) {
+TEST_F(TestWindowRules, AdvancedModeTogglesTheCaptionHeightAndPause) {
   RunShown([&](TestWindow& window) {
     EXPECT_EQ(window.DebugBtnCaption(), "高级调试↓");
     window.DebugBtnClicked();
     EXPECT_EQ(window.DebugBtnCaption(), "自动检测↑");
     EXPECT_EQ(window.Height(), 464);
     EXPECT_FALSE(window.PauseBtnEnabled());
-    const int opens = line->openAttempts;
+    const size_t starts = session.started.size();
     window.DebugBtnClicked();
     EXPECT_EQ(window.DebugBtnCaption(), "高级调试↓");
     EXPECT_EQ(window.Height(), 256);
     EXPECT_TRUE(window.PauseBtnEnabled());
-    EXPECT_EQ(line->openAttempts, opens + 1);  // re-initialised on the freed port
+    ASSERT_EQ(session.started.size(), starts + 1);  // re-initialised
+    EXPECT_STREQ(session.started.back().TagAddr, "F3:3");
     EXPECT_TRUE(window.Ready());
     EXPECT_EQ(window.SysMsg(), "Com1打开成功");
     EXPECT_TRUE(views.informed.empty());
   });
 }
 
-TEST_F(TestWindowTest, PauseStopsTheTableAndTheReadsUntilResumed) {
+TEST_F(TestWindowRules, PauseStopsTheTableAndTheReadsUntilResumed) {
+  session.onPoll = [](test::FakeSession& s) { s.Answer(TagValue::Integer(3000)); };
   const bool passed = RunShown([&](TestWindow& window) {
     window.PauseBtnClicked();
     EXPECT_EQ(window.PauseBtnCaption(), "继续");
     EXPECT_FALSE(window.Timer1Enabled());
     Poll(window, 3);
-    EXPECT_TRUE(line->writes.empty());
+    EXPECT_EQ(session.polls, 0);
     EXPECT_EQ(window.Cell(0, 1), "");
     window.PauseBtnClicked();
     EXPECT_EQ(window.PauseBtnCaption(), "暂停");
@@ -380,7 +408,7 @@ TEST_F(TestWindowTest, PauseStopsTheTableAndTheReadsUntilResumed) {
   EXPECT_TRUE(passed);
 }
 
-TEST_F(TestWindowTest, TypingUnticksTheOperations) {
+TEST_F(TestWindowRules, TypingUnticksTheOperations) {
   RunShown([&](TestWindow& window) {
     window.ReadCkClicked();
     window.WriteCkClicked();
@@ -411,6 +439,7 @@ TEST_F(TestWindowTest, HandMadeReadAndWriteGoToTheNewDriverObject) {
     Poll(window, 2);
     EXPECT_EQ(window.Cell(0, 1), "F3:5.-1");
     EXPECT_EQ(window.Cell(1, 1), "3000");
+    EXPECT_NE(window.AnswerMsg().find("RF05 0BB8<ETX>"), std::string::npos);  // the reply taken
     EXPECT_TRUE(Wrote("RF05"));
     line->writes.clear();
     window.WValueMsgTyped("12");

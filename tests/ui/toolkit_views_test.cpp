@@ -48,7 +48,7 @@ struct ToolkitWizard {
   FakeToolkit toolkit;
   UiContext context = test::DriverWords();
   ToolkitViews views{toolkit, context.deviceName};
-  WizardPages pages = BuiltInPages();
+  WizardPages pages = BuiltInPages({});
   TempDir dir;
   std::string log = dir.File("VD_Inv.Log");
 };

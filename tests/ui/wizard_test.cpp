@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_session.h"
 #include "flow_views.h"
 #include "platform/toolkit.h"
 #include "support/device_block.h"
@@ -35,7 +36,7 @@ std::vector<uint8_t> HostBlock(bool needsNormalising = false) {
 struct Wizard {
   FlowViews views;
   UiContext context = test::DriverWords();
-  WizardPages pages = BuiltInPages();
+  WizardPages pages = BuiltInPages({});
   std::vector<int> shown;
 
   void Page(uint8_t number, std::function<void(WizardRun&)> act) {
@@ -201,7 +202,7 @@ TEST(Wizard, TheHostsWindowOwnsThePagesForTheRun) {
   EXPECT_EQ(w.views.owner, 77u);
 }
 
-// The export takes the views and pages installed in the process and the driver's own words.
+// The export shows the views and pages installed in the process, in the driver words it is given.
 TEST(Wizard, TheExportShowsTheInstalledViewsAndPages) {
   std::vector<uint8_t> host = HostBlock();
   FlowViews views;
@@ -216,13 +217,15 @@ TEST(Wizard, TheExportShowsTheInstalledViewsAndPages) {
     run.SetChanged();
     Finish(run);
   });
+  vdinv::test::FakeSession session;
+  const UiContext words = test::DriverWords();
   UseViews(&views);
-  EXPECT_EQ(DLLEdDev(0, host.data()), 1);
+  EXPECT_EQ(DLLEdDev(0, host.data(), session, words), 1);
   UseViews(nullptr);
   UsePage(kPageSummary, nullptr);
   // Without views the system's toolkit shows the pages; without one either, nothing is shown.
   if (platform::Toolkit() == nullptr) {
-    EXPECT_EQ(DLLEdDev(0, host.data()), 2);
+    EXPECT_EQ(DLLEdDev(0, host.data(), session, words), 2);
   }
   EXPECT_EQ(summaries, 1);
   EXPECT_EQ(caption, "富士变频器向导：选择执行的操作方式");
