@@ -85,7 +85,8 @@ std::vector<std::string> Findings(const fs::path& root) {
   const std::set<std::string> endings = NameEndings();
   const std::regex lookalike("(?:[A-Za-z][A-Za-z0-9]*?)?([A-Z][a-z]+|[A-Z]+)[0-9]*");
   std::vector<std::string> findings;
-  for (const char* dir : {"src", "tests"}) {
+  for (const char* dir : {"src", "tests", "tools", "bench", "fuzz"}) {
+    if (!fs::exists(root / dir)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(root / dir)) {
       const fs::path& path = entry.path();
       const std::string ext = path.extension().string();
