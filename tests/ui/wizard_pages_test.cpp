@@ -68,11 +68,11 @@ TEST_F(Pages, EveryPageRegistersTheControlsItsViewBuilds) {
        {names::ProductLabel, names::PrnBtn}},
   };
   for (const Row& r : rows) {
-    std::vector<std::string> names;
-    for (const auto& [name, control] : r.page.AllControls().All()) names.push_back(name);
+    std::vector<std::string> registered;
+    for (const auto& [name, control] : r.page.AllControls().All()) registered.push_back(name);
     for (const std::string& name : r.shown) EXPECT_TRUE(r.page.Get(name).visible) << name;
     for (const std::string& name : r.hidden) {
-      EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+      EXPECT_NE(std::find(registered.begin(), registered.end(), name), registered.end()) << name;
       EXPECT_FALSE(r.page.Get(name).visible) << name;
     }
   }
