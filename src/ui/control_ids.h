@@ -57,6 +57,14 @@ inline constexpr std::string_view kControlNames[] = {
 #undef VDINV_CONTROL_NAME_TEXT
 };
 
+// The names, one constant per control (names::NextBtn), so that a misspelt name does not
+// compile; code that names a control uses these and never writes the name as a literal.
+namespace names {
+#define VDINV_CONTROL_NAME_CONSTANT(name) inline constexpr char name[] = #name;
+VDINV_CONTROL_NAMES(VDINV_CONTROL_NAME_CONSTANT)
+#undef VDINV_CONTROL_NAME_CONSTANT
+}  // namespace names
+
 // The ids by name, for code that knows the control it means (ids::NextBtn).
 namespace ids {
 enum : int {

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "ui/control_ids.h"
 #include "ui/wizard_page.h"
 
 namespace vdinv::ui {
@@ -40,18 +41,18 @@ DebugForm::DebugForm(WizardRun& run, const UiContext& context, IViews& views, st
       views_(views),
       logPath_(std::move(logPath)),
       caption_(context.deviceName + Utf8Text(Msg::UiDebugCaption)) {
-  controls_.Add("Label1", WizardHeader(context));
-  controls_.Add("Label2", Utf8Text(Msg::UiDebugIdle));
-  controls_.Add("ProductLabel", context.productText).visible = false;
-  controls_.Add("LoadBar", "").visible = false;
-  controls_.Add("EnDebugChk", Utf8Text(Msg::UiEnDebugChk));
-  controls_.Add("ErrorChk", Utf8Text(Msg::UiErrorChk));
-  controls_.Add("TraceChk", Utf8Text(Msg::UiTraceChk));
-  controls_.Add("LogMemo", "");
-  controls_.Add("PrnBtn", Utf8Text(Msg::UiPrnBtn));
-  controls_.Add("SaveBtn", Utf8Text(Msg::UiSaveBtn));
-  controls_.Add("SpeedButton1", Utf8Text(Msg::UiSaveChangesBtn));
-  controls_.Add("FinishBtn", Utf8Text(Msg::UiFinishBtn));
+  controls_.Add(names::Label1, WizardHeader(context));
+  controls_.Add(names::Label2, Utf8Text(Msg::UiDebugIdle));
+  controls_.Add(names::ProductLabel, context.productText).visible = false;
+  controls_.Add(names::LoadBar, "").visible = false;
+  controls_.Add(names::EnDebugChk, Utf8Text(Msg::UiEnDebugChk));
+  controls_.Add(names::ErrorChk, Utf8Text(Msg::UiErrorChk));
+  controls_.Add(names::TraceChk, Utf8Text(Msg::UiTraceChk));
+  controls_.Add(names::LogMemo, "");
+  controls_.Add(names::PrnBtn, Utf8Text(Msg::UiPrnBtn));
+  controls_.Add(names::SaveBtn, Utf8Text(Msg::UiSaveBtn));
+  controls_.Add(names::SpeedButton1, Utf8Text(Msg::UiSaveChangesBtn));
+  controls_.Add(names::FinishBtn, Utf8Text(Msg::UiFinishBtn));
 
   // Ticking a box runs its click handler: a set debug switch starts loading the log at once.
   // The form is not active yet, so no warning.
@@ -63,14 +64,14 @@ DebugForm::DebugForm(WizardRun& run, const UiContext& context, IViews& views, st
 }
 
 void DebugForm::Status(Msg text) {
-  controls_["Label2"].text = Utf8Text(text);
+  controls_[names::Label2].text = Utf8Text(text);
 }
 
 void DebugForm::DebugClicked(bool ticked) {
-  controls_["EnDebugChk"].checked = ticked;
+  controls_[names::EnDebugChk].checked = ticked;
   run_.Working().EnDebug = ticked ? 1 : 0;
   timer1_ = ticked;
-  controls_["LoadBar"].visible = ticked;
+  controls_[names::LoadBar].visible = ticked;
   timer2_ = ticked;
   if (ticked) {
     Status(Msg::UiDebugLoading);
@@ -85,25 +86,26 @@ void DebugForm::DebugClicked(bool ticked) {
 }
 
 void DebugForm::ErrorClicked(bool ticked) {
-  controls_["ErrorChk"].checked = ticked;
+  controls_[names::ErrorChk].checked = ticked;
   run_.Working().EnErrorLog = ticked ? 1 : 0;
 }
 
 void DebugForm::TraceClicked(bool ticked) {
-  controls_["TraceChk"].checked = ticked;
+  controls_[names::TraceChk].checked = ticked;
   run_.Working().EnTraceLog = ticked ? 1 : 0;
 }
 
 void DebugForm::ApplyEnabling() {
-  const bool on = controls_["EnDebugChk"].checked;
-  for (const char* name : {"LogMemo", "ErrorChk", "TraceChk", "SaveBtn", "PrnBtn", "SpeedButton1"})
+  const bool on = controls_[names::EnDebugChk].checked;
+  for (const char* name : {names::LogMemo, names::ErrorChk, names::TraceChk, names::SaveBtn,
+                           names::PrnBtn, names::SpeedButton1})
     controls_[name].enabled = on;
   if (on) return;
   TDevParmBlock& block = run_.Working();
   block.EnTraceLog = 0;
   block.EnErrorLog = 0;
-  controls_["ErrorChk"].checked = false;
-  controls_["TraceChk"].checked = false;
+  controls_[names::ErrorChk].checked = false;
+  controls_[names::TraceChk].checked = false;
   lines_.clear();
 }
 
@@ -119,7 +121,7 @@ void DebugForm::Timer1Fired() {
   }
   Status(Msg::UiDebugIdle);
   timer1_ = false;
-  controls_["LoadBar"].visible = false;
+  controls_[names::LoadBar].visible = false;
   timer2_ = false;
 }
 

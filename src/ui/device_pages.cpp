@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/control_ids.h"
 #include "ui/page_texts.h"
 
 namespace vdinv::ui {
@@ -32,21 +33,22 @@ uint8_t ListPage(DeviceListPage::Mode mode) {
 DevicePage::DevicePage(WizardRun& run, const UiContext& context, IViews& views, uint8_t ownPage,
                        std::string_view caption, std::string label2)
     : WizardPageBase(run, context, views, ownPage, caption, /*cancelClearsChanged=*/true) {
-  controls_.Add("Label2", std::move(label2));
-  controls_.Add("GroupBox2", context.devTypeName + U8(Msg::UiTypeAndParameters));
-  controls_.Add("DevTypeLabel", context.devTypeName + U8(Msg::UiType));
-  controls_.Add("DevTypeEd", "");
-  controls_.Add("IDLabel", context.devIdName);
-  controls_.Add("IDEd", "");
-  for (const char* slot : {"SlotLabel", "SlotEd", "SlotTypeLabel", "SlotTypeEd"}) {
+  controls_.Add(names::Label2, std::move(label2));
+  controls_.Add(names::GroupBox2, context.devTypeName + U8(Msg::UiTypeAndParameters));
+  controls_.Add(names::DevTypeLabel, context.devTypeName + U8(Msg::UiType));
+  controls_.Add(names::DevTypeEd, "");
+  controls_.Add(names::IDLabel, context.devIdName);
+  controls_.Add(names::IDEd, "");
+  for (const char* slot :
+       {names::SlotLabel, names::SlotEd, names::SlotTypeLabel, names::SlotTypeEd}) {
     controls_.Add(slot, "").visible = false;
   }
 }
 
 void DevicePage::AddButtons() {
-  controls_.Add("NextBtn", U8(Msg::UiNextBtn));
-  controls_.Add("BackBtn", U8(Msg::UiBackBtn));
-  controls_.Add("CancelBtn", U8(Msg::UiCancelBtn));
+  controls_.Add(names::NextBtn, U8(Msg::UiNextBtn));
+  controls_.Add(names::BackBtn, U8(Msg::UiBackBtn));
+  controls_.Add(names::CancelBtn, U8(Msg::UiCancelBtn));
 }
 
 std::optional<int32_t> DevicePage::TakeTypedId(const std::string& text) {
@@ -62,10 +64,10 @@ std::optional<int32_t> DevicePage::TakeTypedId(const std::string& text) {
 SingleDevicePage::SingleDevicePage(WizardRun& run, const UiContext& context, IViews& views)
     : DevicePage(run, context, views, kPageSingleDevice,
                  U8(Msg::UiCreateSingle) + context.devTypeName, SingleLabel2(context)) {
-  controls_.Add("GroupBox3", context.devIdName + U8(Msg::UiExplanation));
-  controls_.Add("IdMemo", "");
-  controls_.Add("GroupBox4", context.devTypeName + U8(Msg::UiSupportedTagTypes));
-  controls_.Add("TagTypeMemo", "");
+  controls_.Add(names::GroupBox3, context.devIdName + U8(Msg::UiExplanation));
+  controls_.Add(names::IdMemo, "");
+  controls_.Add(names::GroupBox4, context.devTypeName + U8(Msg::UiSupportedTagTypes));
+  controls_.Add(names::TagTypeMemo, "");
   AddButtons();
   const TDevParmBlock& pdb = run_.Working();
   modelPosition_ =
@@ -118,10 +120,10 @@ DeviceListPage::DeviceListPage(WizardRun& run, const UiContext& context, IViews&
     : DevicePage(run, context, views, ListPage(mode), ListCaption(context, mode),
                  ListLabel2(context)),
       mode_(mode) {
-  controls_.Add("DeviceTreeLabel", U8(Msg::UiDeviceTreeLabel));
-  controls_.Add("DeviceTree", "");
-  controls_.Add("AddBtn", U8(Msg::UiAdd) + context.devTypeName);
-  controls_.Add("DelBtn", U8(Msg::UiDelete) + context.devTypeName);
+  controls_.Add(names::DeviceTreeLabel, U8(Msg::UiDeviceTreeLabel));
+  controls_.Add(names::DeviceTree, "");
+  controls_.Add(names::AddBtn, U8(Msg::UiAdd) + context.devTypeName);
+  controls_.Add(names::DelBtn, U8(Msg::UiDelete) + context.devTypeName);
   AddButtons();
   const TDevParmBlock& pdb = run_.Working();
   // Nothing is selected yet and IDEd shows a free number: the list shows the model a device

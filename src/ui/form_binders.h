@@ -1,5 +1,6 @@
 // The binder of each window: which event calls which action of its presenter, and what the
-// presenter's state means for each control. The presenter must outlive its binder.
+// presenter's state means for each control. The presenter must outlive its binder. Each binder
+// is in src/ui/windows, in one file with its window's description.
 #pragma once
 
 #include "ui/form_binding.h"

@@ -50,11 +50,12 @@ void FormLayout::AddOptionGroup(std::string_view group, Place place, int options
 
 void FormLayout::AddHeader() {
   const int width = form_.width;
-  Add("HeaderPn", platform::ControlKind::kPanel, {0, 0, width, kHeaderHeight});
+  Add(names::HeaderPn, platform::ControlKind::kPanel, {0, 0, width, kHeaderHeight});
   const int right = width - kProductWidth - 10;
-  Add("Label1", platform::ControlKind::kLabel, {12, 8, right - 22, kLine}, "HeaderPn");
-  Add("Label2", platform::ControlKind::kLabel, {28, 34, width - 40, kLine}, "HeaderPn");
-  Add("ProductLabel", platform::ControlKind::kLabel, {right, 8, kProductWidth, kLine}, "HeaderPn");
+  Add(names::Label1, platform::ControlKind::kLabel, {12, 8, right - 22, kLine}, names::HeaderPn);
+  Add(names::Label2, platform::ControlKind::kLabel, {28, 34, width - 40, kLine}, names::HeaderPn);
+  Add(names::ProductLabel, platform::ControlKind::kLabel, {right, 8, kProductWidth, kLine},
+      names::HeaderPn);
 }
 
 }  // namespace vdinv::ui

@@ -1,6 +1,7 @@
 // The configuration side's windows as the toolkit builds them: every control by its window name,
 // kind and place. Captions and texts are not part of a description; the presenters give them
-// when the window opens. Hidden controls are described like the others and shown hidden.
+// when the window opens. Hidden controls are described like the others and shown hidden. Each
+// window's description is in src/ui/windows, in one file with its binder.
 #pragma once
 
 #include <vector>

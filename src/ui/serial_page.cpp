@@ -4,6 +4,7 @@
 
 #include "common/process_values.h"
 #include "platform/text.h"
+#include "ui/control_ids.h"
 #include "ui/page_texts.h"
 
 namespace vdinv::ui {
@@ -40,21 +41,21 @@ struct Captioned {
   Msg text;
 };
 constexpr Captioned kCaptioned[] = {
-    {"ComGroup", Msg::UiComputerSerialGroup},
-    {"ComLabel", Msg::UiSerialPortLabel},
-    {"BautLabel", Msg::UiBaudLabel},
-    {"DataBitED", Msg::UiDataBitsGroup},
-    {"StopBitED", Msg::UiStopBitsGroup},
-    {"ParityEd", Msg::UiParityGroup},
-    {"SetGB", Msg::UiAdvancedGroup},
-    {"OutTimeLabel", Msg::UiTimeOutBefore},
-    {"OutTimeUnitLabel", Msg::UiTimeOutAfter},
-    {"WCountLabel", Msg::UiRepeatBefore},
-    {"WCountUnitLabel", Msg::UiRepeatAfter},
-    {"NoteGroup", Msg::UiNoteGroup},
-    {"NextBtn", Msg::UiNextBtn},
-    {"BackBtn", Msg::UiBackBtn},
-    {"CancelBtn", Msg::UiCancelBtn},
+    {names::ComGroup, Msg::UiComputerSerialGroup},
+    {names::ComLabel, Msg::UiSerialPortLabel},
+    {names::BautLabel, Msg::UiBaudLabel},
+    {names::DataBitED, Msg::UiDataBitsGroup},
+    {names::StopBitED, Msg::UiStopBitsGroup},
+    {names::ParityEd, Msg::UiParityGroup},
+    {names::SetGB, Msg::UiAdvancedGroup},
+    {names::OutTimeLabel, Msg::UiTimeOutBefore},
+    {names::OutTimeUnitLabel, Msg::UiTimeOutAfter},
+    {names::WCountLabel, Msg::UiRepeatBefore},
+    {names::WCountUnitLabel, Msg::UiRepeatAfter},
+    {names::NoteGroup, Msg::UiNoteGroup},
+    {names::NextBtn, Msg::UiNextBtn},
+    {names::BackBtn, Msg::UiBackBtn},
+    {names::CancelBtn, Msg::UiCancelBtn},
 };
 
 }  // namespace
@@ -63,15 +64,16 @@ SerialPage::SerialPage(WizardRun& run, const UiContext& context, IViews& views)
     : WizardPageBase(run, context, views, kPageSerial, U8(Msg::UiSerialCaption),
                      /*cancelClearsChanged=*/true) {
   const std::string& type = context_.devTypeName;
-  controls_.Add("Label2", U8(Msg::UiSerialHeader) + type + U8(Msg::UiSerialHeaderEnd));
+  controls_.Add(names::Label2, U8(Msg::UiSerialHeader) + type + U8(Msg::UiSerialHeaderEnd));
   for (const Captioned& c : kCaptioned) controls_.Add(c.name, U8(c.text));
   // The lists and edits show the block's settings through the page's own getters.
-  for (const char* edit : {"ComEd", "BautEd", "OutTimeEd", "WCountEd", "NoteMemo"}) {
+  for (const char* edit :
+       {names::ComEd, names::BautEd, names::OutTimeEd, names::WCountEd, names::NoteMemo}) {
     controls_.Add(edit, "");
   }
   // The initialisation command is kept in the block but neither shown nor sent.
-  controls_.Add("InitStrLabel", U8(Msg::UiInitCommand)).visible = false;
-  controls_.Add("InitStrEd", "").visible = false;
+  controls_.Add(names::InitStrLabel, U8(Msg::UiInitCommand)).visible = false;
+  controls_.Add(names::InitStrEd, "").visible = false;
   std::string first =
       context_.productText.empty()
           ? U8(Msg::UiSerialNoteHost)

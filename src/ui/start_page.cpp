@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/help_file.h"
 #include "platform/text.h"
+#include "ui/control_ids.h"
 #include "ui/debug_form.h"
 
 namespace vdinv::ui {
@@ -19,25 +20,25 @@ StartPage::StartPage(WizardRun& run, const UiContext& context, IViews& views, st
     : WizardPageBase(run, context, views, kPageStart, Utf8Text(Msg::UiStartCaption),
                      /*cancelClearsChanged=*/false),
       logPath_(std::move(logPath)) {
-  controls_.Add("Label2", Utf8Text(Msg::UiStartPrompt));
-  AddOption("NewOp", Utf8Text(Msg::UiNewOp)).checked = true;
-  AddOption("ModifyOp", Utf8Text(Msg::UiModifyOp));
-  AddOption("BrowseOp", Utf8Text(Msg::UiBrowseOp));
-  controls_.Add("Label3", Utf8Text(Msg::UiNewOpNote));
-  controls_.Add("Label6", context.devTypeName + Utf8Text(Msg::UiFullStop));
-  controls_.Add("Label4", Utf8Text(Msg::UiModifyOpNote));
-  controls_.Add("Label5", Utf8Text(Msg::UiBrowseOpNote));
-  controls_.Add("NextBtn", Utf8Text(Msg::UiNextBtn));
-  controls_.Add("VersionBtn", Utf8Text(Msg::UiVersionBtn));
-  controls_.Add("DebugBtn", Utf8Text(Msg::UiDebugBtn));
-  controls_.Add("CancelBtn", Utf8Text(Msg::UiCancelBtn));
-  controls_.Add("DownloadBtn", Utf8Text(Msg::UiDownloadBtn)).visible = false;
+  controls_.Add(names::Label2, Utf8Text(Msg::UiStartPrompt));
+  AddOption(names::NewOp, Utf8Text(Msg::UiNewOp)).checked = true;
+  AddOption(names::ModifyOp, Utf8Text(Msg::UiModifyOp));
+  AddOption(names::BrowseOp, Utf8Text(Msg::UiBrowseOp));
+  controls_.Add(names::Label3, Utf8Text(Msg::UiNewOpNote));
+  controls_.Add(names::Label6, context.devTypeName + Utf8Text(Msg::UiFullStop));
+  controls_.Add(names::Label4, Utf8Text(Msg::UiModifyOpNote));
+  controls_.Add(names::Label5, Utf8Text(Msg::UiBrowseOpNote));
+  controls_.Add(names::NextBtn, Utf8Text(Msg::UiNextBtn));
+  controls_.Add(names::VersionBtn, Utf8Text(Msg::UiVersionBtn));
+  controls_.Add(names::DebugBtn, Utf8Text(Msg::UiDebugBtn));
+  controls_.Add(names::CancelBtn, Utf8Text(Msg::UiCancelBtn));
+  controls_.Add(names::DownloadBtn, Utf8Text(Msg::UiDownloadBtn)).visible = false;
 }
 
 void StartPage::Next() {
-  if (Chosen("ModifyOp")) {
+  if (Chosen(names::ModifyOp)) {
     GoNext(kPageModifyList);
-  } else if (Chosen("BrowseOp")) {
+  } else if (Chosen(names::BrowseOp)) {
     GoNext(kPageSummary);
   } else {
     GoNext(kPageConnection);

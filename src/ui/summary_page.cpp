@@ -1,6 +1,7 @@
 #include "ui/summary_page.h"
 
 #include "common/baud_rates.h"
+#include "ui/control_ids.h"
 #include "ui/page_texts.h"
 #include "ui/serial_texts.h"
 
@@ -38,18 +39,18 @@ SummaryPage::SummaryPage(WizardRun& run, const UiContext& context, IViews& views
       comArgs_(SerialLines(run.Working())),
       usage_(UsageLines(context)),
       nodes_(DeviceNodesByModel(run.Working())) {
-  controls_.Add("Label2", U8(Msg::UiSummaryHeader));
-  controls_.Add("ComArgGroup", U8(Msg::UiSerialArgsGroup));
-  controls_.Add("ComArgMemo", "");
-  controls_.Add("DeviceTreeLabel", U8(Msg::UiDeviceTreeLabel));
-  controls_.Add("DeviceTree", "");
-  controls_.Add("GroupBox4", context.deviceName + U8(Msg::UiUsage));
-  controls_.Add("Memo5", "");
-  controls_.Add("FinishBtn", U8(Msg::UiFinish));
-  controls_.Add("LastBtn", U8(Msg::UiBackBtn));
-  controls_.Add("CancelBtn", U8(Msg::UiCancelBtn));
+  controls_.Add(names::Label2, U8(Msg::UiSummaryHeader));
+  controls_.Add(names::ComArgGroup, U8(Msg::UiSerialArgsGroup));
+  controls_.Add(names::ComArgMemo, "");
+  controls_.Add(names::DeviceTreeLabel, U8(Msg::UiDeviceTreeLabel));
+  controls_.Add(names::DeviceTree, "");
+  controls_.Add(names::GroupBox4, context.deviceName + U8(Msg::UiUsage));
+  controls_.Add(names::Memo5, "");
+  controls_.Add(names::FinishBtn, U8(Msg::UiFinish));
+  controls_.Add(names::LastBtn, U8(Msg::UiBackBtn));
+  controls_.Add(names::CancelBtn, U8(Msg::UiCancelBtn));
   // Printing the page is not offered.
-  controls_.Add("PrnBtn", U8(Msg::UiPrint)).visible = false;
+  controls_.Add(names::PrnBtn, U8(Msg::UiPrint)).visible = false;
 }
 
 void SummaryPage::Finish() {

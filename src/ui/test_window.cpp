@@ -12,6 +12,7 @@
 #include "common/process_values.h"
 #include "common/short_string.h"
 #include "platform/text.h"
+#include "ui/control_ids.h"
 #include "ui/frame_text.h"
 #include "ui/views.h"
 
@@ -116,12 +117,12 @@ std::string TestWindow::Caption() {
 
 std::string TestWindow::ControlCaption(const std::string& control) {
   static const std::pair<const char*, Msg> kCaptions[] = {
-      {"ExitBtn", Msg::UiTestExit},           {"CommMsg", Msg::UiTestCommEvent},
-      {"SysMsg", Msg::UiTestSystemState},     {"AskMsg", Msg::UiTestCommandString},
-      {"AskBtn", Msg::UiTestSendCommand},     {"AnswerMsg", Msg::UiTestAnswerString},
-      {"AddrEd", Msg::UiTestTagAddress},      {"wValueMsg", Msg::UiTestWriteValue},
-      {"wStrMsg", Msg::UiTestWriteString},    {"ReadCk", Msg::UiTestReadOperation},
-      {"WriteCk", Msg::UiTestWriteOperation}, {"TypeGroup", Msg::UiTestTagType},
+      {names::ExitBtn, Msg::UiTestExit},           {names::CommMsg, Msg::UiTestCommEvent},
+      {names::SysMsg, Msg::UiTestSystemState},     {names::AskMsg, Msg::UiTestCommandString},
+      {names::AskBtn, Msg::UiTestSendCommand},     {names::AnswerMsg, Msg::UiTestAnswerString},
+      {names::AddrEd, Msg::UiTestTagAddress},      {names::wValueMsg, Msg::UiTestWriteValue},
+      {names::wStrMsg, Msg::UiTestWriteString},    {names::ReadCk, Msg::UiTestReadOperation},
+      {names::WriteCk, Msg::UiTestWriteOperation}, {names::TypeGroup, Msg::UiTestTagType},
   };
   for (const auto& [name, text] : kCaptions) {
     if (control == name) return Utf8Text(text);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/messages.h"
+#include "ui/control_ids.h"
 
 namespace vdinv::ui {
 
@@ -16,9 +17,9 @@ WizardPageBase::WizardPageBase(WizardRun& run, const UiContext& context, IViews&
       caption_(context.deviceName + std::string(caption)) {
   // A page closed by other means than its own buttons ends the wizard.
   run_.SetNextPage(kPageEnd);
-  controls_.Add("Label1", WizardHeader(context));
+  controls_.Add(names::Label1, WizardHeader(context));
   // The product record's text is loaded but, as on every page, not shown.
-  controls_.Add("ProductLabel", context.productText).visible = false;
+  controls_.Add(names::ProductLabel, context.productText).visible = false;
 }
 
 Control& WizardPageBase::AddOption(std::string name, std::string text) {

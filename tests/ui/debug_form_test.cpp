@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "support/device_block.h"
 #include "support/temp_dir.h"
+#include "ui/control_ids.h"
 
 namespace vdinv::ui {
 namespace {
@@ -55,17 +56,17 @@ TEST_F(DebugFormTest, OpeningTicksTheSwitchesOfTheBlock) {
     SCOPED_TRACE(testing::Message() << int{c.debug} << int{c.error} << int{c.trace});
     Open(c.debug, c.error, c.trace);
     DebugForm form(run, context, views, log);
-    EXPECT_EQ(form.Get("EnDebugChk").checked, c.debug != 0);
-    EXPECT_EQ(form.Get("ErrorChk").checked, c.errorAfter != 0);
-    EXPECT_EQ(form.Get("TraceChk").checked, c.traceAfter != 0);
+    EXPECT_EQ(form.Get(names::EnDebugChk).checked, c.debug != 0);
+    EXPECT_EQ(form.Get(names::ErrorChk).checked, c.errorAfter != 0);
+    EXPECT_EQ(form.Get(names::TraceChk).checked, c.traceAfter != 0);
     EXPECT_EQ(run.Working().EnErrorLog, c.errorAfter);
     EXPECT_EQ(run.Working().EnTraceLog, c.traceAfter);
     EXPECT_EQ(form.Timer1Running(), c.loading);
     EXPECT_EQ(form.Timer2Running(), c.loading);
-    EXPECT_EQ(form.Get("LoadBar").visible, c.loading);
-    EXPECT_EQ(form.Get("Label2").text, c.loading ? kLoading : kIdle);
-    for (const char* name :
-         {"LogMemo", "ErrorChk", "TraceChk", "SaveBtn", "PrnBtn", "SpeedButton1"})
+    EXPECT_EQ(form.Get(names::LoadBar).visible, c.loading);
+    EXPECT_EQ(form.Get(names::Label2).text, c.loading ? kLoading : kIdle);
+    for (const char* name : {names::LogMemo, names::ErrorChk, names::TraceChk, names::SaveBtn,
+                             names::PrnBtn, names::SpeedButton1})
       EXPECT_EQ(form.Get(name).enabled, c.loading) << name;
   }
   EXPECT_TRUE(views.informed.empty());  // never while the form is not yet active
@@ -81,12 +82,13 @@ TEST_F(DebugFormTest, UntickingTheDebugSwitchClearsTheOthersAndEmptiesTheViewer)
   EXPECT_EQ(run.Working().EnDebug, 0);
   EXPECT_EQ(run.Working().EnErrorLog, 0);
   EXPECT_EQ(run.Working().EnTraceLog, 0);
-  EXPECT_FALSE(form.Get("ErrorChk").checked);
-  EXPECT_FALSE(form.Get("TraceChk").enabled);
+  EXPECT_FALSE(form.Get(names::ErrorChk).checked);
+  EXPECT_FALSE(form.Get(names::TraceChk).enabled);
   EXPECT_TRUE(form.LogLines().empty());
   EXPECT_FALSE(form.Timer1Running());
-  EXPECT_FALSE(form.Get("LoadBar").visible);
-  EXPECT_EQ(form.Get("Label2").text, "打开调试开关-查看和编辑今天的设备运行历史，诊断出现的问题！");
+  EXPECT_FALSE(form.Get(names::LoadBar).visible);
+  EXPECT_EQ(form.Get(names::Label2).text,
+            "打开调试开关-查看和编辑今天的设备运行历史，诊断出现的问题！");
   form.DebugClicked(true);
   form.ErrorClicked(true);
   EXPECT_EQ(run.Working().EnErrorLog, 1);
@@ -141,10 +143,10 @@ TEST_F(DebugFormTest, Timer1LoadsTheLogOnceAndEndsTheLoading) {
     EXPECT_TRUE(form.LogLines().empty());  // not before the timer fires
     form.Timer1Fired();
     EXPECT_EQ(form.LogLines(), c.lines);
-    EXPECT_EQ(form.Get("Label2").text, kIdle);
+    EXPECT_EQ(form.Get(names::Label2).text, kIdle);
     EXPECT_FALSE(form.Timer1Running());
     EXPECT_FALSE(form.Timer2Running());
-    EXPECT_FALSE(form.Get("LoadBar").visible);
+    EXPECT_FALSE(form.Get(names::LoadBar).visible);
   }
   EXPECT_TRUE(views.informed.empty());
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "ui/control_ids.h"
 #include "ui/page_fixture.h"
 
 namespace vdinv::ui {
@@ -62,16 +63,16 @@ TEST(DevicePages, TextsComposeTheDriversWordsAndTheListPagesNameTheirOwnPage) {
   MockViews views;
   SingleDevicePage single(run, f.Words(), f.Views());
   EXPECT_EQ(single.Caption(), "富士变频器向导：创建单个变频器");
-  EXPECT_EQ(single.Get("Label1").text, "欢迎使用富士变频器配置向导");
-  EXPECT_EQ(single.Get("Label2").text, "选择下面的变频器类型及其参数，然后用单击下一步按钮：");
-  EXPECT_EQ(single.Get("GroupBox2").text, "变频器类型及参数");
-  EXPECT_EQ(single.Get("DevTypeLabel").text, "变频器类型");
-  EXPECT_EQ(single.Get("IDLabel").text, "设备号");
-  EXPECT_EQ(single.Get("GroupBox3").text, "设备号说明");
+  EXPECT_EQ(single.Get(names::Label1).text, "欢迎使用富士变频器配置向导");
+  EXPECT_EQ(single.Get(names::Label2).text, "选择下面的变频器类型及其参数，然后用单击下一步按钮：");
+  EXPECT_EQ(single.Get(names::GroupBox2).text, "变频器类型及参数");
+  EXPECT_EQ(single.Get(names::DevTypeLabel).text, "变频器类型");
+  EXPECT_EQ(single.Get(names::IDLabel).text, "设备号");
+  EXPECT_EQ(single.Get(names::GroupBox3).text, "设备号说明");
   EXPECT_THAT(single.IdNoteLines(), ElementsAre("    富士变频器的设备号的取值范围从0至99"));
-  EXPECT_EQ(single.Get("GroupBox4").text, "变频器支持的标签类型");
+  EXPECT_EQ(single.Get(names::GroupBox4).text, "变频器支持的标签类型");
   EXPECT_THAT(single.DevTypeChoices(), ElementsAre("G11S", "P11S"));
-  EXPECT_FALSE(single.Get("SlotEd").visible);
+  EXPECT_FALSE(single.Get(names::SlotEd).visible);
 
   struct Case {
     DeviceListPage::Mode mode;
@@ -85,10 +86,10 @@ TEST(DevicePages, TextsComposeTheDriversWordsAndTheListPagesNameTheirOwnPage) {
     DeviceListPage page(run, f.Words(), views, c.mode);
     EXPECT_EQ(run.NextPage(), kPageEnd);
     EXPECT_EQ(page.Caption(), c.caption);
-    EXPECT_EQ(page.Get("Label2").text, "执行添加、删除、修改变频器操作后，单击下一步按钮");
-    EXPECT_EQ(page.Get("DeviceTreeLabel").text, "设备配置图：");
-    EXPECT_EQ(page.Get("AddBtn").text, "添加变频器");
-    EXPECT_EQ(page.Get("DelBtn").text, "删除变频器");
+    EXPECT_EQ(page.Get(names::Label2).text, "执行添加、删除、修改变频器操作后，单击下一步按钮");
+    EXPECT_EQ(page.Get(names::DeviceTreeLabel).text, "设备配置图：");
+    EXPECT_EQ(page.Get(names::AddBtn).text, "添加变频器");
+    EXPECT_EQ(page.Get(names::DelBtn).text, "删除变频器");
     page.Next();
     EXPECT_EQ(run.NextPage(), kPageSerial);
     run.GoBack();

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "common/process_values.h"
+#include "ui/control_ids.h"
 #include "ui/page_fixture.h"
 
 namespace vdinv::ui {
@@ -30,8 +31,8 @@ TEST(SerialPage, ShowsTheBlocksSettingsAndNoSelectionForACodeNotOffered) {
   EXPECT_EQ(page.ParityChoiceTexts()[page.ParityIndex()], "偶校验");
   EXPECT_EQ(page.OutTimeText(), "750");
   EXPECT_EQ(page.WCountText(), "3");
-  EXPECT_FALSE(page.Get("InitStrEd").visible);
-  EXPECT_TRUE(page.Get("SetGB").visible);
+  EXPECT_FALSE(page.Get(names::InitStrEd).visible);
+  EXPECT_TRUE(page.Get(names::SetGB).visible);
 
   f.Begin(test::SerialSettings{16, 15, 2, 3, 9});
   SerialPage odd(run, f.Words(), f.Views());
@@ -131,8 +132,8 @@ TEST(SerialPage, TextsAndTheNoteWithAndWithoutAProductText) {
   WizardRun& run = f.Begin();
   SerialPage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.Caption(), "富士变频器向导：修改计算机串行口通讯参数");
-  EXPECT_EQ(page.Get("Label2").text, "请修改串行口参数与变频器一致：");
-  EXPECT_EQ(page.Get("SetGB").text, "高级设置");
+  EXPECT_EQ(page.Get(names::Label2).text, "请修改串行口参数与变频器一致：");
+  EXPECT_EQ(page.Get(names::SetGB).text, "高级设置");
   EXPECT_THAT(page.NoteLines(),
               ElementsAre("    在上位机中使用变频器时必须正确配置串行口参数。",
                           "    串行口指定计算机端的通讯口。",

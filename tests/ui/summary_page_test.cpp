@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ui/control_ids.h"
 #include "ui/page_fixture.h"
 
 namespace vdinv::ui {
@@ -36,7 +37,7 @@ TEST(SummaryPage, TheUsageNoteNamesTheHostOrTheProduct) {
   WizardRun& run = f.Begin();
   SummaryPage page(run, f.Words(), f.Views());
   EXPECT_EQ(page.Caption(), "富士变频器向导：向导退出前的确认");
-  EXPECT_EQ(page.Get("GroupBox4").text, "富士变频器使用说明");
+  EXPECT_EQ(page.Get(names::GroupBox4).text, "富士变频器使用说明");
   EXPECT_THAT(page.Memo5Lines(),
               ElementsAre("    每个与上位机相连的变频器在上位机的设备中都有一个唯一的设备号。",
                           "    在上位机的新建标签时，需要在标签主地址中指定设备号，"
@@ -47,7 +48,7 @@ TEST(SummaryPage, TheUsageNoteNamesTheHostOrTheProduct) {
               ElementsAre("    每个与组态软件相连的变频器在上位机的设备中都有一个唯一的设备号。",
                           "    在组态软件的新建标签时，需要在标签主地址中指定设备号，"
                           "从而确定此标签在一个节点设备中属于的哪一个变频器。"));
-  EXPECT_FALSE(page.Get("PrnBtn").visible);
+  EXPECT_FALSE(page.Get(names::PrnBtn).visible);
 }
 
 TEST(SummaryPage, FinishWritesTheBlockBackAndLeavesTheFlagCancelWritesNothing) {

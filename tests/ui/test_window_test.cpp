@@ -12,6 +12,7 @@
 #include "protocol/check_code.h"
 #include "support/engine_fixture.h"
 #include "support/fake_toolkit.h"
+#include "ui/control_ids.h"
 #include "ui/frame_text.h"
 #include "ui/test_device.h"
 #include "ui/toolkit_views.h"
@@ -279,21 +280,21 @@ TEST_F(TestWindowTest, TheShownWindowPollsOnItsTimerAndGrowsInAdvancedMode) {
       test::FireTimer(1),
       test::Call([&] {
         const test::FakeForm& form = toolkit.Top();
-        EXPECT_EQ(form.State("StringGrid1").cells[1][0], "F3:3");
-        EXPECT_EQ(form.State("StringGrid1").cells[1][1], "3000");
-        EXPECT_EQ(form.State("SysMsg").text, "Com1打开成功");
+        EXPECT_EQ(form.State(names::StringGrid1).cells[1][0], "F3:3");
+        EXPECT_EQ(form.State(names::StringGrid1).cells[1][1], "3000");
+        EXPECT_EQ(form.State(names::SysMsg).text, "Com1打开成功");
         EXPECT_EQ(form.ClientHeight(), TestWindow::kNormalHeight);
-        EXPECT_FALSE(form.Shown("AddrEd"));
+        EXPECT_FALSE(form.Shown(names::AddrEd));
       }),
-      test::Click("DebugBtn"),
+      test::Click(names::DebugBtn),
       test::Call([&] {
         const test::FakeForm& form = toolkit.Top();
         EXPECT_EQ(form.ClientHeight(), TestWindow::kAdvancedHeight);
-        EXPECT_TRUE(form.Shown("AddrEd"));
-        EXPECT_EQ(form.State("DebugBtn").text, "自动检测↑");
-        EXPECT_FALSE(form.State("PauseBtn").enabled);
+        EXPECT_TRUE(form.Shown(names::AddrEd));
+        EXPECT_EQ(form.State(names::DebugBtn).text, "自动检测↑");
+        EXPECT_FALSE(form.State(names::PauseBtn).enabled);
       }),
-      test::Click("ExitBtn"),
+      test::Click(names::ExitBtn),
   });
   EXPECT_EQ(TestDevice(1, &shown), 1);
   EXPECT_EQ(toolkit.FormNames(), std::vector<std::string>{"TSampleTest"});

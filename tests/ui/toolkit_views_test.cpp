@@ -96,29 +96,29 @@ TEST(FormPlans, EveryControlHasAnIdAndAParentDescribedBeforeItWithRoomForIt) {
 TEST(ToolkitViews, TheWizardWalkWritesTheBlockThatTheUserMade) {
   ToolkitWizard w(DevicesBlock({}));
   const int32_t result = w.Run({
-      Click("NextBtn"),  // 新建设备 is chosen at the start
-      Click("MulCreate"),
-      Click("NextBtn"),
-      Select("DevTypeEd", 0),
-      Type("IDEd", "3"),
-      Click("AddBtn"),
-      Select("DevTypeEd", 1),
-      Type("IDEd", "5"),
-      Click("AddBtn"),
+      Click(names::NextBtn),  // 新建设备 is chosen at the start
+      Click(names::MulCreate),
+      Click(names::NextBtn),
+      Select(names::DevTypeEd, 0),
+      Type(names::IDEd, "3"),
+      Click(names::AddBtn),
+      Select(names::DevTypeEd, 1),
+      Type(names::IDEd, "5"),
+      Click(names::AddBtn),
       Call([&] {
         const FakeForm& list = w.toolkit.Top();
-        EXPECT_EQ(list.State("DeviceTree").items, (Lines{"3：G11S", "5：P11S"}));
-        EXPECT_EQ(list.State("IDEd").text, "0");  // the first free number
+        EXPECT_EQ(list.State(names::DeviceTree).items, (Lines{"3：G11S", "5：P11S"}));
+        EXPECT_EQ(list.State(names::IDEd).text, "0");  // the first free number
       }),
-      Click("NextBtn"),
-      Select("BautEd", 8),
-      Type("OutTimeEd", "5x"),
-      Call([&] { EXPECT_EQ(w.toolkit.Top().State("OutTimeEd").text, "5x"); }),  // as typed
-      Leave("OutTimeEd"),
-      Call([&] { EXPECT_EQ(w.toolkit.Top().State("OutTimeEd").text, "1000"); }),
-      Type("OutTimeEd", "5"),
-      Click("NextBtn"),  // takes the edit that still has the focus first
-      Click("FinishBtn"),
+      Click(names::NextBtn),
+      Select(names::BautEd, 8),
+      Type(names::OutTimeEd, "5x"),
+      Call([&] { EXPECT_EQ(w.toolkit.Top().State(names::OutTimeEd).text, "5x"); }),  // as typed
+      Leave(names::OutTimeEd),
+      Call([&] { EXPECT_EQ(w.toolkit.Top().State(names::OutTimeEd).text, "1000"); }),
+      Type(names::OutTimeEd, "5"),
+      Click(names::NextBtn),  // takes the edit that still has the focus first
+      Click(names::FinishBtn),
   });
   EXPECT_EQ(result, 1);
   EXPECT_TRUE(w.toolkit.Faults().empty()) << ::testing::PrintToString(w.toolkit.Faults());
@@ -126,11 +126,11 @@ TEST(ToolkitViews, TheWizardWalkWritesTheBlockThatTheUserMade) {
             (Lines{"TStartFrm", "TStep1Frm", "TStep12Frm", "TStep4Frm", "TEndFrm"}));
   for (const auto& form : w.toolkit.Forms()) EXPECT_EQ(form->Owner(), kHostWindow);
   EXPECT_EQ(w.Form("TStep1Frm").Caption(), "富士变频器向导：选择创建设备的方式");
-  EXPECT_FALSE(w.Form("TStep1Frm").State("AutoCreate").visible);
+  EXPECT_FALSE(w.Form("TStep1Frm").State(names::AutoCreate).visible);
   const FakeForm& summary = w.Form("TEndFrm");
-  EXPECT_EQ(summary.State("ComArgMemo").items[1], "波特率 = 19200  无校验");
-  EXPECT_EQ(summary.State("DeviceTree").items, (Lines{"3：G11S", "5：P11S"}));
-  EXPECT_FALSE(summary.State("PrnBtn").visible);
+  EXPECT_EQ(summary.State(names::ComArgMemo).items[1], "波特率 = 19200  无校验");
+  EXPECT_EQ(summary.State(names::DeviceTree).items, (Lines{"3：G11S", "5：P11S"}));
+  EXPECT_FALSE(summary.State(names::PrnBtn).visible);
   const TDevParmBlock host = w.Host();
   EXPECT_EQ(host.Devices[3].Model, kModelG11S);
   EXPECT_EQ(host.Devices[5].Model, kModelP11S);
@@ -147,10 +147,10 @@ TEST(ToolkitViews, CancelOrTheFrameEndsTheWizardWithTheBlockUntouched) {
     ToolkitWizard w(DevicesBlock({{1, kModelG11S}}));
     const std::vector<uint8_t> before = w.host;
     const int32_t result =
-        w.Run({Click("NextBtn"), Click("SingleCreate"), Click("NextBtn"), Type("IDEd", "120"),
-               byFrame ? CloseByFrame() : Click("CancelBtn")});
+        w.Run({Click(names::NextBtn), Click(names::SingleCreate), Click(names::NextBtn),
+               Type(names::IDEd, "120"), byFrame ? CloseByFrame() : Click(names::CancelBtn)});
     // "取消" takes the edit first; the frame closes the page as it stands.
-    EXPECT_EQ(w.Form("TStep11Frm").State("IDEd").text, byFrame ? "120" : "99");
+    EXPECT_EQ(w.Form("TStep11Frm").State(names::IDEd).text, byFrame ? "120" : "99");
     if (!byFrame) {
       EXPECT_EQ(result, 2);
     }
@@ -168,28 +168,28 @@ TEST(ToolkitViews, TheDebugFormRunsItsTimersOverTheHiddenStartPage) {
   ASSERT_TRUE(platform::WriteWholeFile(platform::Utf8ToGbk(w.log), "a\r\nb\r\n"));
   const FakeForm* start = nullptr;
   const int32_t result = w.Run({
-      Click("DebugBtn"),
+      Click(names::DebugBtn),
       Activate(),
-      Click("EnDebugChk"),
+      Click(names::EnDebugChk),
       Call([&] {
         start = w.toolkit.Forms().front().get();
         const FakeForm& debug = w.toolkit.Top();
         EXPECT_TRUE(start->Hidden());
         EXPECT_EQ(debug.TimerInterval(1), 500u);
         EXPECT_EQ(debug.TimerInterval(2), 100u);
-        EXPECT_TRUE(debug.State("LoadBar").visible);
+        EXPECT_TRUE(debug.State(names::LoadBar).visible);
       }),
       FireTimer(2),
-      Call([&] { EXPECT_EQ(w.toolkit.Top().State("LoadBar").position, 1); }),
+      Call([&] { EXPECT_EQ(w.toolkit.Top().State(names::LoadBar).position, 1); }),
       FireTimer(1),
       Call([&] {
         const FakeForm& debug = w.toolkit.Top();
         EXPECT_FALSE(debug.TimerRunning(1));
         EXPECT_FALSE(debug.TimerRunning(2));
-        EXPECT_EQ(debug.State("LogMemo").items, (Lines{"a", "b"}));
+        EXPECT_EQ(debug.State(names::LogMemo).items, (Lines{"a", "b"}));
       }),
-      Click("SaveBtn"),
-      Click("FinishBtn"),
+      Click(names::SaveBtn),
+      Click(names::FinishBtn),
       Call([&] { EXPECT_FALSE(start->Hidden()); }),
       CloseByFrame(),
   });
@@ -211,8 +211,8 @@ TEST(ToolkitViews, TheDebugFormRunsItsTimersOverTheHiddenStartPage) {
 // carries the driver's name.
 TEST(ToolkitViews, MessageBoxesCarryTheCaptionOfTheWindowTheyAreShownOver) {
   ToolkitWizard w(DevicesBlock({}));
-  w.Run({Click("VersionBtn"), Call([&] { EXPECT_FALSE(w.toolkit.Top().Hidden()); }),
-         Click("CancelBtn")});
+  w.Run({Click(names::VersionBtn), Call([&] { EXPECT_FALSE(w.toolkit.Top().Hidden()); }),
+         Click(names::CancelBtn)});
   ASSERT_EQ(w.toolkit.Messages().size(), 1u);
   const ShownMessage& version = w.toolkit.Messages()[0];
   EXPECT_EQ(version.caption, "富士变频器向导：选择执行的操作方式");

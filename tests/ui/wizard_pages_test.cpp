@@ -11,6 +11,7 @@
 #include "support/device_block.h"
 #include "support/temp_dir.h"
 #include "ui/connection_page.h"
+#include "ui/control_ids.h"
 #include "ui/debug_form.h"
 #include "ui/device_pages.h"
 #include "ui/serial_page.h"
@@ -47,28 +48,31 @@ TEST_F(Pages, EveryPageRegistersTheControlsItsViewBuilds) {
   };
   const Row rows[] = {
       {single,
-       {"Label1", "Label2", "GroupBox2", "DevTypeEd", "IDEd", "GroupBox3", "GroupBox4",
-        "TagTypeMemo", "NextBtn", "BackBtn", "CancelBtn"},
-       {"ProductLabel", "SlotEd", "SlotTypeEd"}},
+       {names::Label1, names::Label2, names::GroupBox2, names::DevTypeEd, names::IDEd,
+        names::GroupBox3, names::GroupBox4, names::TagTypeMemo, names::NextBtn, names::BackBtn,
+        names::CancelBtn},
+       {names::ProductLabel, names::SlotEd, names::SlotTypeEd}},
       {list,
-       {"Label1", "Label2", "GroupBox2", "DevTypeEd", "IDEd", "DeviceTree", "AddBtn", "DelBtn",
-        "NextBtn", "BackBtn", "CancelBtn"},
-       {"ProductLabel", "SlotEd", "SlotTypeEd"}},
+       {names::Label1, names::Label2, names::GroupBox2, names::DevTypeEd, names::IDEd,
+        names::DeviceTree, names::AddBtn, names::DelBtn, names::NextBtn, names::BackBtn,
+        names::CancelBtn},
+       {names::ProductLabel, names::SlotEd, names::SlotTypeEd}},
       {serial,
-       {"Label1", "Label2", "ComEd", "BautEd", "DataBitED", "StopBitED", "ParityEd", "SetGB",
-        "OutTimeEd", "WCountEd", "NextBtn", "BackBtn", "CancelBtn"},
-       {"ProductLabel", "InitStrLabel", "InitStrEd"}},
+       {names::Label1, names::Label2, names::ComEd, names::BautEd, names::DataBitED,
+        names::StopBitED, names::ParityEd, names::SetGB, names::OutTimeEd, names::WCountEd,
+        names::NextBtn, names::BackBtn, names::CancelBtn},
+       {names::ProductLabel, names::InitStrLabel, names::InitStrEd}},
       {summary,
-       {"Label1", "Label2", "ComArgMemo", "DeviceTree", "GroupBox4", "Memo5", "FinishBtn",
-        "LastBtn", "CancelBtn"},
-       {"ProductLabel", "PrnBtn"}},
+       {names::Label1, names::Label2, names::ComArgMemo, names::DeviceTree, names::GroupBox4,
+        names::Memo5, names::FinishBtn, names::LastBtn, names::CancelBtn},
+       {names::ProductLabel, names::PrnBtn}},
   };
   for (const Row& r : rows) {
-    std::vector<std::string> names;
-    for (const auto& [name, control] : r.page.AllControls().All()) names.push_back(name);
+    std::vector<std::string> registered;
+    for (const auto& [name, control] : r.page.AllControls().All()) registered.push_back(name);
     for (const std::string& name : r.shown) EXPECT_TRUE(r.page.Get(name).visible) << name;
     for (const std::string& name : r.hidden) {
-      EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+      EXPECT_NE(std::find(registered.begin(), registered.end(), name), registered.end()) << name;
       EXPECT_FALSE(r.page.Get(name).visible) << name;
     }
   }
@@ -86,22 +90,22 @@ TEST_F(Pages, TextsJoinTheDriversWords) {
     const char* text;
   };
   const Row rows[] = {
-      {start, "Label1", "欢迎使用富士变频器配置向导"},
-      {start, "Label6", "变频器。"},
-      {connection, "Label1", "欢迎使用富士变频器配置向导"},
-      {connection, "SingleCreate", "单个变频器创建（RS232方式连接）"},
-      {connection, "Label4", "为工程中的任意节点创建单个变频器，可以满足简单的工程应用。"},
-      {connection, "MulCreate", "多个变频器创建（RS485/RS422方式连接）"},
-      {connection, "Label6", "为工程中的任意节点创建多个变频器，可以满足所有工程应用。"},
-      {connection, "Label5", "最智能的创建变频器的方法。由系统自动搜索本机安装的"},
-      {connection, "Label7", "所有变频器。"},
+      {start, names::Label1, "欢迎使用富士变频器配置向导"},
+      {start, names::Label6, "变频器。"},
+      {connection, names::Label1, "欢迎使用富士变频器配置向导"},
+      {connection, names::SingleCreate, "单个变频器创建（RS232方式连接）"},
+      {connection, names::Label4, "为工程中的任意节点创建单个变频器，可以满足简单的工程应用。"},
+      {connection, names::MulCreate, "多个变频器创建（RS485/RS422方式连接）"},
+      {connection, names::Label6, "为工程中的任意节点创建多个变频器，可以满足所有工程应用。"},
+      {connection, names::Label5, "最智能的创建变频器的方法。由系统自动搜索本机安装的"},
+      {connection, names::Label7, "所有变频器。"},
   };
   for (const Row& r : rows) EXPECT_EQ(r.page.Get(r.control).text, r.text) << r.control;
-  EXPECT_TRUE(start.Get("NewOp").checked);
-  EXPECT_TRUE(connection.Get("SingleCreate").checked);
-  for (const char* hidden : {"DownloadBtn", "ProductLabel"})
+  EXPECT_TRUE(start.Get(names::NewOp).checked);
+  EXPECT_TRUE(connection.Get(names::SingleCreate).checked);
+  for (const char* hidden : {names::DownloadBtn, names::ProductLabel})
     EXPECT_FALSE(start.Get(hidden).visible) << hidden;
-  for (const char* hidden : {"AutoCreate", "Label5", "Label7"})
+  for (const char* hidden : {names::AutoCreate, names::Label5, names::Label7})
     EXPECT_FALSE(connection.Get(hidden).visible) << hidden;
 }
 
@@ -123,9 +127,12 @@ TEST_F(Pages, NextOnTheStartPageFollowsTheChosenOperation) {
     bool changed;
   };
   const Case cases[] = {
-      {"NewOp", false, kPageConnection, true},    {"ModifyOp", false, kPageModifyList, false},
-      {"BrowseOp", false, kPageSummary, false},   {"NewOp", true, kPageConnection, true},
-      {"ModifyOp", true, kPageModifyList, false}, {"BrowseOp", true, kPageSummary, false},
+      {names::NewOp, false, kPageConnection, true},
+      {names::ModifyOp, false, kPageModifyList, false},
+      {names::BrowseOp, false, kPageSummary, false},
+      {names::NewOp, true, kPageConnection, true},
+      {names::ModifyOp, true, kPageModifyList, false},
+      {names::BrowseOp, true, kPageSummary, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.option) + (c.doubleClick ? " double click" : " Next"));
@@ -153,9 +160,9 @@ TEST_F(Pages, NextOnTheConnectionPageSetsTheLinkMode) {
     bool changed;
   };
   const Case cases[] = {
-      {"SingleCreate", kPageSingleDevice, 0, false},
-      {"MulCreate", kPageCreateList, 1, false},
-      {"AutoCreate", kPageSummary, 1, true},
+      {names::SingleCreate, kPageSingleDevice, 0, false},
+      {names::MulCreate, kPageCreateList, 1, false},
+      {names::AutoCreate, kPageSummary, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.option);
@@ -237,7 +244,7 @@ TEST_F(Pages, HelpShowsTheVersionAndOpensTheFirstHelpFileThatExists) {
 // afterwards, the start page ends the wizard.
 TEST_F(Pages, TheDebugFormOpensOverTheStartPage) {
   StartPage page(run, context, views, "");
-  page.Choose("ModifyOp");
+  page.Choose(names::ModifyOp);
   int forms = 0;
   views.onDebug = [&](DebugForm& form) {
     ++forms;

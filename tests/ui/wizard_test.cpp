@@ -10,6 +10,7 @@
 #include "platform/toolkit.h"
 #include "support/device_block.h"
 #include "ui/connection_page.h"
+#include "ui/control_ids.h"
 #include "ui/debug_form.h"
 #include "ui/device_pages.h"
 #include "ui/installed_views.h"
@@ -67,7 +68,8 @@ TEST(Wizard, TheResultIsOneExactlyWhenTheRunEndsWithTheBlockChanged) {
   const Case cases[] = {
       {"cancelled at the start", false, [](StartPage& p) { p.Cancel(); }, 2},
       {"cancelled, block normalised", true, [](StartPage& p) { p.Cancel(); }, 1},
-      {"browsed and finished", false, [](StartPage& p) { p.OptionDoubleClicked("BrowseOp"); }, 2},
+      {"browsed and finished", false, [](StartPage& p) { p.OptionDoubleClicked(names::BrowseOp); },
+       2},
       {"closed by the frame", false, [](StartPage&) {}, 2},
       {"new device, then cancelled", false, [](StartPage& p) { p.Next(); }, 2},
       {"debug form closed with its button", false,
@@ -98,7 +100,7 @@ TEST(Wizard, ANewLineOfSeveralDevicesIsWalkedThroughToTheSummary) {
   Wizard w;
   w.views.onStart = [](StartPage& page) { page.Next(); };  // "新建设备" is chosen at start
   w.views.onConnection = [](ConnectionPage& page) {
-    page.Choose("MulCreate");
+    page.Choose(names::MulCreate);
     page.Next();
   };
   w.views.onDeviceList = [](DeviceListPage& page) {
@@ -127,7 +129,7 @@ TEST(Wizard, NormalisingAndWritingBackReachTheHostsBlock) {
   w.Run(host.data());
   EXPECT_EQ(LoadPdb(host.data()).Devices[2].Model, kModelNone);  // normalised in place
 
-  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked("BrowseOp"); };
+  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked(names::BrowseOp); };
   w.Page(kPageSummary, [](WizardRun& run) {
     run.Working().ComPort = 3;
     Finish(run);
@@ -139,7 +141,7 @@ TEST(Wizard, NormalisingAndWritingBackReachTheHostsBlock) {
 TEST(Wizard, BackFromTheSerialPageReturnsToTheDeviceListForModifying) {
   std::vector<uint8_t> host = HostBlock();
   Wizard w;
-  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked("ModifyOp"); };
+  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked(names::ModifyOp); };
   int listVisits = 0;
   w.Page(kPageModifyList, [&](WizardRun& run) {
     if (++listVisits == 1) {
@@ -156,7 +158,7 @@ TEST(Wizard, BackFromTheSerialPageReturnsToTheDeviceListForModifying) {
 TEST(Wizard, APageThatIsNotInstalledEndsTheRun) {
   std::vector<uint8_t> host = HostBlock();
   Wizard w;
-  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked("ModifyOp"); };
+  w.views.onStart = [](StartPage& p) { p.OptionDoubleClicked(names::ModifyOp); };
   EXPECT_EQ(w.Run(host.data()), 2);
 }
 
@@ -209,7 +211,7 @@ TEST(Wizard, TheExportShowsTheInstalledViewsAndPages) {
   std::string caption;
   views.onStart = [&](StartPage& p) {
     caption = p.Caption();
-    p.OptionDoubleClicked("BrowseOp");
+    p.OptionDoubleClicked(names::BrowseOp);
   };
   int summaries = 0;
   UsePage(kPageSummary, [&](WizardRun& run, const UiContext&, IViews&) {
