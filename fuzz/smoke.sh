@@ -6,7 +6,7 @@
 set -euo pipefail
 target=$1 program=$2 artifacts=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
-# shellcheck source=env.sh
+# shellcheck source=SCRIPTDIR/env.sh
 . "$root/fuzz/env.sh"
 mkdir -p "$artifacts"
 tmp=$(mktemp -d)

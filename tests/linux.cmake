@@ -104,4 +104,11 @@ add_dependencies(vdinv_qt_tests uihost vdinv)
 add_test(NAME wizard_x11_walk
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/wizard_x11_walk_test.sh $<TARGET_FILE:vdinv>
   ${CMAKE_CURRENT_BINARY_DIR}/wizard_x11_walk)
-set_tests_properties(wizard_x11_walk PROPERTIES TIMEOUT 120 LABELS x11 SKIP_RETURN_CODE 77)
+set_tests_properties(wizard_x11_walk PROPERTIES TIMEOUT 120 LABELS x11 SKIP_RETURN_CODE 77
+  FIXTURES_REQUIRED x11_walk)
+# Its X server and vdinv ended even when CTest killed the walk (its time-out).
+add_test(NAME wizard_x11_walk_stop
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/wizard_x11_walk_test.sh --stop
+  ${CMAKE_CURRENT_BINARY_DIR}/wizard_x11_walk)
+set_tests_properties(wizard_x11_walk_stop PROPERTIES TIMEOUT 30 LABELS x11
+  FIXTURES_CLEANUP x11_walk)
