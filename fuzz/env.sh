@@ -1,5 +1,6 @@
 # Shared by scripts/fuzz.sh and scripts/fuzz-smoke.sh (sourced): the fuzz targets, their longest
-# input, and the clang build with AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz.
+# input, and the clang build with AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz
+# (the preset "fuzz" of CMakePresets.json, which also holds the -O1 of its debug flags).
 fuzz_targets=(address reply pdb tags write line ini)
 
 # The longest input a target reads: the parameter block is 26508 bytes.
@@ -17,15 +18,13 @@ fuzz_known() {
   return 1
 }
 
-# Configures build-fuzz and builds the named targets (NAME_fuzz).
+# Configures build-fuzz (the preset "fuzz") and builds the named targets (NAME_fuzz).
 fuzz_build() {
   local names=()
   local t
   for t in "$@"; do names+=("${t}_fuzz"); done
-  # -O1: the driver targets run whole driver lines per input, several times faster than at -O0.
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
-    -DVDINV_FUZZ=ON -DVDINV_TESTS=OFF -DVDINV_BENCH=OFF "-DVDINV_SANITIZE=address,undefined" >/dev/null
-  cmake --build build-fuzz -j"$(nproc)" --target "${names[@]}"
+  cmake --preset fuzz >/dev/null
+  CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)} cmake --build --preset fuzz --target "${names[@]}"
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -1,5 +1,5 @@
 # The Linux side of a simulated line under Wine, sourced by the scripts that run Windows
-# programs on one (test-windows.sh, bench-wine.sh):
+# programs on one (tests/module/wine/wine_session.sh, bench-wine.sh, screenshots-windows.sh):
 #   linux_simulator ROOT DIR   echoes the directory of a Linux build with an up-to-date invsim:
 #                              ROOT/build when it is configured, else DIR/linux-tools
 #   start_wine_prefix DIR      makes a fresh prefix DIR/wine-prefix (exported as WINEPREFIX) with

@@ -1,6 +1,7 @@
 // The serial device of the operating system on COM1, with the inverter simulator answering on
 // the far end (under Wine: COM1 mapped to the simulator's pseudo-terminal before Wine starts;
-// scripts/wine-serial-test.sh does it). Station 1 must hold F03 = 3000.
+// the Windows tests set it up, tests/platform/win32/serial_device_check.sh runs this). Station 1
+// must hold F03 = 3000.
 //
 //   serial_device_check        the exchange checks; exit code 0 when all passed
 //   serial_device_check gone   as above, then three steps, each announced by a prompt on

@@ -6,10 +6,20 @@
 # serial page with Enter, finish. vdinv must save the block, and the block must hold device 0,
 # device 12 and the new time-out.
 #   wizard_x11_walk_test.sh VDINV WORKDIR [SHOTDIR]
+#   wizard_x11_walk_test.sh --stop WORKDIR
 # With SHOTDIR (or $VDINV_WALK_SHOTS) a picture of the screen is saved there at every page.
 # Exits 77 (skipped) when Xvfb or xdotool is missing. Every wait is bounded; the X server and
-# vdinv are ended by their process ids whatever happens.
+# vdinv are ended by their process ids whatever happens, and while they run their ids are in
+# WORKDIR/*.pid, so that --stop (CTest's clean-up test) ends them after a walk that was killed.
 set -euo pipefail
+if [[ ${1:-} == --stop ]]; then
+  for file in "$2"/*.pid; do
+    [[ -e $file ]] || continue
+    kill "$(cat "$file")" 2>/dev/null || true
+    rm -f "$file"
+  done
+  exit 0
+fi
 vdinv=$1
 work=$2
 shots=${3:-${VDINV_WALK_SHOTS:-}}
@@ -40,6 +50,7 @@ stop() {
 cleanup() {
   stop "$vdinv_pid"
   stop "$xvfb_pid"
+  rm -f xvfb.pid vdinv.pid
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
@@ -68,6 +79,7 @@ xauth -q -f "$XAUTHORITY" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -auth "$XAUTHORITY" \
   3>display.txt >xvfb.log 2>&1 &
 xvfb_pid=$!
+echo "$xvfb_pid" >xvfb.pid
 number=""
 for _ in $(seq 200); do
   number=$(cat display.txt 2>/dev/null || true)
@@ -160,6 +172,7 @@ readonly model_group_x=224 model_group_y=68 settings_x=320 settings_y=64
 "$vdinv" pdb new line.pdb >/dev/null
 "$vdinv" wizard line.pdb >vdinv.out 2>vdinv.err &
 vdinv_pid=$!
+echo "$vdinv_pid" >vdinv.pid
 
 page "富士变频器向导：选择执行的操作方式"
 shot start
