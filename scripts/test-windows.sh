@@ -8,10 +8,4 @@
 # What runs: the unit suite (with the window toolkit's forms), the module's exports and imports,
 # and the module and its windows on a simulated line.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
-"$root/scripts/setup-windows.sh" --wine
-cd "$root"
-export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
-export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
-cmake --workflow --preset win
+exec "$(dirname "$0")/test.sh" win
