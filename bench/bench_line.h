@@ -1,13 +1,18 @@
 // What the engine benchmarks share: a parameter block of G11S stations with the log switches
-// off, and the surroundings of a driver object (module records, a log in a temporary
-// directory, a clock and a line with nobody on it).
+// off, the host's tags on such a line, and the surroundings of a driver object (module records, a
+// log in a temporary directory, a clock and a line with nobody on it).
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/module_info.h"
 #include "common/parameter_block.h"
+#include "common/records.h"
 #include "engine/driver_environment.h"
 #include "support/quiet_serial_device.h"
 
@@ -23,6 +28,47 @@ inline TDevParmBlock StationsBlock(int stations) {
     block.Devices[i].ModelName.Set(ModelNameOf(kModelG11S));
   }
   return block;
+}
+
+// The host's tags on a line of stations: codesPerStation distinct readable codes on each station
+// (a different selection per station, 228 codes to choose from), each code named by tagsPerCode
+// tags, so that the tags of one code lie far apart in the list. scanPeriod(copy) gives the scan
+// period of the tags of each of the tagsPerCode copies.
+template <typename ScanPeriod>
+std::vector<TTagInfo> Workload(int stations, int codesPerStation, int tagsPerCode,
+                               ScanPeriod scanPeriod) {
+  struct Group {
+    const char* letter;
+    int first;
+    int last;
+  };
+  constexpr Group kGroups[] = {{"F", 0, 42}, {"E", 1, 47}, {"C", 1, 33}, {"P", 1, 9},
+                               {"H", 3, 39}, {"A", 1, 18}, {"O", 1, 29}, {"S", 1, 12}};
+  std::vector<std::string> codes;
+  for (const Group& group : kGroups) {
+    for (int code = group.first; code <= group.last; ++code) {
+      codes.push_back(std::string(group.letter) + "%d:" + std::to_string(code));
+    }
+  }
+  std::vector<TTagInfo> tags;
+  uint32_t id = 1;
+  for (int copy = 0; copy < tagsPerCode; ++copy) {
+    for (int station = 0; station < stations; ++station) {
+      for (int k = 0; k < codesPerStation; ++k) {
+        char address[64];
+        std::snprintf(address, sizeof address, codes[(station * 37 + k) % codes.size()].c_str(),
+                      station);
+        TTagInfo info{};
+        info.TagID = id++;
+        std::snprintf(info.TagName, sizeof info.TagName, "T%u", info.TagID);
+        std::memcpy(info.TagAddr, address, std::strlen(address));
+        info.DataType = kAnalog;
+        info.ScanPeriod = scanPeriod(copy);
+        tags.push_back(info);
+      }
+    }
+  }
+  return tags;
 }
 
 class Surroundings {

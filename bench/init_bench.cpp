@@ -23,56 +23,18 @@ namespace {
 
 using vdinv::TTagInfo;
 
-struct Group {
-  const char* letter;
-  int first;
-  int last;
-};
-// The readable groups and their function codes: 228 codes per station.
-constexpr Group kGroups[] = {{"F", 0, 42}, {"E", 1, 47}, {"C", 1, 33}, {"P", 1, 9},
-                             {"H", 3, 39}, {"A", 1, 18}, {"O", 1, 29}, {"S", 1, 12}};
 constexpr int kStations = 100;
 
-std::vector<std::string> ReadableCodes() {
-  std::vector<std::string> codes;
-  for (const Group& group : kGroups) {
-    for (int code = group.first; code <= group.last; ++code) {
-      codes.push_back(std::string(group.letter) + "%d:" + std::to_string(code));
-    }
-  }
-  return codes;
-}
-
-// The host's tags: codesPerStation distinct codes on each of the 100 stations (a different
-// selection per station), each code named by tagsPerCode tags; the tags of one code lie far
-// apart in the list.
-std::vector<TTagInfo> Workload(int codesPerStation, int tagsPerCode) {
-  const std::vector<std::string> codes = ReadableCodes();
-  std::vector<TTagInfo> tags;
-  uint32_t id = 1;
-  for (int copy = 0; copy < tagsPerCode; ++copy) {
-    for (int station = 0; station < kStations; ++station) {
-      for (int k = 0; k < codesPerStation; ++k) {
-        const std::string& pattern = codes[(station * 37 + k) % codes.size()];
-        char address[64];
-        std::snprintf(address, sizeof address, pattern.c_str(), station);
-        TTagInfo info{};
-        info.TagID = id++;
-        std::snprintf(info.TagName, sizeof info.TagName, "T%u", info.TagID);
-        std::memcpy(info.TagAddr, address, std::strlen(address));
-        info.DataType = vdinv::kAnalog;
-        info.ScanPeriod = 500 + 250 * static_cast<uint32_t>(copy % 3);
-        tags.push_back(info);
-      }
-    }
-  }
-  return tags;
+// Scan periods of 500, 750 and 1000 ms by copy.
+uint32_t Staggered(int copy) {
+  return 500 + 250 * static_cast<uint32_t>(copy % 3);
 }
 
 void Initialise(benchmark::State& state) {
   const int codesPerStation = static_cast<int>(state.range(0));
   const int tagsPerCode = static_cast<int>(state.range(1));
-  const std::vector<TTagInfo> tags = Workload(codesPerStation, tagsPerCode);
+  const std::vector<TTagInfo> tags =
+      vdinv::bench::Workload(kStations, codesPerStation, tagsPerCode, Staggered);
   vdinv::engine::TagInfoList list;
   for (const TTagInfo& info : tags) list.push_back(&info);
   const vdinv::TDevParmBlock block = vdinv::bench::StationsBlock(kStations);
@@ -100,8 +62,8 @@ void Initialise(benchmark::State& state) {
 
 // The grouping and frame part alone: the table stays, the read commands are built again.
 void Regroup(benchmark::State& state) {
-  const std::vector<TTagInfo> tags =
-      Workload(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::vector<TTagInfo> tags = vdinv::bench::Workload(
+      kStations, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), Staggered);
   vdinv::engine::TagInfoList list;
   for (const TTagInfo& info : tags) list.push_back(&info);
   const vdinv::TDevParmBlock block = vdinv::bench::StationsBlock(kStations);

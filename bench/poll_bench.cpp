@@ -60,49 +60,13 @@ class AnsweringLine : public vdinv::protocol::TDLLObject {
   bool skipScan = false;
 };
 
-struct Group {
-  const char* letter;
-  int first;
-  int last;
-};
-constexpr Group kGroups[] = {{"F", 0, 42}, {"E", 1, 47}, {"C", 1, 33}, {"P", 1, 9},
-                             {"H", 3, 39}, {"A", 1, 18}, {"O", 1, 29}, {"S", 1, 12}};
-
-std::vector<TTagInfo> Workload(int stations, int codesPerStation, int tagsPerCode,
-                               uint32_t scanPeriod) {
-  std::vector<std::string> codes;
-  for (const Group& group : kGroups) {
-    for (int code = group.first; code <= group.last; ++code) {
-      codes.push_back(std::string(group.letter) + "%d:" + std::to_string(code));
-    }
-  }
-  std::vector<TTagInfo> tags;
-  uint32_t id = 1;
-  for (int copy = 0; copy < tagsPerCode; ++copy) {
-    for (int station = 0; station < stations; ++station) {
-      for (int k = 0; k < codesPerStation; ++k) {
-        char address[64];
-        std::snprintf(address, sizeof address, codes[(station * 37 + k) % codes.size()].c_str(),
-                      station);
-        TTagInfo info{};
-        info.TagID = id++;
-        std::snprintf(info.TagName, sizeof info.TagName, "T%u", info.TagID);
-        std::memcpy(info.TagAddr, address, std::strlen(address));
-        info.DataType = vdinv::kAnalog;
-        info.ScanPeriod = scanPeriod;
-        tags.push_back(info);
-      }
-    }
-  }
-  return tags;
-}
-
 // A running line of the benchmark's shape.
 struct Running {
   Running(const benchmark::State& state, uint32_t scanPeriod)
       : stations(static_cast<int>(state.range(0))),
-        tags(Workload(stations, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
-                      scanPeriod)) {
+        tags(vdinv::bench::Workload(stations, static_cast<int>(state.range(1)),
+                                    static_cast<int>(state.range(2)),
+                                    [scanPeriod](int) { return scanPeriod; })) {
     object = std::make_unique<AnsweringLine>(surroundings.Environment(), true);
     vdinv::engine::TagInfoList list;
     for (const TTagInfo& info : tags) list.push_back(&info);
