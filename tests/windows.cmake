@@ -68,7 +68,9 @@ add_executable(vdinv_unit_tests ${WINDOWS_UNIT_TESTS}
   ${CMAKE_CURRENT_SOURCE_DIR}/host/win32/host_program.rc)
 target_include_directories(vdinv_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/src
   ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(vdinv_unit_tests PRIVATE vdinv_ui gmock gtest_main)
+# Its own main (platform/win32/unit_test_main.cpp): the tests on a thread of their own, and
+# the threads GoogleTest started ended before the program (ntdll: a thread's start address).
+target_link_libraries(vdinv_unit_tests PRIVATE vdinv_ui gmock gtest ntdll)
 # The program exports a host-text allocator of its own, under undecorated names as a host's.
 target_link_options(vdinv_unit_tests PRIVATE -Wl,--kill-at)
 include(GoogleTest)
