@@ -3,6 +3,7 @@
 #include "common/guard.h"
 #include "host/install_paths.h"
 #include "host/module_info.h"
+#include "platform/profile.h"
 #include "platform/version_resource.h"
 
 namespace vdinv::host {
@@ -36,6 +37,10 @@ engine::DriverEnvironment Process::Environment() const {
   env.clock = clockOverride_ != nullptr ? clockOverride_ : &platform::SystemClock();
   env.serialDevices = serialOverride_;
   return env;
+}
+
+bool Process::LineThreadSwitch() {
+  return platform::ReadRegistrySwitch("Software\\KORVI\\VD_Inv", "LineThread");
 }
 
 void Process::UseClock(platform::IClock* clock) {

@@ -35,6 +35,9 @@ class Process {
 
   // The surroundings handed to every new driver object.
   engine::DriverEnvironment Environment() const;
+  // The line thread switch, read afresh at each call: the value LineThread of the driver's
+  // own registry key.
+  static bool LineThreadSwitch();
   // Replaces the clock and the log path of driver objects created afterwards (for programs
   // and tests that embed the engine); null / empty restores the system's.
   void UseClock(platform::IClock* clock);

@@ -94,7 +94,9 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     // so that its serial line is free for the new one. Without a thread slot there is nowhere
     // to keep an object, and nothing is set up.
     if (!process.ReplaceThreadDriver(nullptr)) return none;
-    auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
+    engine::DriverEnvironment env = process.Environment();
+    env.lineThread = Process::LineThreadSwitch();
+    auto created = std::make_unique<protocol::TDLLObject>(env, true);
     protocol::TDLLObject* own = created.get();
     if (!process.ReplaceThreadDriver(std::move(created))) return none;
     CheckPdbModels(pdb);

@@ -15,6 +15,11 @@
 // Reads ask only for the bytes that ClearCommError reports waiting, so no read ever waits for
 // data (an overlapped read of an empty queue does not return at once on every system).
 //
+// WaitForInput waits for a received character with an overlapped WaitCommEvent (the event
+// mask EV_RXCHAR, set at open) together with the device's wake event, which Wake sets. A wait
+// that ends without the character (time-out, wake) completes the pending WaitCommEvent by
+// setting the mask again and waits for its record back before it returns.
+//
 // Line settings and the device-control block they become; anything else is refused with
 // kUnsupported and the port keeps the settings it had:
 //   rate       any rate the port's driver takes and reads back
@@ -107,10 +112,17 @@ int32_t ToCount(DWORD n) {
 
 class Win32SerialDevice final : public ISerialDevice {
  public:
+  Win32SerialDevice()
+      : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)),  // auto reset, not signalled
+        commEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   ~Win32SerialDevice() override {
     Close();
-    if (event_ != nullptr) ::CloseHandle(event_);
+    for (HANDLE h : {event_, wake_, commEvent_}) {
+      if (h != nullptr) ::CloseHandle(h);
+    }
   }
+  Win32SerialDevice(const Win32SerialDevice&) = delete;
+  Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
 
   SerialStatus Open(const std::string& path) override {
     Close();
@@ -133,7 +145,7 @@ class Win32SerialDevice final : public ISerialDevice {
       ::CloseHandle(h);
       return SerialStatus::kNotSerial;
     }
-    if (!::SetCommTimeouts(h, &timeouts)) {
+    if (!::SetCommTimeouts(h, &timeouts) || !::SetCommMask(h, EV_RXCHAR)) {
       ::CloseHandle(h);
       return SerialStatus::kFailed;
     }
@@ -233,6 +245,40 @@ class Win32SerialDevice final : public ISerialDevice {
     return ToCount(count);
   }
 
+  int32_t WaitForInput(uint32_t timeoutMs) override {
+    if (!IsOpen() || commEvent_ == nullptr || wake_ == nullptr) return -1;
+    const int32_t waiting = BytesWaiting();
+    if (waiting != 0) return waiting < 0 ? -1 : 1;
+    OVERLAPPED ov{};
+    ov.hEvent = commEvent_;
+    ::ResetEvent(commEvent_);
+    DWORD mask = 0;
+    if (!::WaitCommEvent(handle_, &mask, &ov)) {
+      if (::GetLastError() != ERROR_IO_PENDING) return -1;
+      const HANDLE events[2] = {commEvent_, wake_};
+      const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, timeoutMs);
+      DWORD done = 0;
+      if (woke != WAIT_OBJECT_0) {
+        ::SetCommMask(handle_, EV_RXCHAR);  // ends the pending wait with an empty mask
+        if (!::GetOverlappedResult(handle_, &ov, &done, TRUE) &&
+            ::GetLastError() != ERROR_OPERATION_ABORTED) {
+          return -1;
+        }
+        if (woke == WAIT_OBJECT_0 + 1) return 0;
+        if (woke != WAIT_TIMEOUT) return -1;
+      } else if (!::GetOverlappedResult(handle_, &ov, &done, FALSE)) {
+        return -1;
+      }
+    }
+    // A character may have come while the wait ended for another reason.
+    const int32_t now = BytesWaiting();
+    return now < 0 ? -1 : (now > 0 ? 1 : 0);
+  }
+
+  void Wake() override {
+    if (wake_ != nullptr) ::SetEvent(wake_);
+  }
+
  private:
   // A write left to the system: its record, its copy of the bytes and its completion event
   // (manual reset) stay put until it has ended.
@@ -285,6 +331,8 @@ class Win32SerialDevice final : public ISerialDevice {
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   HANDLE event_ = nullptr;  // the completion event of every read
+  HANDLE wake_;             // set by Wake: ends the wait for input
+  HANDLE commEvent_;        // the completion event of the wait for input
   std::unique_ptr<PendingWrite> writing_;
 };
 
