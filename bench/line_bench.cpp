@@ -2,11 +2,13 @@
 // it, against the inverter simulator through a real pseudo-terminal, beside an ideal client
 // that sends the next read request the moment the previous reply is complete.
 //
-//   Line/B   B baud: the simulator sends every reply one character time (ten bits) per byte
-//            after a fixed turnaround of 5 ms. Two runs of kRunSeconds each:
+//   Line/B/P/T   B baud, a host poll every P µs, T 1 with the line thread switched on (0: the
+//            host's polls run the line): the simulator sends every reply one character time
+//            (ten bits) per byte after a fixed turnaround of 5 ms. Two runs of kRunSeconds
+//            each:
 //            - the driver: a host thread loads the module, initialises it with read tags of
 //              stations 1 and 2 (scan period 0, so a command is always due) and calls
-//              OnDataRead every DetectScanTime() ms on a fixed schedule;
+//              OnDataRead every P µs on a fixed schedule;
 //            - the ideal client: a loop that opens the line itself and sends "read F03 of
 //              station 1" as soon as the 16 bytes of the previous reply are in.
 //            Exchanges are the simulator's replies counted during the run.
@@ -87,8 +89,16 @@ uint8_t BaudIndexOf(uint32_t baud) {
   return baud == 19200 ? 8 : 6;
 }
 
+// What one run of the driver varies: the line's rate, the host's poll period and the mode.
+struct DriverRun {
+  uint32_t baud = 9600;
+  int64_t pollUs = 10000;
+  bool lineThread = false;
+};
+
 // The host thread's work: load, initialise, poll on a fixed schedule, free, unload.
-void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
+void DriveModule(SimulatedLine& line, const DriverRun& run, RunResult& result) {
+  const uint32_t baud = run.baud;
   vdinv::platform::DynamicLibrary module;
   if (!module.Open(VDINV_MODULE_PATH, &result.error)) return;
   vdinv::test::ModuleExports api;
@@ -112,8 +122,8 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
     return;
   }
 
-  const auto period = std::chrono::milliseconds(api.detectScanTime());
-  result.pollMs = static_cast<double>(period.count());
+  const auto period = std::chrono::microseconds(run.pollUs);
+  result.pollMs = static_cast<double>(run.pollUs) / 1000.0;
   std::vector<TTagValue> values(64);
   vdinv::invsim::Simulator& sim = line.sim();
   SteadyClock::time_point next = SteadyClock::now();
@@ -145,17 +155,17 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
   if (!result.ok) result.error = "the driver exchanged nothing";
 }
 
-RunResult RunDriver(uint32_t baud) {
+RunResult RunDriver(const DriverRun& run) {
   RunResult result;
-  SimulatedLine line(baud, kTurnaroundMs);
-  if (!vdinv::test::WriteHostFiles(line.dir())) {
+  SimulatedLine line(run.baud, kTurnaroundMs);
+  if (!vdinv::test::WriteHostFiles(line.dir(), run.lineThread)) {
     result.error = "cannot write the host's files";
     return result;
   }
   if (!line.Start(&result.error)) return result;
   setenv("VD_INV_REGISTRY", line.dir().File("registry.ini").c_str(), 1);
   setenv("VD_INV_COM1", line.sim().LinkPath().c_str(), 1);
-  std::thread host([&] { DriveModule(line, baud, result); });
+  std::thread host([&] { DriveModule(line, run, result); });
   host.join();
   unsetenv("VD_INV_COM1");
   unsetenv("VD_INV_REGISTRY");
@@ -218,13 +228,14 @@ RunResult RunIdeal(uint32_t baud) {
 
 void Line(benchmark::State& state) {
   const auto baud = static_cast<uint32_t>(state.range(0));
+  const DriverRun run{baud, state.range(1), state.range(2) != 0};
   for (auto _ : state) {
     const RunResult ideal = RunIdeal(baud);
     if (!ideal.ok) {
       state.SkipWithError(ideal.error.c_str());
       return;
     }
-    const RunResult driver = RunDriver(baud);
+    const RunResult driver = RunDriver(run);
     if (!driver.ok) {
       state.SkipWithError(driver.error.c_str());
       return;
@@ -250,7 +261,11 @@ void Line(benchmark::State& state) {
     state.counters["polls"] = static_cast<double>(driver.polls);
   }
 }
-BENCHMARK(Line)->Arg(9600)->Arg(19200)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+// The host's poll periods: 10 ms (the driver's DetectScanTime), a 64 Hz timer, 50 and 100 ms.
+BENCHMARK(Line)
+    ->ArgsProduct({{9600, 19200}, {10000, 15625, 50000, 100000}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

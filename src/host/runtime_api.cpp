@@ -23,25 +23,42 @@ void TakeMessage(engine::TBaseDLLObject& driver, char** msg) {
   driver.WriteCommEvent(std::string());
 }
 
-void FillValue(const TTagItem& tag, double timeStamp, TTagValue& record) {
-  record.TagID = tag.TagID;
+void FillValue(uint32_t tagId, uint8_t dataType, uint32_t quality, const TagValue& value,
+               double timeStamp, TTagValue& record) {
+  record.TagID = tagId;
   record.TimeStamp = timeStamp;
-  record.DataType = tag.DataType;
-  record.Quality = tag.Quality;
+  record.DataType = dataType;
+  record.Quality = quality;
   std::fill(std::begin(record.Value.raw), std::end(record.Value.raw), uint8_t{0});
-  switch (tag.DataType) {
+  switch (dataType) {
     case kAnalog:
-      record.Value.analog = tag.Value.ToDouble();
+      record.Value.analog = value.ToDouble();
       break;
     case kSwitch:
-      record.Value.switchValue = tag.Value.ToBoolean() ? 1 : 0;
+      record.Value.switchValue = value.ToBoolean() ? 1 : 0;
       break;
     case kString:
-      record.Value.text = platform::AllocHostText(tag.Value.ToText());
+      record.Value.text = platform::AllocHostText(value.ToText());
       break;
     default:
       break;
   }
+}
+
+// A poll while the line thread runs the line: what it changed since the last poll, at once.
+bool CollectChanges(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                    TTagValue* values, char** msg) {
+  protocol::LineThread::Collected collected = line.Collect();
+  SetMessage(msg, collected.message);
+  const double timeStamp = platform::ToOleDate(driver.Now());
+  int32_t reported = 0;
+  for (const protocol::LineThread::Change& change : collected.changes) {
+    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
+              values[reported]);
+    ++reported;
+  }
+  *count = reported;
+  return true;
 }
 
 // The value of a write record; nothing for a type other than analog, switch or string, whose
@@ -117,6 +134,7 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     engine::TagInfoList list(tags, tags + std::max(count, 0));
     bool ok = driver->IniDLLObj(&block, list);
     TakeMessage(*driver, msg);
+    if (ok) driver->StartLineThread();
     return ok;
   });
   guard->Signal();
@@ -125,7 +143,11 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
 
 bool IniDriverEx(int32_t faultEvent) {
   if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
-    driver->SetFaultEvent(faultEvent);
+    if (protocol::LineThread* line = driver->Line()) {
+      line->SetFaultEvent(faultEvent);
+    } else {
+      driver->SetFaultEvent(faultEvent);
+    }
   }
   return true;
 }
@@ -136,6 +158,9 @@ bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
   if (driver == nullptr || values == nullptr || count == nullptr) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return true;
+  }
+  if (protocol::LineThread* line = driver->Line()) {
+    return CollectChanges(*driver, *line, count, values, msg);
   }
   return PollDriver(*driver, count, values, msg);
 }
@@ -151,7 +176,8 @@ bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* value
   } report{values, 0, platform::ToOleDate(driver.Now())};
   const auto limit = static_cast<size_t>(std::max(driver.TagCount(), 0));
   driver.ReportChangedTags(limit, driver.Tick(), [&report](const TTagItem& tag) {
-    FillValue(tag, report.timeStamp, report.values[report.reported]);
+    FillValue(tag.TagID, tag.DataType, tag.Quality, tag.Value, report.timeStamp,
+              report.values[report.reported]);
     ++report.reported;
   });
   *count = report.reported;
@@ -165,6 +191,18 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
     return false;
   }
   bool result = false;
+  if (protocol::LineThread* line = driver->Line()) {
+    for (int32_t i = 0; i < count; ++i) {
+      const std::optional<TagValue> value = ValueOf(values[i]);
+      if (!value) {
+        result = false;
+        continue;
+      }
+      if (line->QueueWrite(values[i].TagID, values[i].DataType, *value)) result = true;
+    }
+    SetMessage(msg, line->TakeMessage());
+    return result;
+  }
   for (int32_t i = 0; i < count; ++i) {
     const TTagValue& record = values[i];
     // A record of an unknown type is refused like a write that failed.
@@ -184,7 +222,11 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
 
 bool GetDeviceStatus(char** msg) {
   if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
-    TakeMessage(*driver, msg);
+    if (protocol::LineThread* line = driver->Line()) {
+      SetMessage(msg, line->TakeMessage());
+    } else {
+      TakeMessage(*driver, msg);
+    }
   } else {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
   }
@@ -198,6 +240,11 @@ void WriteLog(bool enable, char** msg) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return;
   }
+  if (protocol::LineThread* line = driver->Line()) {
+    std::string message;
+    if (line->QueueLogSwitch(enable, message)) SetMessage(msg, message);
+    return;
+  }
   if (driver->sErrEvent().empty()) return;
   driver->SetEnLog(enable);
   TakeMessage(*driver, msg);
@@ -206,11 +253,16 @@ void WriteLog(bool enable, char** msg) {
 uint16_t DetectScanTime() {
   protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
   if (driver == nullptr) return kDefaultScanTime;
-  return static_cast<uint16_t>(static_cast<uint32_t>(driver->ScanTime()) & 0xFFFFu);
+  const int32_t scanTime =
+      driver->Line() != nullptr ? driver->Line()->ScanTime() : driver->ScanTime();
+  return static_cast<uint16_t>(static_cast<uint32_t>(scanTime) & 0xFFFFu);
 }
 
 bool FreeDriver() {
-  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) driver->Stop();
+  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
+    driver->EndLineThread();
+    driver->Stop();
+  }
   return true;
 }
 

@@ -19,7 +19,38 @@ TCustomDLLObject::TCustomDLLObject(const engine::DriverEnvironment& env, bool fi
 }
 
 TCustomDLLObject::~TCustomDLLObject() {
+  EndLineThread();
   Destroying();
+}
+
+bool TCustomDLLObject::StartLineThread() {
+  if (line_) return true;
+  if (!env_.lineThread || !Running_ || Stopped_) return false;
+  // The line exists before the thread does: the host's wakes reach it without a race.
+  CommLine();
+  line_ = std::make_unique<LineThread>(*this);
+  return true;
+}
+
+void TCustomDLLObject::EndLineThread() {
+  if (!line_) return;
+  line_->End();
+  line_.reset();
+}
+
+int32_t TCustomDLLObject::WaitForLine(uint32_t timeoutMs) {
+  return Comm_ ? Comm_->WaitForInput(timeoutMs) : -1;
+}
+
+void TCustomDLLObject::WakeLine() {
+  if (Comm_) Comm_->Wake();
+}
+
+uint32_t TCustomDLLObject::ReplyTimeLeft() const {
+  // Overdue once the time since the send exceeds the time-out (see GetRunEvent).
+  const uint32_t elapsed = Tick() - LastCommTick_;
+  const uint32_t limit = ProcessOutTime();
+  return elapsed > limit ? 0 : limit - elapsed + 1;
 }
 
 bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {

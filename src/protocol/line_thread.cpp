@@ -1,0 +1,170 @@
+#include "protocol/line_thread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "common/guard.h"
+#include "engine/run_codes.h"
+#include "protocol/custom_object.h"
+
+namespace vdinv::protocol {
+namespace {
+constexpr const char* kClass = "TLineThread";
+}  // namespace
+
+LineThread::LineThread(TCustomDLLObject& driver) : driver_(driver) {
+  for (const auto& tag : driver_.Tags()) {
+    if (tag == nullptr) continue;
+    if (const TTagItem* byId = driver_.TagById(tag->TagID)) {
+      tagTypes_.emplace(tag->TagID, byId->DataType);
+    }
+  }
+  scanTime_ = driver_.ScanTime();
+  tagLimit_ = static_cast<size_t>(std::max(driver_.TagCount(), 0));
+  thread_ = std::thread([this] { Run(); });
+}
+
+LineThread::~LineThread() {
+  End();
+}
+
+void LineThread::End() {
+  {
+    std::lock_guard lock(mutex_);
+    end_ = true;
+  }
+  Wake();
+  if (thread_.joinable()) thread_.join();
+}
+
+void LineThread::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    wake_ = true;
+  }
+  woken_.notify_one();
+  driver_.WakeLine();
+}
+
+LineThread::Collected LineThread::Collect() {
+  Collected collected;
+  std::lock_guard lock(mutex_);
+  collected.changes.reserve(changes_.size());
+  for (auto& [position, change] : changes_) collected.changes.push_back(std::move(change));
+  changes_.clear();
+  collected.message = std::exchange(message_, std::string());
+  return collected;
+}
+
+bool LineThread::QueueWrite(uint32_t tagId, uint8_t dataType, const TagValue& value) {
+  const auto type = tagTypes_.find(tagId);
+  if (type == tagTypes_.end() || type->second != dataType) return false;
+  {
+    std::lock_guard lock(mutex_);
+    writes_.push_back({tagId, value});
+  }
+  Wake();
+  return true;
+}
+
+bool LineThread::QueueLogSwitch(bool enable, std::string& message) {
+  {
+    std::lock_guard lock(mutex_);
+    if (message_.empty()) return false;
+    message = std::exchange(message_, std::string());
+    logSwitch_ = enable;
+  }
+  Wake();
+  return true;
+}
+
+std::string LineThread::TakeMessage() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(message_, std::string());
+}
+
+void LineThread::SetFaultEvent(int32_t handle) {
+  {
+    std::lock_guard lock(mutex_);
+    faultEvent_ = handle;
+  }
+  Wake();
+}
+
+void LineThread::Run() {
+  const auto idleMs = static_cast<uint32_t>(std::max(scanTime_, 1));
+  for (;;) {
+    {
+      std::lock_guard lock(mutex_);
+      if (end_) return;
+    }
+    // A round that raised is logged as any step that raises, and the line goes on.
+    const Pause pause =
+        Guarded(&driver_, kClass, "Execute", Pause{idleMs, false}, [&] { return Round(); });
+    if (pause.ms > 0) Wait(pause);
+  }
+}
+
+LineThread::Pause LineThread::Round() {
+  // The host's requests, in the order a poll would have met them: writes go ahead of the
+  // step that may send them.
+  std::vector<Write> writes;
+  std::optional<bool> logSwitch;
+  std::optional<int32_t> faultEvent;
+  {
+    std::lock_guard lock(mutex_);
+    writes.swap(writes_);
+    logSwitch = std::exchange(logSwitch_, std::nullopt);
+    faultEvent = std::exchange(faultEvent_, std::nullopt);
+  }
+  if (faultEvent) driver_.SetFaultEvent(*faultEvent);
+  if (logSwitch) driver_.SetEnLog(*logSwitch);
+  for (const Write& write : writes) driver_.WriteExecute(write.tagId, write.value);
+
+  const engine::RunStateCode before = static_cast<engine::RunStateCode>(driver_.RunStatus());
+  driver_.ReadExecute();
+
+  std::vector<std::pair<int32_t, Change>> changes;
+  driver_.ReportChangedTags(tagLimit_, driver_.Tick(), [&changes](const TTagItem& tag) {
+    changes.push_back({tag.ListIndex, {tag.TagID, tag.DataType, tag.Quality, tag.Value}});
+  });
+  std::string message = driver_.sErrEvent();
+  if (!message.empty()) driver_.WriteCommEvent(std::string());
+  {
+    std::lock_guard lock(mutex_);
+    for (auto& [position, change] : changes) changes_[position] = std::move(change);
+    if (!message.empty()) message_ = std::move(message);
+  }
+
+  // A chain of steps that stopped with an event pending, or on a new state, goes on at once;
+  // otherwise the machine waits for the line or for the next command to fall due.
+  const auto idleMs = static_cast<uint32_t>(std::max(scanTime_, 1));
+  const Pause idle{idleMs, false};
+  if (!driver_.Running() || driver_.Stopped() || !driver_.CommEnabled()) return idle;
+  if (driver_.RunEvent() != engine::kEvNone || driver_.RunStatus() != before) return {};
+  if (driver_.RunStatus() == engine::kStateReadSent ||
+      driver_.RunStatus() == engine::kStateWriteSent) {
+    return {std::max<uint32_t>(driver_.ReplyTimeLeft(), 1), true};
+  }
+  return idle;
+}
+
+void LineThread::Wait(Pause pause) {
+  {
+    std::lock_guard lock(mutex_);
+    if (std::exchange(wake_, false) || end_) return;
+  }
+  // The port ends the wait as soon as a byte is in, or when it is woken; a port that is closed
+  // or failed leaves the wait to the condition variable.
+  if (pause.onLine && driver_.WaitForLine(pause.ms) >= 0) {
+    std::lock_guard lock(mutex_);
+    wake_ = false;
+    return;
+  }
+  std::unique_lock lock(mutex_);
+  woken_.wait_for(lock, std::chrono::milliseconds(pause.ms), [this] { return wake_ || end_; });
+  wake_ = false;
+}
+
+}  // namespace vdinv::protocol
