@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/messages.h"
 #include "common/parameter_block.h"
@@ -192,14 +193,21 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
   }
   bool result = false;
   if (protocol::LineThread* line = driver->Line()) {
+    // The same checks and the same answer as below; the driver's part runs on the line thread.
+    std::vector<protocol::LineThread::Write> writes;
+    std::vector<std::optional<size_t>> answerOf;  // per answering record: its write, or none
     for (int32_t i = 0; i < count; ++i) {
       const std::optional<TagValue> value = ValueOf(values[i]);
       if (!value) {
-        result = false;
+        answerOf.emplace_back();
         continue;
       }
-      if (line->QueueWrite(values[i].TagID, values[i].DataType, *value)) result = true;
+      if (!line->Writable(values[i].TagID, values[i].DataType)) continue;
+      answerOf.emplace_back(writes.size());
+      writes.push_back({values[i].TagID, *value});
     }
+    const std::vector<bool> answers = line->RunWrites(std::move(writes));
+    for (const std::optional<size_t>& write : answerOf) result = write && answers[*write];
     SetMessage(msg, line->TakeMessage());
     return result;
   }

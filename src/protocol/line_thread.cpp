@@ -34,6 +34,7 @@ void LineThread::End() {
     std::lock_guard lock(mutex_);
     end_ = true;
   }
+  answered_.notify_all();
   Wake();
   if (thread_.joinable()) thread_.join();
 }
@@ -57,15 +58,36 @@ LineThread::Collected LineThread::Collect() {
   return collected;
 }
 
-bool LineThread::QueueWrite(uint32_t tagId, uint8_t dataType, const TagValue& value) {
+bool LineThread::Writable(uint32_t tagId, uint8_t dataType) const {
   const auto type = tagTypes_.find(tagId);
-  if (type == tagTypes_.end() || type->second != dataType) return false;
+  return type != tagTypes_.end() && type->second == dataType;
+}
+
+std::vector<bool> LineThread::RunWrites(std::vector<Write> writes) {
+  const size_t count = writes.size();
+  if (count == 0) return {};
   {
     std::lock_guard lock(mutex_);
-    writes_.push_back({tagId, value});
+    if (end_) return std::vector<bool>(count, false);
+    writes_ = std::move(writes);
+    writesState_ = Writes::kQueued;
   }
   Wake();
-  return true;
+  std::unique_lock lock(mutex_);
+  const auto answered = [this] {
+    return writesState_ == Writes::kAnswered || (end_ && writesState_ != Writes::kTaken);
+  };
+  // Writes the thread has taken are answered within its round: only untaken ones give up.
+  if (!answered_.wait_for(lock, std::chrono::milliseconds(kWriteWaitMs), answered) &&
+      writesState_ == Writes::kTaken) {
+    answered_.wait(lock, answered);
+  }
+  std::vector<bool> answers(count, false);
+  if (writesState_ == Writes::kAnswered && answers_.size() == count) answers = answers_;
+  writes_.clear();
+  answers_.clear();
+  writesState_ = Writes::kNone;
+  return answers;
 }
 
 bool LineThread::QueueLogSwitch(bool enable, std::string& message) {
@@ -106,21 +128,49 @@ void LineThread::Run() {
   }
 }
 
+void LineThread::PublishMessage(std::string message) {
+  if (!message.empty()) message_ = std::move(message);
+}
+
+void LineThread::RunQueuedWrites() {
+  std::vector<Write> writes;
+  {
+    std::lock_guard lock(mutex_);
+    if (writesState_ != Writes::kQueued) return;
+    writes.swap(writes_);
+    writesState_ = Writes::kTaken;
+  }
+  std::vector<bool> answers(writes.size(), false);
+  // Answered even when a write raised, so that the host never waits for good.
+  Guarded(&driver_, kClass, "WriteExecute", [&] {
+    for (size_t i = 0; i < writes.size(); ++i) {
+      answers[i] = driver_.WriteExecute(writes[i].tagId, writes[i].value);
+    }
+  });
+  std::string message = driver_.sErrEvent();
+  if (!message.empty()) driver_.WriteCommEvent(std::string());
+  {
+    std::lock_guard lock(mutex_);
+    answers_ = std::move(answers);
+    writesState_ = Writes::kAnswered;
+    PublishMessage(std::move(message));
+  }
+  answered_.notify_all();
+}
+
 LineThread::Pause LineThread::Round() {
   // The host's requests, in the order a poll would have met them: writes go ahead of the
   // step that may send them.
-  std::vector<Write> writes;
   std::optional<bool> logSwitch;
   std::optional<int32_t> faultEvent;
   {
     std::lock_guard lock(mutex_);
-    writes.swap(writes_);
     logSwitch = std::exchange(logSwitch_, std::nullopt);
     faultEvent = std::exchange(faultEvent_, std::nullopt);
   }
   if (faultEvent) driver_.SetFaultEvent(*faultEvent);
   if (logSwitch) driver_.SetEnLog(*logSwitch);
-  for (const Write& write : writes) driver_.WriteExecute(write.tagId, write.value);
+  RunQueuedWrites();
 
   const engine::RunStateCode before = static_cast<engine::RunStateCode>(driver_.RunStatus());
   driver_.ReadExecute();
@@ -134,7 +184,7 @@ LineThread::Pause LineThread::Round() {
   {
     std::lock_guard lock(mutex_);
     for (auto& [position, change] : changes) changes_[position] = std::move(change);
-    if (!message.empty()) message_ = std::move(message);
+    PublishMessage(std::move(message));
   }
 
   // A chain of steps that stopped with an event pending, or on a new state, goes on at once;

@@ -13,8 +13,12 @@
 // by one mutex that is held for copies only, never across an engine step or a port call:
 //   host to line: the writes of OnDataWrite (tag identifier and value, in order), the log
 //     switch of WriteLog, the fault event of IniDriverEx, the request to end;
-//   line to host: the changed tags (identifier, type, quality and value; one entry per tag,
-//     the latest, in table order, as one poll reports them) and the pending message.
+//   line to host: the driver's answers to the writes, the changed tags (identifier, type,
+//     quality and value; one entry per tag, the latest, in table order, as one poll reports
+//     them) and the pending message.
+// OnDataWrite waits for the answers: the thread runs the writes ahead of its next chain of
+// steps, so the wait is one chain at most and never an exchange, and the host gets the
+// driver's own answer as with the switch off.
 // What the host side needs besides, the tag types for OnDataWrite's checks and the scan time,
 // is copied when the thread starts: neither changes while the object runs.
 //
@@ -74,10 +78,19 @@ class LineThread {
 
   // The host side; none waits for the line.
   Collected Collect();
-  // Queues a write: false (nothing queued) for a tag identifier not handed over at
-  // initialisation or a record whose type is not the tag's, as the poll's own checks refuse
-  // them; the driver's checks and their log lines follow on the line thread.
-  bool QueueWrite(uint32_t tagId, uint8_t dataType, const TagValue& value);
+  // A write of OnDataWrite.
+  struct Write {
+    uint32_t tagId;
+    TagValue value;
+  };
+  // True when a record names a tag handed over at initialisation and has that tag's type: the
+  // checks OnDataWrite makes before it hands a write to the driver.
+  bool Writable(uint32_t tagId, uint8_t dataType) const;
+  // Has the line thread run the writes, in order, ahead of its next chain of steps and waits
+  // for that: the driver's answer to each. All false when the thread ended, or had not taken
+  // them within kWriteWaitMs (they are then withdrawn).
+  std::vector<bool> RunWrites(std::vector<Write> writes);
+  static constexpr uint32_t kWriteWaitMs = 5000;
   // WriteLog: false when no message was pending (nothing changes, as without the thread);
   // else the switch is queued and the pending message taken.
   bool QueueLogSwitch(bool enable, std::string& message);
@@ -89,10 +102,8 @@ class LineThread {
   void End();
 
  private:
-  struct Write {
-    uint32_t tagId;
-    TagValue value;
-  };
+  // Where the writes handed over stand.
+  enum class Writes : uint8_t { kNone, kQueued, kTaken, kAnswered };
   // How long the thread may wait after a round (0: go on at once), and whether a byte received
   // ends the wait: only while an exchange awaits its reply, since between exchanges nothing
   // takes what arrives and the port would end every wait at once.
@@ -105,6 +116,10 @@ class LineThread {
   Pause Round();
   void Wait(Pause pause);
   void Wake();
+  // The writes handed over, if any, run and answered.
+  void RunQueuedWrites();
+  // The driver's pending message moved to the mailbox (the caller holds the lock).
+  void PublishMessage(std::string message);
 
   TCustomDLLObject& driver_;
   // Copied at the start, read by the host side only.
@@ -117,7 +132,10 @@ class LineThread {
   std::condition_variable woken_;
   bool wake_ = false;
   bool end_ = false;
+  std::condition_variable answered_;
+  Writes writesState_ = Writes::kNone;
   std::vector<Write> writes_;
+  std::vector<bool> answers_;
   std::optional<bool> logSwitch_;
   std::optional<int32_t> faultEvent_;
   std::map<int32_t, Change> changes_;  // by table position

@@ -93,6 +93,9 @@ TEST_P(LineTest, ReadsWritesAndSeesAStationFallSilent) {
     EXPECT_TRUE(driver.onDataWrite(1, &write, nullptr));
     EXPECT_TRUE(PollUntil([&] { return numbers[1] == 1500; }));
     EXPECT_EQ(sim.Value(1, {'F', 3}), 1500);
+    // The driver's own refusal is the answer: a monitor value is not writable.
+    write.TagID = 2;
+    EXPECT_FALSE(driver.onDataWrite(1, &write, nullptr));
 
     // Station 1 falls silent: its status walks to a broken line; station 2 goes on.
     invsim::StationFaults silent;
