@@ -16,9 +16,11 @@
 // data (an overlapped read of an empty queue does not return at once on every system).
 //
 // WaitForInput waits for a received character with an overlapped WaitCommEvent (the event
-// mask EV_RXCHAR, set at open) together with the device's wake event, which Wake sets. A wait
-// that ends without the character (time-out, wake) completes the pending WaitCommEvent by
-// setting the mask again and waits for its record back before it returns.
+// mask EV_RXCHAR, set at the first wait of an open port) together with the device's wake event,
+// which Wake sets. A wait that ends without the character (time-out, wake) completes the pending
+// WaitCommEvent by setting the mask again and waits for its record back before it returns. A
+// WaitCommEvent the system ends early as aborted, with nothing received, is made again until the
+// time is up (Wine ends each after about 2 ms: there the wait looks at the queue that often).
 //
 // Line settings and the device-control block they become; anything else is refused with
 // kUnsupported and the port keeps the settings it had:
@@ -145,11 +147,12 @@ class Win32SerialDevice final : public ISerialDevice {
       ::CloseHandle(h);
       return SerialStatus::kNotSerial;
     }
-    if (!::SetCommTimeouts(h, &timeouts) || !::SetCommMask(h, EV_RXCHAR)) {
+    if (!::SetCommTimeouts(h, &timeouts)) {
       ::CloseHandle(h);
       return SerialStatus::kFailed;
     }
     handle_ = h;
+    maskSet_ = false;
     return SerialStatus::kOk;
   }
 
@@ -247,32 +250,21 @@ class Win32SerialDevice final : public ISerialDevice {
 
   int32_t WaitForInput(uint32_t timeoutMs) override {
     if (!IsOpen() || commEvent_ == nullptr || wake_ == nullptr) return -1;
-    const int32_t waiting = BytesWaiting();
-    if (waiting != 0) return waiting < 0 ? -1 : 1;
-    OVERLAPPED ov{};
-    ov.hEvent = commEvent_;
-    ::ResetEvent(commEvent_);
-    DWORD mask = 0;
-    if (!::WaitCommEvent(handle_, &mask, &ov)) {
-      if (::GetLastError() != ERROR_IO_PENDING) return -1;
-      const HANDLE events[2] = {commEvent_, wake_};
-      const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, timeoutMs);
-      DWORD done = 0;
-      if (woke != WAIT_OBJECT_0) {
-        ::SetCommMask(handle_, EV_RXCHAR);  // ends the pending wait with an empty mask
-        if (!::GetOverlappedResult(handle_, &ov, &done, TRUE) &&
-            ::GetLastError() != ERROR_OPERATION_ABORTED) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+      const int32_t waiting = BytesWaiting();
+      if (waiting != 0) return waiting < 0 ? -1 : 1;
+      const DWORD elapsed = ::GetTickCount() - start;
+      if (elapsed >= timeoutMs) return 0;
+      switch (WaitForCharacter(timeoutMs - elapsed)) {
+        case WaitEnd::kWoken:
+          return 0;
+        case WaitEnd::kFailed:
           return -1;
-        }
-        if (woke == WAIT_OBJECT_0 + 1) return 0;
-        if (woke != WAIT_TIMEOUT) return -1;
-      } else if (!::GetOverlappedResult(handle_, &ov, &done, FALSE)) {
-        return -1;
+        case WaitEnd::kEvent:  // a character, or a wait the system ended early: look again
+          break;
       }
     }
-    // A character may have come while the wait ended for another reason.
-    const int32_t now = BytesWaiting();
-    return now < 0 ? -1 : (now > 0 ? 1 : 0);
   }
 
   void Wake() override {
@@ -280,6 +272,38 @@ class Win32SerialDevice final : public ISerialDevice {
   }
 
  private:
+  enum class WaitEnd : uint8_t { kEvent, kWoken, kFailed };
+
+  // One overlapped WaitCommEvent for a received character, or the wake event, at most ms.
+  // A wait the system ends without a character (some end it at once as aborted) counts as an
+  // event: the caller looks at the queue again. The time-out counts as an event, too.
+  WaitEnd WaitForCharacter(DWORD ms) {
+    if (!maskSet_) {
+      if (!::SetCommMask(handle_, EV_RXCHAR)) return WaitEnd::kFailed;
+      maskSet_ = true;
+    }
+    OVERLAPPED ov{};
+    ov.hEvent = commEvent_;
+    ::ResetEvent(commEvent_);
+    DWORD mask = 0;
+    DWORD done = 0;
+    if (::WaitCommEvent(handle_, &mask, &ov)) return WaitEnd::kEvent;
+    if (::GetLastError() != ERROR_IO_PENDING) return WaitEnd::kFailed;
+    const HANDLE events[2] = {commEvent_, wake_};
+    const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, ms);
+    if (woke != WAIT_OBJECT_0) {
+      ::SetCommMask(handle_, EV_RXCHAR);  // ends the pending wait with an empty mask
+    }
+    // The record is the system's until the wait has ended.
+    if (!::GetOverlappedResult(handle_, &ov, &done, TRUE) &&
+        ::GetLastError() != ERROR_OPERATION_ABORTED) {
+      return WaitEnd::kFailed;
+    }
+    if (woke == WAIT_OBJECT_0 + 1) return WaitEnd::kWoken;
+    if (woke == WAIT_OBJECT_0 || woke == WAIT_TIMEOUT) return WaitEnd::kEvent;
+    return WaitEnd::kFailed;
+  }
+
   // A write left to the system: its record, its copy of the bytes and its completion event
   // (manual reset) stay put until it has ended.
   struct PendingWrite {
@@ -333,6 +357,7 @@ class Win32SerialDevice final : public ISerialDevice {
   HANDLE event_ = nullptr;  // the completion event of every read
   HANDLE wake_;             // set by Wake: ends the wait for input
   HANDLE commEvent_;        // the completion event of the wait for input
+  bool maskSet_ = false;    // the port's event mask is EV_RXCHAR
   std::unique_ptr<PendingWrite> writing_;
 };
 
