@@ -119,17 +119,36 @@ class WineModuleLine : public ::testing::Test {
   test::HostView view;
 };
 
-TEST_F(WineModuleLine, ValuesOfTwoStationsArrive) {
+// The line cases, with the host's polls stepping the line and with the line thread.
+class WineModuleLineModes : public WineModuleLine, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) {
+      lineThread.emplace(L"Software\\KORVI\\VD_Inv", L"LineThread", "1");
+      ASSERT_TRUE(lineThread->Set());
+    }
+    WineModuleLine::SetUp();
+  }
+  std::optional<ScopedMachineValue> lineThread;
+};
+INSTANTIATE_TEST_SUITE_P(BothModes, WineModuleLineModes, ::testing::Bool(),
+                         test::LineModeName<::testing::TestParamInfo<bool>>);
+
+TEST_P(WineModuleLineModes, ValuesOfTwoStationsArrive) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog), Tag(2, "F2:3", kAnalog), Tag(3, "COMMLINK", kString)});
     EXPECT_TRUE(PollUntil([&] { return view.numbers[1] == 3000 && view.numbers[2] == 500; }));
     EXPECT_TRUE(driver.freeDriver());
   });
-  // The driver found the host's installation through the registry: its log is in the project.
-  EXPECT_TRUE(platform::FileExists(test::HostLogPath(dir)));
+  // The driver found the host's installation through the registry: its log is in the project,
+  // and its banner names the line thread when the registry switches it on.
+  const std::optional<std::string> log = platform::ReadWholeFile(test::HostLogPath(dir));
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->find(platform::Utf8ToGbk("：通讯在独立线程中运行  ...")) != std::string::npos,
+            GetParam());
 }
 
-TEST_F(WineModuleLine, AWriteIsConfirmedAndHeldByTheInverter) {
+TEST_P(WineModuleLineModes, AWriteIsConfirmedAndHeldByTheInverter) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog)});
     ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
@@ -144,7 +163,7 @@ TEST_F(WineModuleLine, AWriteIsConfirmedAndHeldByTheInverter) {
   });
 }
 
-TEST_F(WineModuleLine, ASilentStationShowsABrokenLine) {
+TEST_P(WineModuleLineModes, ASilentStationShowsABrokenLine) {
   OnHostThread([&] {
     Start({Tag(1, "F2:3", kAnalog), Tag(2, "DEVICELINK2", kString)});
     ASSERT_TRUE(PollUntil([&] { return view.texts[2] == "2号变频器P11S通讯正常!"; }));
@@ -156,7 +175,7 @@ TEST_F(WineModuleLine, ASilentStationShowsABrokenLine) {
 
 // While the adapter is away no poll waits for the port, and once it is back the values come
 // again without a restart.
-TEST_F(WineModuleLine, TheAdapterGoneAndBackNeverBlocksAPoll) {
+TEST_P(WineModuleLineModes, TheAdapterGoneAndBackNeverBlocksAPoll) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog), Tag(2, "DEVICELINK1", kString)});
     ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
