@@ -33,7 +33,9 @@
 //
 // Ending: End() sets the request, wakes the thread and joins it. The thread ends between two
 // chains of steps, never inside one, so the object is whole and stopped by the caller as
-// without the thread.
+// without the thread. Joining needs a thread that can end: on Windows not under the loader
+// lock (a thread's or the process's detach, where the object of an ending host thread or of an
+// unloaded module is destroyed), since the line thread's own end waits for that lock there.
 #pragma once
 
 #include <condition_variable>
