@@ -76,6 +76,7 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   int32_t WaitForLine(uint32_t timeoutMs);
   void WakeLine();
   uint32_t ReplyTimeLeft() const;
+  bool SendPending() const { return Comm_ && Comm_->SendPending(); }
 
  protected:
   // Opens the serial line with the block's settings; the status text goes to sErrEvent.

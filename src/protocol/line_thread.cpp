@@ -195,7 +195,10 @@ LineThread::Pause LineThread::Round() {
   if (driver_.RunEvent() != engine::kEvNone || driver_.RunStatus() != before) return {};
   if (driver_.RunStatus() == engine::kStateReadSent ||
       driver_.RunStatus() == engine::kStateWriteSent) {
-    return {std::max<uint32_t>(driver_.ReplyTimeLeft(), 1), true};
+    // The rest of a frame the port's output did not take whole is offered again at the host's
+    // poll period, as the polls offer it: the port's wait is for input only.
+    const uint32_t left = std::max<uint32_t>(driver_.ReplyTimeLeft(), 1);
+    return {driver_.SendPending() ? std::min(left, idleMs) : left, true};
   }
   return idle;
 }

@@ -127,6 +127,8 @@ class TCommClass {
   int32_t WaitForInput(uint32_t timeoutMs);
   // Ends a WaitForInput of another thread; may be called from any thread.
   void Wake();
+  // The last frame has bytes the port's output has not taken yet (GetStr offers them again).
+  bool SendPending() const { return !Unsent_.empty(); }
 
   // The settings the codes stand for; nothing when a code is outside its table.
   std::optional<platform::SerialSettings> LineSettings() const;
