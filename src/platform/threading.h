@@ -4,6 +4,8 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 namespace vdinv::platform {
@@ -44,6 +46,30 @@ class AutoResetEvent {
   std::mutex mutex_;
   std::condition_variable cv_;
   bool signalled_;
+};
+
+// A thread of the module that keeps the module loaded until it has ended, so that the module
+// may be unloaded as soon as Join returns. Windows: the thread holds a reference to the module,
+// released by FreeLibraryAndExitThread as it ends, and Join waits for its handle, which is
+// signalled once the thread is gone (a runtime's thread would still run the module's code of
+// its end after its join). POSIX: an ordinary thread, whose join returns once it has ended.
+class ModuleThread {
+ public:
+  ModuleThread();
+  ~ModuleThread();  // joins
+  ModuleThread(const ModuleThread&) = delete;
+  ModuleThread& operator=(const ModuleThread&) = delete;
+
+  // Runs body on a new thread; false when no thread could be made. An exception leaving body
+  // ends the thread.
+  bool Start(std::function<void()> body);
+  // Waits until the thread has ended; nothing when none runs.
+  void Join();
+
+  struct State;  // the backend's
+
+ private:
+  std::unique_ptr<State> state_;
 };
 
 // The host's fault event: a file descriptor (eventfd or the write end of a pipe). Signalling

@@ -29,7 +29,8 @@ bool TCustomDLLObject::StartLineThread() {
   // The line exists before the thread does: the host's wakes reach it without a race.
   CommLine();
   line_ = std::make_unique<LineThread>(*this);
-  return true;
+  if (!line_->Started()) line_.reset();
+  return line_ != nullptr;
 }
 
 void TCustomDLLObject::EndLineThread() {

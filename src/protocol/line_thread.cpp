@@ -22,7 +22,7 @@ LineThread::LineThread(TCustomDLLObject& driver) : driver_(driver) {
   }
   scanTime_ = driver_.ScanTime();
   tagLimit_ = static_cast<size_t>(std::max(driver_.TagCount(), 0));
-  thread_ = std::thread([this] { Run(); });
+  started_ = thread_.Start([this] { Run(); });
 }
 
 LineThread::~LineThread() {
@@ -36,7 +36,7 @@ void LineThread::End() {
   }
   answered_.notify_all();
   Wake();
-  if (thread_.joinable()) thread_.join();
+  thread_.Join();
 }
 
 void LineThread::Wake() {

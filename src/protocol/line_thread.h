@@ -44,12 +44,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "common/records.h"
 #include "common/tag_value.h"
+#include "platform/threading.h"
 
 namespace vdinv::protocol {
 
@@ -102,6 +102,8 @@ class LineThread {
   int32_t ScanTime() const { return scanTime_; }
   // Ends the thread and waits for it; the object is then the host thread's again.
   void End();
+  // False when no thread could be made: the host's polls then run the line.
+  bool Started() const { return started_; }
 
  private:
   // Where the writes handed over stand.
@@ -143,7 +145,8 @@ class LineThread {
   std::map<int32_t, Change> changes_;  // by table position
   std::string message_;
 
-  std::thread thread_;
+  platform::ModuleThread thread_;
+  bool started_ = false;
 };
 
 }  // namespace vdinv::protocol

@@ -10,6 +10,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <thread>
+
 namespace vdinv::platform {
 
 static_assert(sizeof(pthread_key_t) <= sizeof(unsigned), "pthread_key_t must fit the slot's key");
@@ -73,6 +75,35 @@ void SignalFaultEvent(int32_t handle) {
     sigtimedwait(&pipeSet, nullptr, &zero);
   }
   if (masked) pthread_sigmask(SIG_SETMASK, &oldSet, nullptr);
+}
+
+struct ModuleThread::State {
+  std::thread thread;
+};
+
+ModuleThread::ModuleThread() : state_(std::make_unique<State>()) {}
+
+ModuleThread::~ModuleThread() {
+  Join();
+}
+
+bool ModuleThread::Start(std::function<void()> body) {
+  if (state_->thread.joinable()) return false;
+  try {
+    state_->thread = std::thread([body = std::move(body)] {
+      try {
+        body();
+      } catch (...) {
+      }
+    });
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void ModuleThread::Join() {
+  if (state_->thread.joinable()) state_->thread.join();
 }
 
 }  // namespace vdinv::platform

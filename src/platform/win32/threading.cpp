@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -124,6 +126,54 @@ void SignalFaultEvent(int32_t handle) {
   // handle exactly. Pseudo-handles such as GetCurrentProcess()'s -1 come back the same way.
   if (handle == 0) return;
   SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
+}
+
+struct ModuleThread::State {
+  std::function<void()> body;
+  HANDLE handle = nullptr;
+  HMODULE module = nullptr;
+};
+
+namespace {
+
+DWORD WINAPI ModuleThreadEntry(void* argument) {
+  auto* state = static_cast<ModuleThread::State*>(argument);
+  HMODULE module = state->module;
+  try {
+    state->body();
+  } catch (...) {
+  }
+  ::FreeLibraryAndExitThread(module, 0);
+}
+
+}  // namespace
+
+ModuleThread::ModuleThread() : state_(std::make_unique<State>()) {}
+
+ModuleThread::~ModuleThread() {
+  Join();
+}
+
+bool ModuleThread::Start(std::function<void()> body) {
+  if (state_->handle != nullptr) return false;
+  state_->body = std::move(body);
+  if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&ModuleThreadEntry), &state_->module)) {
+    return false;
+  }
+  state_->handle = ::CreateThread(nullptr, 0, &ModuleThreadEntry, state_.get(), 0, nullptr);
+  if (state_->handle == nullptr) {
+    ::FreeLibrary(state_->module);
+    return false;
+  }
+  return true;
+}
+
+void ModuleThread::Join() {
+  if (state_->handle == nullptr) return;
+  ::WaitForSingleObject(state_->handle, INFINITE);
+  ::CloseHandle(state_->handle);
+  state_->handle = nullptr;
 }
 
 }  // namespace vdinv::platform
