@@ -135,7 +135,7 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     engine::TagInfoList list(tags, tags + std::max(count, 0));
     bool ok = driver->IniDLLObj(&block, list);
     TakeMessage(*driver, msg);
-    if (ok) driver->StartLineThread();
+    if (ok) process.StartLine(*driver);
     return ok;
   });
   guard->Signal();
@@ -267,8 +267,9 @@ uint16_t DetectScanTime() {
 }
 
 bool FreeDriver() {
-  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
-    driver->EndLineThread();
+  Process& process = Process::Instance();
+  if (protocol::TDLLObject* driver = process.ThreadDriver()) {
+    process.EndLine(*driver);
     driver->Stop();
   }
   return true;

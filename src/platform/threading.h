@@ -63,7 +63,9 @@ class ModuleThread {
   // Runs body on a new thread; false when no thread could be made. An exception leaving body
   // ends the thread.
   bool Start(std::function<void()> body);
-  // Waits until the thread has ended; nothing when none runs.
+  // Waits until the thread has ended; nothing when none runs. Called on the thread itself (its
+  // owner destroyed there), it lets the thread go instead: it ends on its own once its body has
+  // returned.
   void Join();
 
   struct State;  // the backend's
@@ -71,6 +73,17 @@ class ModuleThread {
  private:
   std::unique_ptr<State> state_;
 };
+
+// Whether the module's code of an end may wait for another thread of the module to end: a thread
+// slot's destructor as a thread ends, the static objects' destructors as the module is unloaded.
+// Not on Windows: there they run under the loader lock (a thread's or the module's detach),
+// which every ending thread needs. POSIX runs them as any other code.
+bool ModuleEndMayWait();
+
+// True while the process is ending without the module having been unloaded (Windows: ExitProcess,
+// which has already ended every other thread, whatever it held). POSIX: never; exit() leaves the
+// other threads running while the module's static objects are destroyed.
+bool ProcessEnding();
 
 // The host's fault event: a file descriptor (eventfd or the write end of a pipe). Signalling
 // writes the 8-byte integer 1; 0, negative and invalid descriptors are ignored. It never

@@ -37,6 +37,7 @@ void LineThread::End() {
   answered_.notify_all();
   Wake();
   thread_.Join();
+  joined_ = true;
 }
 
 void LineThread::Wake() {
@@ -114,18 +115,37 @@ void LineThread::SetFaultEvent(int32_t handle) {
   Wake();
 }
 
+void LineThread::HandOver(std::unique_ptr<TCustomDLLObject> owner) {
+  LineThread* line = owner ? owner->Line() : nullptr;
+  if (line == nullptr || line->joined_) return;  // no thread to wait for: owner ends here
+  // All under the lock: the thread takes the object only once this caller has let go of it.
+  std::lock_guard lock(line->mutex_);
+  line->owner_ = std::move(owner);
+  line->end_ = true;
+  line->wake_ = true;
+  line->woken_.notify_one();
+  line->driver_.WakeLine();
+}
+
 void LineThread::Run() {
   const auto idleMs = static_cast<uint32_t>(std::max(scanTime_, 1));
   for (;;) {
     {
       std::lock_guard lock(mutex_);
-      if (end_) return;
+      if (end_) break;
     }
     // A round that raised is logged as any step that raises, and the line goes on.
     const Pause pause =
         Guarded(&driver_, kClass, "Execute", Pause{idleMs, false}, [&] { return Round(); });
     if (pause.ms > 0) Wait(pause);
   }
+  std::unique_ptr<TCustomDLLObject> owner;
+  {
+    std::lock_guard lock(mutex_);
+    owner = std::move(owner_);
+  }
+  // Handed over: the object, and this with it, ends here; nothing of this is touched after.
+  owner.reset();
 }
 
 void LineThread::PublishMessage(std::string message) {

@@ -34,13 +34,16 @@
 // Ending: End() sets the request, wakes the thread and joins it. The thread ends between two
 // chains of steps, never inside one, so the object is whole and stopped by the caller as
 // without the thread. Joining needs a thread that can end: on Windows not under the loader
-// lock (a thread's or the process's detach, where the object of an ending host thread or of an
-// unloaded module is destroyed), since the line thread's own end waits for that lock there.
+// lock (a thread's or the process's detach), since the line thread's own end waits for that
+// lock there. Where the object of an ending host thread is destroyed under it, HandOver gives
+// the object to its line thread instead, which ends its round, destroys the object as the host
+// thread would have, and leaves; its module reference keeps the code it runs loaded.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -102,6 +105,9 @@ class LineThread {
   int32_t ScanTime() const { return scanTime_; }
   // Ends the thread and waits for it; the object is then the host thread's again.
   void End();
+  // Ends the thread without waiting for it: the thread destroys owner, the object it serves
+  // (which owns this), after its round. Nothing of either may be touched afterwards.
+  static void HandOver(std::unique_ptr<TCustomDLLObject> owner);
   // False when no thread could be made: the host's polls then run the line.
   bool Started() const { return started_; }
 
@@ -144,9 +150,11 @@ class LineThread {
   std::optional<int32_t> faultEvent_;
   std::map<int32_t, Change> changes_;  // by table position
   std::string message_;
+  std::unique_ptr<TCustomDLLObject> owner_;  // handed over: destroyed by the thread at its end
 
   platform::ModuleThread thread_;
   bool started_ = false;
+  bool joined_ = false;  // End has returned (the host side's)
 };
 
 }  // namespace vdinv::protocol

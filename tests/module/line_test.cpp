@@ -2,12 +2,14 @@
 // the simulator through a real pseudo-terminal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -136,17 +138,21 @@ TEST_P(LineTest, ALineThatVanishesComesBackWithoutARestart) {
   host.join();
 }
 
-// The driver object ends while an exchange waits for a station that never answers (a reply
-// time-out of 10 s): by FreeDriver, by the end of the host thread without it, or by the
-// unload of the module from the host thread without it. Each ends at once and whole.
+// The driver object ends while an exchange waits for a station that answers late (after 600 ms,
+// within the reply time-out of 10 s): by FreeDriver, by the end of the host thread without it, by
+// the unload of the module without it, and by the process's exit. Each ends at once and whole.
 TEST_P(LineTest, EndsAtOnceInTheMiddleOfAnExchange) {
   enum class Ending { kFreeDriver, kThreadEnd, kUnload };
-  invsim::StationFaults silent;
-  silent.silent = true;
-  sim.SetFaults(1, silent);
+  invsim::StationFaults late;
+  late.delayMs = 600;
+  sim.SetFaults(1, late);
   std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}}, 1, 6, 10000);
   TTagInfo tags[] = {Tag(1, "F1:3", kAnalog)};
   TTagInfo* list[] = {&tags[0]};
+  const auto exchangeUnderWay = [&] {
+    ASSERT_TRUE(driver.iniDriver(1, list, block.data(), nullptr));
+    PollUntil([] { return false; }, 200);  // the request is out, its reply awaited
+  };
   for (const Ending ending : {Ending::kFreeDriver, Ending::kThreadEnd, Ending::kUnload}) {
     SCOPED_TRACE(static_cast<int>(ending));
     if (!module.IsOpen()) {
@@ -156,8 +162,7 @@ TEST_P(LineTest, EndsAtOnceInTheMiddleOfAnExchange) {
     }
     std::chrono::steady_clock::time_point start;
     std::thread host([&] {
-      ASSERT_TRUE(driver.iniDriver(1, list, block.data(), nullptr));
-      PollUntil([] { return false; }, 200);  // the request is out, its reply awaited
+      exchangeUnderWay();
       start = std::chrono::steady_clock::now();
       if (ending == Ending::kFreeDriver) {
         EXPECT_TRUE(driver.freeDriver());
@@ -172,6 +177,39 @@ TEST_P(LineTest, EndsAtOnceInTheMiddleOfAnExchange) {
   ASSERT_TRUE(log);
   EXPECT_EQ(log->find(platform::Utf8ToGbk("：通讯在独立线程中运行  ...")) != std::string::npos,
             GetParam());
+
+  // In a process of its own, since what they leave is the host's: the process's exit while the
+  // host thread is in the exchange, and the unload by another thread while the host thread
+  // lives on (its object stays unreachable; a line thread left running would take the late
+  // reply in the unloaded code).
+  ASSERT_TRUE(module.Open(VDINV_MODULE_PATH, nullptr));
+  ASSERT_TRUE(driver.Find(module));
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::thread host([&] {
+          exchangeUnderWay();
+          std::exit(3);
+        });
+        host.join();
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EXIT(
+      {
+        std::promise<void> underWay;
+        std::thread host([&] {
+          exchangeUnderWay();
+          underWay.set_value();
+          std::this_thread::sleep_for(std::chrono::seconds(10));
+        });
+        underWay.get_future().wait();
+        const auto start = std::chrono::steady_clock::now();
+        module.Close();
+        const bool atOnce = std::chrono::steady_clock::now() - start < std::chrono::seconds(1);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        _exit(atOnce ? 4 : 5);
+      },
+      ::testing::ExitedWithCode(4), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, LineTest, ::testing::Bool(),

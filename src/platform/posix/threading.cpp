@@ -103,7 +103,21 @@ bool ModuleThread::Start(std::function<void()> body) {
 }
 
 void ModuleThread::Join() {
-  if (state_->thread.joinable()) state_->thread.join();
+  if (!state_->thread.joinable()) return;
+  // The body's copy belongs to the thread, so a thread let go needs nothing of this object.
+  if (state_->thread.get_id() == std::this_thread::get_id()) {
+    state_->thread.detach();
+  } else {
+    state_->thread.join();
+  }
+}
+
+bool ModuleEndMayWait() {
+  return true;
+}
+
+bool ProcessEnding() {
+  return false;
 }
 
 }  // namespace vdinv::platform

@@ -66,6 +66,22 @@ void NTAPI OnThreadEvent(PVOID /*module*/, DWORD reason, PVOID /*reserved*/) {
 }
 
 }  // namespace
+bool ModuleEndMayWait() {
+  return false;
+}
+
+bool ProcessEnding() {
+  // ntdll's own answer, true once ExitProcess has begun the modules' detach.
+  using Query = BOOLEAN(NTAPI*)();
+  static const Query query = [] {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll == nullptr ? nullptr
+                            : reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+                                  ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
+  }();
+  return query != nullptr && query() != 0;
+}
+
 }  // namespace vdinv::platform
 
 // The loader calls the entries of the .CRT$XL* sections (between the runtime's own start and
@@ -131,7 +147,10 @@ void SignalFaultEvent(int32_t handle) {
 struct ModuleThread::State {
   std::function<void()> body;
   HANDLE handle = nullptr;
+  DWORD id = 0;
   HMODULE module = nullptr;
+  // Set by the thread itself when it was let go: the state is then the thread's to free.
+  bool own = false;
 };
 
 namespace {
@@ -143,6 +162,7 @@ DWORD WINAPI ModuleThreadEntry(void* argument) {
     state->body();
   } catch (...) {
   }
+  if (state->own) delete state;
   ::FreeLibraryAndExitThread(module, 0);
 }
 
@@ -155,13 +175,13 @@ ModuleThread::~ModuleThread() {
 }
 
 bool ModuleThread::Start(std::function<void()> body) {
-  if (state_->handle != nullptr) return false;
+  if (!state_ || state_->handle != nullptr) return false;
   state_->body = std::move(body);
   if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCWSTR>(&ModuleThreadEntry), &state_->module)) {
     return false;
   }
-  state_->handle = ::CreateThread(nullptr, 0, &ModuleThreadEntry, state_.get(), 0, nullptr);
+  state_->handle = ::CreateThread(nullptr, 0, &ModuleThreadEntry, state_.get(), 0, &state_->id);
   if (state_->handle == nullptr) {
     ::FreeLibrary(state_->module);
     return false;
@@ -170,10 +190,34 @@ bool ModuleThread::Start(std::function<void()> body) {
 }
 
 void ModuleThread::Join() {
-  if (state_->handle == nullptr) return;
+  if (!state_ || state_->handle == nullptr) return;
+  if (state_->id == ::GetCurrentThreadId()) {
+    // Let go: the thread frees its state after its body and leaves through its module
+    // reference, so nothing waits for it.
+    ::CloseHandle(state_->handle);
+    state_->own = true;
+    (void)state_.release();
+    return;
+  }
   ::WaitForSingleObject(state_->handle, INFINITE);
   ::CloseHandle(state_->handle);
   state_->handle = nullptr;
+}
+
+bool ModuleEndMayWait() {
+  return false;
+}
+
+bool ProcessEnding() {
+  // ntdll's own answer, true once ExitProcess has begun the modules' detach.
+  using Query = BOOLEAN(NTAPI*)();
+  static const Query query = [] {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll == nullptr ? nullptr
+                            : reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+                                  ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
+  }();
+  return query != nullptr && query() != 0;
 }
 
 }  // namespace vdinv::platform
