@@ -66,22 +66,6 @@ void NTAPI OnThreadEvent(PVOID /*module*/, DWORD reason, PVOID /*reserved*/) {
 }
 
 }  // namespace
-bool ModuleEndMayWait() {
-  return false;
-}
-
-bool ProcessEnding() {
-  // ntdll's own answer, true once ExitProcess has begun the modules' detach.
-  using Query = BOOLEAN(NTAPI*)();
-  static const Query query = [] {
-    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll == nullptr ? nullptr
-                            : reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
-                                  ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
-  }();
-  return query != nullptr && query() != 0;
-}
-
 }  // namespace vdinv::platform
 
 // The loader calls the entries of the .CRT$XL* sections (between the runtime's own start and
@@ -208,16 +192,22 @@ bool ModuleEndMayWait() {
   return false;
 }
 
+namespace {
+
+// ntdll's own answer, true once ExitProcess has begun the modules' detach. Looked up as the
+// module is loaded, so that the process's end never enters the loader for it.
+using ShutdownQuery = BOOLEAN(NTAPI*)();
+const ShutdownQuery g_shutdownInProgress = [] {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll == nullptr ? nullptr
+                          : reinterpret_cast<ShutdownQuery>(reinterpret_cast<void (*)()>(
+                                ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
+}();
+
+}  // namespace
+
 bool ProcessEnding() {
-  // ntdll's own answer, true once ExitProcess has begun the modules' detach.
-  using Query = BOOLEAN(NTAPI*)();
-  static const Query query = [] {
-    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll == nullptr ? nullptr
-                            : reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
-                                  ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
-  }();
-  return query != nullptr && query() != 0;
+  return g_shutdownInProgress != nullptr && g_shutdownInProgress() != 0;
 }
 
 }  // namespace vdinv::platform

@@ -195,10 +195,53 @@ TEST_P(WineModuleLineModes, TheAdapterGoneAndBackNeverBlocksAPoll) {
   });
 }
 
+// The driver object ends while an exchange awaits a silent station (a reply time-out of 10 s):
+// by FreeDriver, by the end of the host thread without it, by FreeLibrary from the host thread
+// without either. None waits for the exchange, and none for a thread under the loader lock;
+// the module is unloaded once the host has let it go and the line thread, which holds it while
+// it runs, has ended. Each in a process of its own: under Wine 8 a module loaded again after a
+// thread made the last unload through FreeLibraryAndExitThread hangs in Wine's loader.
+TEST_P(WineModuleLineModes, EndsAtOnceInTheMiddleOfAnExchange) {
+  enum Ending { kFreeDriver, kThreadEnd, kUnload };
+  std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}}, 1, 6, 10000);
+  TTagInfo tag = Tag(1, "F1:3", kAnalog);
+  TTagInfo* list[] = {&tag};
+  ASSERT_EQ(sim.Send("silent 1"), "ok");
+  for (const Ending ending : {kFreeDriver, kThreadEnd, kUnload}) {
+    // Exit code: 0 when it ended at once and the module went, 1 when slow, 2 when still loaded.
+    EXPECT_EXIT(
+        {
+          std::chrono::steady_clock::time_point start;
+          OnHostThread([&] {
+            driver.iniDriver(1, list, block.data(), nullptr);
+            PollUntil([] { return false; }, 300);  // the request is out, its reply awaited
+            start = std::chrono::steady_clock::now();
+            if (ending == kFreeDriver) {
+              driver.freeDriver();
+            } else if (ending == kUnload) {
+              module.Close();
+            }
+          });
+          const bool atOnce = std::chrono::steady_clock::now() - start < std::chrono::seconds(1);
+          module.Close();
+          bool unloaded = false;
+          for (int waited = 0; !unloaded && waited < 2000; waited += 10) {
+            unloaded = GetModuleHandleW(L"VD_Inv.dll") == nullptr;
+            if (!unloaded) Sleep(10);
+          }
+          ExitProcess(!atOnce ? 1 : !unloaded ? 2 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "ending " << ending;
+  }
+}
+
 // A host may end with ExitProcess, without FreeLibrary, while one of its threads still polls:
 // the module's part of the process's end must not wait for that thread or for the line.
-using WineModuleLineDeathTest = WineModuleLine;
-TEST_F(WineModuleLineDeathTest, TheHostEndsWhileAThreadPolls) {
+using WineModuleLineModesDeathTest = WineModuleLineModes;
+INSTANTIATE_TEST_SUITE_P(BothModes, WineModuleLineModesDeathTest, ::testing::Bool(),
+                         test::LineModeName<::testing::TestParamInfo<bool>>);
+TEST_P(WineModuleLineModesDeathTest, TheHostEndsWhileAThreadPolls) {
   EXPECT_EXIT(
       {
         std::atomic<bool> polling{false};
