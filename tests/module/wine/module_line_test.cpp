@@ -199,8 +199,8 @@ TEST_P(WineModuleLineModes, TheAdapterGoneAndBackNeverBlocksAPoll) {
 // by FreeDriver, by the end of the host thread without it, by FreeLibrary from the host thread
 // without either. None waits for the exchange, and none for a thread under the loader lock;
 // the module is unloaded once the host has let it go and the line thread, which holds it while
-// it runs, has ended. Each in a process of its own: under Wine 8 a module loaded again after a
-// thread made the last unload through FreeLibraryAndExitThread hangs in Wine's loader.
+// it runs, has ended. Each in a process of its own, so that a process never loads the module
+// again after a line thread ran (see the line tests in windows.cmake).
 TEST_P(WineModuleLineModes, EndsAtOnceInTheMiddleOfAnExchange) {
   enum Ending { kFreeDriver, kThreadEnd, kUnload };
   std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}}, 1, 6, 10000);
