@@ -20,7 +20,10 @@
 //                       (16 request + 16 reply bytes) x 10 bits / baud + turnaround
 //   line_limit_per_s    the same with only the reply's 16 bytes: the simulator delivers a
 //                       request at once and paces only its reply
-//   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_ideal   ratios of driver_per_s
+//   wire_limit_per_s    the reply's 16 bytes and the turnaround back to back, without polls:
+//                       the wire's limit with this simulator
+//   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_wire, driver_vs_ideal   ratios of
+//                       driver_per_s
 //   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time (std::clock) per exchange
 //                       during the run; it includes the simulator's thread
 //   polls               OnDataRead calls made in the driver's run
@@ -251,8 +254,10 @@ void Line(benchmark::State& state) {
     state.counters["ideal_per_s"] = idealRate;
     state.counters["poll_limit_per_s"] = pollLimit;
     state.counters["line_limit_per_s"] = lineLimit;
+    state.counters["wire_limit_per_s"] = WireBound(baud, kFrameBytes);
     state.counters["driver_vs_poll_limit"] = driverRate / pollLimit;
     state.counters["driver_vs_line_limit"] = driverRate / lineLimit;
+    state.counters["driver_vs_wire"] = driverRate / WireBound(baud, kFrameBytes);
     state.counters["driver_vs_ideal"] = driverRate / idealRate;
     state.counters["driver_cpu_ms_per_x"] =
         1000.0 * driver.cpuSeconds / static_cast<double>(driver.exchanges);
