@@ -62,6 +62,7 @@ using vdinv::bench::kFrameBytes;
 using vdinv::bench::kTurnaroundMs;
 using vdinv::bench::PollBound;
 using vdinv::bench::SimulatedLine;
+using vdinv::bench::WireBound;
 
 constexpr double kRunSeconds = 4.0;
 constexpr double kWarmUpSeconds = 0.5;
