@@ -54,6 +54,22 @@ uint32_t TCustomDLLObject::ReplyTimeLeft() const {
   return elapsed > limit ? 0 : limit - elapsed + 1;
 }
 
+uint32_t TCustomDLLObject::ReplyBytesMissing() const {
+  if (CurCommand_ == nullptr || !Comm_ || Comm_->RecvCut() > 0) return 0;
+  const size_t have = Comm_->RecvText().size();
+  const size_t want = CurCommand_->AskFrame.size();
+  return have == 0 || have >= want ? 0 : static_cast<uint32_t>(want - have);
+}
+
+uint32_t TCustomDLLObject::CharTimeUs() const {
+  const std::optional<platform::SerialSettings> line = Comm_ ? Comm_->LineSettings() : std::nullopt;
+  if (!line || line->baudRate == 0) return 0;
+  const uint32_t bits = 1 + line->dataBits +
+                        (line->parity == platform::SerialParity::kNone ? 0 : 1) +
+                        (line->stopBits == platform::SerialStopBits::kOne ? 1 : 2);
+  return static_cast<uint32_t>(uint64_t{bits} * 1000000u / line->baudRate);
+}
+
 bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {
   return Guarded(this, kClass, "IniParm", false, [&] {
     TBaseDLLObject::IniParm(block);

@@ -76,6 +76,12 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   int32_t WaitForLine(uint32_t timeoutMs);
   void WakeLine();
   uint32_t ReplyTimeLeft() const;
+  // The bytes of the awaited reply that are not in yet, once it has begun (a reply is as long
+  // as its request); 0 while nothing has come or more than the request's length has.
+  uint32_t ReplyBytesMissing() const;
+  // The time one character takes on the line (start, data, parity and stop bits), in µs; 0
+  // without valid settings.
+  uint32_t CharTimeUs() const;
   bool SendPending() const { return Comm_ && Comm_->SendPending(); }
 
  protected:

@@ -218,7 +218,15 @@ LineThread::Pause LineThread::Round() {
     // The rest of a frame the port's output did not take whole is offered again at the host's
     // poll period, as the polls offer it: the port's wait is for input only.
     const uint32_t left = std::max<uint32_t>(driver_.ReplyTimeLeft(), 1);
-    return {driver_.SendPending() ? std::min(left, idleMs) : left, true};
+    if (driver_.SendPending()) return {std::min(left, idleMs), true};
+    // Once the reply has begun, its rest cannot be in before it has had the time its characters
+    // take: the thread sleeps that long rather than waking at each character, and waits on the
+    // line again for the last one.
+    const uint32_t missing = driver_.ReplyBytesMissing();
+    const uint64_t restMs = uint64_t{missing} * driver_.CharTimeUs() / 1000;
+    if (missing > 1 && restMs > 0)
+      return {static_cast<uint32_t>(std::min<uint64_t>(left, restMs)), false};
+    return {left, true};
   }
   return idle;
 }

@@ -1,5 +1,7 @@
 #include "invsim/simulator.h"
 
+#include "platform/threading.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -242,6 +244,7 @@ void Simulator::Run() {
   RequestReader reader;
   std::string input;
   for (;;) {
+    cpuSeconds_.store(platform::ThreadCpuSeconds(), std::memory_order_relaxed);
     std::optional<uint32_t> replug;
     {
       std::lock_guard lock(mutex_);

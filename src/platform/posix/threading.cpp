@@ -112,6 +112,12 @@ void ModuleThread::Join() {
   }
 }
 
+double ThreadCpuSeconds() {
+  timespec t{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0) return 0;
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
 bool ModuleEndMayWait() {
   return true;
 }

@@ -188,6 +188,16 @@ void ModuleThread::Join() {
   state_->handle = nullptr;
 }
 
+double ThreadCpuSeconds() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 bool ModuleEndMayWait() {
   return false;
 }
