@@ -46,6 +46,22 @@ void FillValue(uint32_t tagId, uint8_t dataType, uint32_t quality, const TagValu
   }
 }
 
+// A poll while the line thread runs the line: what it changed since the last poll, at once.
+bool CollectChanges(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                    TTagValue* values, char** msg) {
+  protocol::LineThread::Collected collected = line.Collect();
+  SetMessage(msg, collected.message);
+  const double timeStamp = platform::ToOleDate(driver.Now());
+  int32_t reported = 0;
+  for (const protocol::LineThread::Change& change : collected.changes) {
+    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
+              values[reported]);
+    ++reported;
+  }
+  *count = reported;
+  return true;
+}
+
 // The value of a write record; nothing for a type other than analog, switch or string, whose
 // value bytes are no text pointer and are never read as one.
 std::optional<TagValue> ValueOf(const TTagValue& record) {
@@ -145,7 +161,7 @@ bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
     return true;
   }
   if (protocol::LineThread* line = driver->Line()) {
-    return CollectLine(*driver, *line, count, values, msg);
+    return CollectChanges(*driver, *line, count, values, msg);
   }
   return PollDriver(*driver, count, values, msg);
 }
@@ -171,17 +187,7 @@ bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* value
 
 bool CollectLine(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
                  TTagValue* values, char** msg) {
-  protocol::LineThread::Collected collected = line.Collect();
-  SetMessage(msg, collected.message);
-  const double timeStamp = platform::ToOleDate(driver.Now());
-  int32_t reported = 0;
-  for (const protocol::LineThread::Change& change : collected.changes) {
-    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
-              values[reported]);
-    ++reported;
-  }
-  *count = reported;
-  return true;
+  return CollectChanges(driver, line, count, values, msg);
 }
 
 bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
