@@ -126,6 +126,7 @@ void LineThread::HandOver(std::unique_ptr<TCustomDLLObject> owner) {
   line->wake_ = true;
   line->woken_.notify_one();
   line->driver_.WakeLine();
+  if (line->pacer_ != nullptr) line->pacer_->Wake();
 }
 
 void LineThread::Run() {
