@@ -185,6 +185,11 @@ bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* value
   return true;
 }
 
+bool CollectLine(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                 TTagValue* values, char** msg) {
+  return CollectChanges(driver, line, count, values, msg);
+}
+
 bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
   protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
   if (driver == nullptr || count <= 0 || values == nullptr) {

@@ -23,12 +23,12 @@ TCustomDLLObject::~TCustomDLLObject() {
   Destroying();
 }
 
-bool TCustomDLLObject::StartLineThread() {
+bool TCustomDLLObject::StartLineThread(LineThread::Pacer* pacer) {
   if (line_) return true;
   if (!env_.lineThread || !Running_ || Stopped_) return false;
   // The line exists before the thread does: the host's wakes reach it without a race.
   CommLine();
-  line_ = std::make_unique<LineThread>(*this);
+  line_ = std::make_unique<LineThread>(*this, pacer);
   if (!line_->Started()) line_.reset();
   return line_ != nullptr;
 }

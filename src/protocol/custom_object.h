@@ -67,8 +67,8 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // the environment asks for it; null while the host's polls run the line.
   LineThread* Line() { return line_.get(); }
   // Starts the line thread when the environment asks for it and the object runs; true when
-  // one runs afterwards.
-  bool StartLineThread();
+  // one runs afterwards. A pacer, if given, paces its rounds (LineThread::Pacer).
+  bool StartLineThread(LineThread::Pacer* pacer = nullptr);
   // Ends the line thread, if any, and waits for it.
   void EndLineThread();
   // For the line thread: the port's WaitForInput (-1 without a port), its Wake, and how long

@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kClass = "TLineThread";
 }  // namespace
 
-LineThread::LineThread(TCustomDLLObject& driver) : driver_(driver) {
+LineThread::LineThread(TCustomDLLObject& driver, Pacer* pacer) : driver_(driver), pacer_(pacer) {
   for (const auto& tag : driver_.Tags()) {
     if (tag == nullptr) continue;
     if (const TTagItem* byId = driver_.TagById(tag->TagID)) {
@@ -47,6 +47,7 @@ void LineThread::Wake() {
   }
   woken_.notify_one();
   driver_.WakeLine();
+  if (pacer_ != nullptr) pacer_->Wake();
 }
 
 LineThread::Collected LineThread::Collect() {
@@ -125,6 +126,7 @@ void LineThread::HandOver(std::unique_ptr<TCustomDLLObject> owner) {
   line->wake_ = true;
   line->woken_.notify_one();
   line->driver_.WakeLine();
+  if (line->pacer_ != nullptr) line->pacer_->Wake();
 }
 
 void LineThread::Run() {
@@ -137,7 +139,11 @@ void LineThread::Run() {
     // A round that raised is logged as any step that raises, and the line goes on.
     const Pause pause =
         Guarded(&driver_, kClass, "Execute", Pause{idleMs, false}, [&] { return Round(); });
-    if (pause.ms > 0) Wait(pause);
+    if (pacer_ != nullptr) {
+      pacer_->Pause(pause.ms, pause.onLine);
+    } else if (pause.ms > 0) {
+      Wait(pause);
+    }
   }
   std::unique_ptr<TCustomDLLObject> owner;
   {

@@ -74,9 +74,23 @@ class LineThread {
     std::string message;
   };
 
+  // Paces the rounds in place of the waits described at the top, for a line whose time is not
+  // the machine's (a test's fake clock): the thread hands it the pause each round asks for,
+  // none included, and starts the next round when Pause returns.
+  class Pacer {
+   public:
+    virtual ~Pacer() = default;
+    // After a round: at most ms to wait (0: go on at once); onLine: a byte received would end
+    // the wait.
+    virtual void Pause(uint32_t ms, bool onLine) = 0;
+    // The host queued a request or asked for the end: a Pause under way is to return.
+    virtual void Wake() = 0;
+  };
+
   // Copies what the host side needs from the driver object, which must be initialised, and
-  // starts the thread. The host thread does not call the object until End has returned.
-  explicit LineThread(TCustomDLLObject& driver);
+  // starts the thread. The host thread does not call the object until End has returned. A
+  // pacer, if given, must outlive the thread.
+  explicit LineThread(TCustomDLLObject& driver, Pacer* pacer = nullptr);
   ~LineThread();
   LineThread(const LineThread&) = delete;
   LineThread& operator=(const LineThread&) = delete;
@@ -132,6 +146,7 @@ class LineThread {
   void PublishMessage(std::string message);
 
   TCustomDLLObject& driver_;
+  Pacer* const pacer_;
   // Copied at the start, read by the host side only.
   std::unordered_map<uint32_t, uint8_t> tagTypes_;
   int32_t scanTime_ = 0;
