@@ -24,7 +24,7 @@
 //                       the wire's limit with this simulator
 //   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_wire, driver_vs_ideal   ratios of
 //                       driver_per_s
-//   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time (std::clock) per exchange
+//   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time per exchange
 //                       during the run, less the simulator thread's own
 //   polls               OnDataRead calls made in the driver's run
 // The benchmark's time is the driver's run.
@@ -35,7 +35,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +46,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/threading.h"
 #include "protocol/check_code.h"
 #include "simulated_line.h"
 #include "support/host_tag.h"
@@ -76,10 +76,6 @@ struct RunResult {
   uint64_t polls = 0;
   double pollMs = 0;
 };
-
-double CpuSeconds() {
-  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
 
 double SecondsSince(SteadyClock::time_point start) {
   return std::chrono::duration<double>(SteadyClock::now() - start).count();
@@ -144,14 +140,14 @@ void DriveModule(SimulatedLine& line, const DriverRun& run, RunResult& result) {
   while (SecondsSince(warm) < kWarmUpSeconds) poll();
 
   const uint64_t replies = sim.RepliesSent();
-  const double cpu = CpuSeconds() - sim.CpuSeconds();
+  const double cpu = vdinv::platform::ProcessCpuSeconds() - sim.CpuSeconds();
   const SteadyClock::time_point start = SteadyClock::now();
   while (SecondsSince(start) < kRunSeconds) {
     poll();
     ++result.polls;
   }
   result.seconds = SecondsSince(start);
-  result.cpuSeconds = CpuSeconds() - sim.CpuSeconds() - cpu;
+  result.cpuSeconds = vdinv::platform::ProcessCpuSeconds() - sim.CpuSeconds() - cpu;
   result.exchanges = sim.RepliesSent() - replies;
   api.freeDriver();
   module.Close();
@@ -214,7 +210,7 @@ RunResult RunIdeal(uint32_t baud) {
     }
   }
   const uint64_t replies = line.sim().RepliesSent();
-  const double cpu = CpuSeconds() - line.sim().CpuSeconds();
+  const double cpu = vdinv::platform::ProcessCpuSeconds() - line.sim().CpuSeconds();
   const SteadyClock::time_point start = SteadyClock::now();
   while (SecondsSince(start) < kRunSeconds) {
     if (!exchange()) {
@@ -223,7 +219,7 @@ RunResult RunIdeal(uint32_t baud) {
     }
   }
   result.seconds = SecondsSince(start);
-  result.cpuSeconds = CpuSeconds() - line.sim().CpuSeconds() - cpu;
+  result.cpuSeconds = vdinv::platform::ProcessCpuSeconds() - line.sim().CpuSeconds() - cpu;
   result.exchanges = line.sim().RepliesSent() - replies;
   result.ok = line.sim().FramesRejected() == 0 && result.exchanges > 0;
   if (!result.ok) result.error = "ideal client: request rejected or nothing exchanged";

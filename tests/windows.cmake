@@ -139,9 +139,10 @@ if(VDINV_LINUX_TOOLS)
     VDINV_MODULE_PATH="$<TARGET_FILE:VD_Inv>")
   add_dependencies(vdinv_wine_module_tests VD_Inv)
   # Alone also because it sets the host's installation in the prefix's registry while it runs.
-  # Each case with the line thread in a process of its own: Wine 8 makes a thread for every
-  # WaitCommEvent, and a module loaded again after that churn now and then hangs in Wine's
-  # loader (its list of the threads' TLS loops).
+  # Each case with the line thread in a process of its own: a module loaded again in a process
+  # where a line thread ran was seen to hang now and then in Wine 8's loader (its list of the
+  # threads' TLS looped) while the thread waited with WaitCommEvent, for which Wine makes a
+  # thread per wait.
   vdinv_wine_line_test(wine_module_line module/wine/run_module_line_test.sh
     vdinv_wine_module_tests 300 "-*/LineThread")
   foreach(case ValuesOfTwoStationsArrive AWriteIsConfirmedAndHeldByTheInverter

@@ -19,8 +19,6 @@
 //   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_wire
 //   driver_cpu_ms_per_x the Wine process's CPU time (GetProcessTimes) per exchange in the run
 //   polls, poll_ms, longest_poll_ms   OnDataRead calls, the poll period, the longest call
-#include <windows.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -36,6 +34,7 @@
 #include "line_limits.h"
 #include "platform/dynamic_library.h"
 #include "platform/text.h"
+#include "platform/threading.h"
 #include "support/host_tag.h"
 #include "support/module_host.h"
 #include "support/wine_path.h"
@@ -65,17 +64,6 @@ struct Run {
   double longestPollMs = 0;
   double cpuSeconds = 0;
 };
-
-// User and kernel time of the process so far.
-double ProcessCpuSeconds() {
-  FILETIME created{}, ended{}, kernel{}, user{};
-  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
-  const auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
-           1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
 
 std::optional<uint64_t> Replies(vdinv::invsim::ControlClient& sim, uint64_t number) {
   const std::optional<std::string> answer = sim.Answer(number, 5000);
@@ -136,14 +124,14 @@ void Drive(uint32_t baud, double runSeconds, uint32_t pollUs, vdinv::invsim::Con
   longest = {};
   const std::optional<uint64_t> first = sim.Post("replies");
   const SteadyClock::time_point start = SteadyClock::now();
-  const double cpuStart = ProcessCpuSeconds();
+  const double cpuStart = vdinv::platform::ProcessCpuSeconds();
   while (SecondsSince(start) < runSeconds) {
     poll();
     ++run.polls;
   }
   const std::optional<uint64_t> last = sim.Post("replies");
   run.seconds = SecondsSince(start);
-  run.cpuSeconds = ProcessCpuSeconds() - cpuStart;
+  run.cpuSeconds = vdinv::platform::ProcessCpuSeconds() - cpuStart;
   run.longestPollMs = std::chrono::duration<double, std::milli>(longest).count();
   api.freeDriver();
   module.Close();

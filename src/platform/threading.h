@@ -85,8 +85,10 @@ bool ModuleEndMayWait();
 // other threads running while the module's static objects are destroyed.
 bool ProcessEnding();
 
-// The processor time the calling thread has used so far, in seconds (user and system).
+// The processor time the calling thread, or the whole process, has used so far, in seconds
+// (user and system).
 double ThreadCpuSeconds();
+double ProcessCpuSeconds();
 
 // The host's fault event: a file descriptor (eventfd or the write end of a pipe). Signalling
 // writes the 8-byte integer 1; 0, negative and invalid descriptors are ignored. It never

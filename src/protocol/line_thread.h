@@ -24,7 +24,7 @@
 //
 // Waiting: while an exchange awaits its reply the thread waits, without taking anything, through
 // the serial device's WaitForInput (POSIX: poll() of the terminal and the device's wake pipe;
-// Windows: an overlapped WaitCommEvent and the device's wake event) until the reply's
+// Windows: an overlapped read of one byte and the device's wake event) until the reply's
 // time-out; a byte received ends the wait at once, so the reply is taken as soon as its last
 // byte is in. Once the reply has begun, the thread sleeps the time its missing characters take
 // (a reply is as long as its request) and then waits on the port again, so that it wakes a few

@@ -112,10 +112,20 @@ void ModuleThread::Join() {
   }
 }
 
-double ThreadCpuSeconds() {
+namespace {
+double ClockSeconds(clockid_t clock) {
   timespec t{};
-  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0) return 0;
+  if (clock_gettime(clock, &t) != 0) return 0;
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+}  // namespace
+
+double ThreadCpuSeconds() {
+  return ClockSeconds(CLOCK_THREAD_CPUTIME_ID);
+}
+
+double ProcessCpuSeconds() {
+  return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID);
 }
 
 bool ModuleEndMayWait() {

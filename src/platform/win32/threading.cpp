@@ -188,14 +188,27 @@ void ModuleThread::Join() {
   state_->handle = nullptr;
 }
 
-double ThreadCpuSeconds() {
-  FILETIME created{}, ended{}, kernel{}, user{};
-  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+namespace {
+// Kernel and user time of a GetThreadTimes or GetProcessTimes answer, in seconds.
+double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
   const auto seconds = [](const FILETIME& t) {
     return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
            1e7;
   };
   return seconds(kernel) + seconds(user);
+}
+}  // namespace
+
+double ThreadCpuSeconds() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  return CpuSeconds(kernel, user);
+}
+
+double ProcessCpuSeconds() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  return CpuSeconds(kernel, user);
 }
 
 bool ModuleEndMayWait() {
