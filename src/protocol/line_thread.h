@@ -22,16 +22,17 @@
 // What the host side needs besides, the tag types for OnDataWrite's checks and the scan time,
 // is copied when the thread starts: neither changes while the object runs.
 //
-// Waiting: while an exchange awaits its reply the thread waits, without taking anything, through
-// the serial device's WaitForInput (POSIX: poll() of the terminal and the device's wake pipe;
-// Windows: an overlapped read of one byte and the device's wake event) until the reply's
+// Waiting: while an exchange awaits its reply the thread waits, without the engine taking anything,
+// through the serial device's WaitForInput (POSIX: poll() of the terminal and the device's wake
+// pipe; Windows: an overlapped read of one byte and the device's wake event) until the reply's
 // time-out; a byte received ends the wait at once, so the reply is taken as soon as its last
 // byte is in. Once the reply has begun, the thread sleeps the time its missing characters take
 // (a reply is as long as its request) and then waits on the port again, so that it wakes a few
-// times per reply rather than at every character. When nothing is due it waits on a condition variable for the host's poll period
-// (the interval at which the host's polls would have looked for a due command). A write queued
-// or the end requested wakes either wait (Wake of the device and of the condition variable;
-// the latter also stands in while the port is closed and the device has nothing to wait on).
+// times per reply rather than at every character. When nothing is due it waits on a condition
+// variable for the host's poll period (the interval at which the host's polls would have looked for
+// a due command). A write queued or the end requested wakes either wait (Wake of the device and of
+// the condition variable; the latter also stands in while the port is closed and the device has
+// nothing to wait on).
 //
 // Ending: End() sets the request, wakes the thread and joins it. The thread ends between two
 // chains of steps, never inside one, so the object is whole and stopped by the caller as
