@@ -1,11 +1,11 @@
 #include "invsim/simulator.h"
 
-#include "platform/threading.h"
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <stdexcept>
+
+#include "platform/threading.h"
 
 namespace vdinv::invsim {
 namespace {
