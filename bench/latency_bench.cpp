@@ -2,7 +2,8 @@
 // meets: the built VD_Inv.so loaded as a host loads it, against the inverter simulator through
 // a real pseudo-terminal.
 //
-//   Latency/C   condition C:
+//   Latency/C/T   condition C, T 1 with the line thread switched on (0: the host's polls run
+//               the line):
 //     normal          stations 1 (G11S) and 2 (P11S) answer at 9600 baud after 5 ms
 //     silence         both stations stop answering: every exchange runs into its time-out
 //     noise_flood     garbage of every byte value streams without pause, as fast as the
@@ -117,8 +118,11 @@ double ResidentMb() {
 
 class Run {
  public:
-  Run(Condition condition, Result& result)
-      : condition_(condition), result_(result), line_(kBaud, kTurnaroundMs) {}
+  Run(Condition condition, bool lineThread, Result& result)
+      : condition_(condition),
+        lineThread_(lineThread),
+        result_(result),
+        line_(kBaud, kTurnaroundMs) {}
   ~Run() {
     if (replug_.joinable()) replug_.join();
     unsetenv("VD_INV_COM1");
@@ -128,7 +132,7 @@ class Run {
   Run& operator=(const Run&) = delete;
 
   void Go() {
-    if (!vdinv::test::WriteHostFiles(dir_)) {
+    if (!vdinv::test::WriteHostFiles(dir_, lineThread_)) {
       result_.error = "cannot write the host's files";
       return;
     }
@@ -284,6 +288,7 @@ class Run {
   }
 
   const Condition condition_;
+  const bool lineThread_;
   Result& result_;
   vdinv::bench::SimulatedLine line_;
   const vdinv::test::TempDir& dir_ = line_.dir();
@@ -300,12 +305,13 @@ class Run {
 
 void Latency(benchmark::State& state) {
   const auto condition = static_cast<Condition>(state.range(0));
-  state.SetLabel(kConditionNames[state.range(0)]);
+  state.SetLabel(std::string(kConditionNames[state.range(0)]) +
+                 (state.range(1) != 0 ? " line_thread" : ""));
   for (auto _ : state) {
     Result result;
     const SteadyClock::time_point start = SteadyClock::now();
     {
-      Run run(condition, result);
+      Run run(condition, state.range(1) != 0, result);
       run.Go();
     }
     state.SetIterationTime(SecondsSince(start));
@@ -328,7 +334,8 @@ void Latency(benchmark::State& state) {
   }
 }
 BENCHMARK(Latency)
-    ->DenseRange(0, static_cast<int>(Condition::kStuckPeer))
+    ->ArgsProduct({benchmark::CreateDenseRange(0, static_cast<int>(Condition::kStuckPeer), 1),
+                   {0, 1}})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -2,11 +2,13 @@
 // it, against the inverter simulator through a real pseudo-terminal, beside an ideal client
 // that sends the next read request the moment the previous reply is complete.
 //
-//   Line/B   B baud: the simulator sends every reply one character time (ten bits) per byte
-//            after a fixed turnaround of 5 ms. Two runs of kRunSeconds each:
+//   Line/B/P/T   B baud, a host poll every P µs, T 1 with the line thread switched on (0: the
+//            host's polls run the line): the simulator sends every reply one character time
+//            (ten bits) per byte after a fixed turnaround of 5 ms. Two runs of kRunSeconds
+//            each:
 //            - the driver: a host thread loads the module, initialises it with read tags of
 //              stations 1 and 2 (scan period 0, so a command is always due) and calls
-//              OnDataRead every DetectScanTime() ms on a fixed schedule;
+//              OnDataRead every P µs on a fixed schedule;
 //            - the ideal client: a loop that opens the line itself and sends "read F03 of
 //              station 1" as soon as the 16 bytes of the previous reply are in.
 //            Exchanges are the simulator's replies counted during the run.
@@ -18,9 +20,12 @@
 //                       (16 request + 16 reply bytes) x 10 bits / baud + turnaround
 //   line_limit_per_s    the same with only the reply's 16 bytes: the simulator delivers a
 //                       request at once and paces only its reply
-//   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_ideal   ratios of driver_per_s
-//   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time (std::clock) per exchange
-//                       during the run; it includes the simulator's thread
+//   wire_limit_per_s    the reply's 16 bytes and the turnaround back to back, without polls:
+//                       the wire's limit with this simulator
+//   driver_vs_poll_limit, driver_vs_line_limit, driver_vs_wire, driver_vs_ideal   ratios of
+//                       driver_per_s
+//   driver_cpu_ms_per_x, ideal_cpu_ms_per_x  process CPU time per exchange
+//                       during the run, less the simulator thread's own
 //   polls               OnDataRead calls made in the driver's run
 // The benchmark's time is the driver's run.
 #include <benchmark/benchmark.h>
@@ -30,7 +35,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,6 +46,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/threading.h"
 #include "protocol/check_code.h"
 #include "simulated_line.h"
 #include "support/host_tag.h"
@@ -57,6 +62,7 @@ using vdinv::bench::kFrameBytes;
 using vdinv::bench::kTurnaroundMs;
 using vdinv::bench::PollBound;
 using vdinv::bench::SimulatedLine;
+using vdinv::bench::WireBound;
 
 constexpr double kRunSeconds = 4.0;
 constexpr double kWarmUpSeconds = 0.5;
@@ -71,10 +77,6 @@ struct RunResult {
   double pollMs = 0;
 };
 
-double CpuSeconds() {
-  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
-
 double SecondsSince(SteadyClock::time_point start) {
   return std::chrono::duration<double>(SteadyClock::now() - start).count();
 }
@@ -87,8 +89,16 @@ uint8_t BaudIndexOf(uint32_t baud) {
   return baud == 19200 ? 8 : 6;
 }
 
+// What one run of the driver varies: the line's rate, the host's poll period and the mode.
+struct DriverRun {
+  uint32_t baud = 9600;
+  int64_t pollUs = 10000;
+  bool lineThread = false;
+};
+
 // The host thread's work: load, initialise, poll on a fixed schedule, free, unload.
-void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
+void DriveModule(SimulatedLine& line, const DriverRun& run, RunResult& result) {
+  const uint32_t baud = run.baud;
   vdinv::platform::DynamicLibrary module;
   if (!module.Open(VDINV_MODULE_PATH, &result.error)) return;
   vdinv::test::ModuleExports api;
@@ -112,8 +122,8 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
     return;
   }
 
-  const auto period = std::chrono::milliseconds(api.detectScanTime());
-  result.pollMs = static_cast<double>(period.count());
+  const auto period = std::chrono::microseconds(run.pollUs);
+  result.pollMs = static_cast<double>(run.pollUs) / 1000.0;
   std::vector<TTagValue> values(64);
   vdinv::invsim::Simulator& sim = line.sim();
   SteadyClock::time_point next = SteadyClock::now();
@@ -130,14 +140,14 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
   while (SecondsSince(warm) < kWarmUpSeconds) poll();
 
   const uint64_t replies = sim.RepliesSent();
-  const double cpu = CpuSeconds();
+  const double cpu = vdinv::platform::ProcessCpuSeconds() - sim.CpuSeconds();
   const SteadyClock::time_point start = SteadyClock::now();
   while (SecondsSince(start) < kRunSeconds) {
     poll();
     ++result.polls;
   }
   result.seconds = SecondsSince(start);
-  result.cpuSeconds = CpuSeconds() - cpu;
+  result.cpuSeconds = vdinv::platform::ProcessCpuSeconds() - sim.CpuSeconds() - cpu;
   result.exchanges = sim.RepliesSent() - replies;
   api.freeDriver();
   module.Close();
@@ -145,17 +155,17 @@ void DriveModule(SimulatedLine& line, uint32_t baud, RunResult& result) {
   if (!result.ok) result.error = "the driver exchanged nothing";
 }
 
-RunResult RunDriver(uint32_t baud) {
+RunResult RunDriver(const DriverRun& run) {
   RunResult result;
-  SimulatedLine line(baud, kTurnaroundMs);
-  if (!vdinv::test::WriteHostFiles(line.dir())) {
+  SimulatedLine line(run.baud, kTurnaroundMs);
+  if (!vdinv::test::WriteHostFiles(line.dir(), run.lineThread)) {
     result.error = "cannot write the host's files";
     return result;
   }
   if (!line.Start(&result.error)) return result;
   setenv("VD_INV_REGISTRY", line.dir().File("registry.ini").c_str(), 1);
   setenv("VD_INV_COM1", line.sim().LinkPath().c_str(), 1);
-  std::thread host([&] { DriveModule(line, baud, result); });
+  std::thread host([&] { DriveModule(line, run, result); });
   host.join();
   unsetenv("VD_INV_COM1");
   unsetenv("VD_INV_REGISTRY");
@@ -200,7 +210,7 @@ RunResult RunIdeal(uint32_t baud) {
     }
   }
   const uint64_t replies = line.sim().RepliesSent();
-  const double cpu = CpuSeconds();
+  const double cpu = vdinv::platform::ProcessCpuSeconds() - line.sim().CpuSeconds();
   const SteadyClock::time_point start = SteadyClock::now();
   while (SecondsSince(start) < kRunSeconds) {
     if (!exchange()) {
@@ -209,7 +219,7 @@ RunResult RunIdeal(uint32_t baud) {
     }
   }
   result.seconds = SecondsSince(start);
-  result.cpuSeconds = CpuSeconds() - cpu;
+  result.cpuSeconds = vdinv::platform::ProcessCpuSeconds() - line.sim().CpuSeconds() - cpu;
   result.exchanges = line.sim().RepliesSent() - replies;
   result.ok = line.sim().FramesRejected() == 0 && result.exchanges > 0;
   if (!result.ok) result.error = "ideal client: request rejected or nothing exchanged";
@@ -218,13 +228,14 @@ RunResult RunIdeal(uint32_t baud) {
 
 void Line(benchmark::State& state) {
   const auto baud = static_cast<uint32_t>(state.range(0));
+  const DriverRun run{baud, state.range(1), state.range(2) != 0};
   for (auto _ : state) {
     const RunResult ideal = RunIdeal(baud);
     if (!ideal.ok) {
       state.SkipWithError(ideal.error.c_str());
       return;
     }
-    const RunResult driver = RunDriver(baud);
+    const RunResult driver = RunDriver(run);
     if (!driver.ok) {
       state.SkipWithError(driver.error.c_str());
       return;
@@ -240,8 +251,10 @@ void Line(benchmark::State& state) {
     state.counters["ideal_per_s"] = idealRate;
     state.counters["poll_limit_per_s"] = pollLimit;
     state.counters["line_limit_per_s"] = lineLimit;
+    state.counters["wire_limit_per_s"] = WireBound(baud, kFrameBytes);
     state.counters["driver_vs_poll_limit"] = driverRate / pollLimit;
     state.counters["driver_vs_line_limit"] = driverRate / lineLimit;
+    state.counters["driver_vs_wire"] = driverRate / WireBound(baud, kFrameBytes);
     state.counters["driver_vs_ideal"] = driverRate / idealRate;
     state.counters["driver_cpu_ms_per_x"] =
         1000.0 * driver.cpuSeconds / static_cast<double>(driver.exchanges);
@@ -250,7 +263,11 @@ void Line(benchmark::State& state) {
     state.counters["polls"] = static_cast<double>(driver.polls);
   }
 }
-BENCHMARK(Line)->Arg(9600)->Arg(19200)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+// The host's poll periods: 10 ms (the driver's DetectScanTime), a 64 Hz timer, 50 and 100 ms.
+BENCHMARK(Line)
+    ->ArgsProduct({{9600, 19200}, {10000, 15625, 50000, 100000}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

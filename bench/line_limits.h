@@ -18,4 +18,10 @@ inline double PollBound(uint32_t baud, int bytes, double pollMs) {
   return 1000.0 / (std::ceil(exchangeMs / pollMs) * pollMs);
 }
 
+// Exchanges per second of the wire itself, one exchange of `bytes` characters plus the
+// turnaround after another without a gap: what a line thread is measured against.
+inline double WireBound(uint32_t baud, int bytes) {
+  return 1000.0 / (bytes * 10.0 * 1000.0 / baud + kTurnaroundMs);
+}
+
 }  // namespace vdinv::bench

@@ -73,6 +73,7 @@ namespace vdinv {
   X(PercentSuffix, " %")                                        \
   X(MegabyteSuffix, " MB")                                      \
   X(StartEllipsis, "  ...")                                     \
+  X(LineThreadMode, "：通讯在独立线程中运行")                   \
   /* system information */                                      \
   X(OsBuildOpen, "(Build ")                                     \
   X(OsBuildClose, ")")                                          \

@@ -19,6 +19,8 @@ struct DriverEnvironment {
   platform::IClock* clock = nullptr;
   // Makes the serial devices of the line; empty: the platform's.
   std::function<std::unique_ptr<platform::ISerialDevice>()> serialDevices;
+  // The object's exchanges run on a line thread of their own instead of in the host's polls.
+  bool lineThread = false;
 };
 
 }  // namespace vdinv::engine

@@ -37,14 +37,16 @@ std::vector<std::string> MemoryTexts(const sysinfo::TMemoryInfo& memory) {
 
 std::vector<std::string> StartBannerTexts(const TModuleInfo& hostInfo,
                                           const TModuleInfo& driverInfo,
-                                          const sysinfo::TXSystemInformation& system) {
-  return StartBannerTexts(ReadProcessorDescription(), hostInfo, driverInfo, system);
+                                          const sysinfo::TXSystemInformation& system,
+                                          bool lineThread) {
+  return StartBannerTexts(ReadProcessorDescription(), hostInfo, driverInfo, system, lineThread);
 }
 
 std::vector<std::string> StartBannerTexts(const std::optional<ProcessorDescription>& processor,
                                           const TModuleInfo& hostInfo,
                                           const TModuleInfo& driverInfo,
-                                          const sysinfo::TXSystemInformation& system) {
+                                          const sysinfo::TXSystemInformation& system,
+                                          bool lineThread) {
   std::vector<std::string> lines;
   if (processor) {
     const std::string name = processor->nameString.empty()
@@ -59,6 +61,7 @@ std::vector<std::string> StartBannerTexts(const std::optional<ProcessorDescripti
                   hostInfo[kFileVersion] + Text(Msg::BannerEllipsis));
   lines.push_back(Text(Msg::StartingDriver) + driverInfo[kDeviceName] + Text(Msg::StartEllipsis));
   lines.push_back(Text(Msg::DriverVersion) + driverInfo[kFileVersion] + Text(Msg::StartEllipsis));
+  if (lineThread) lines.push_back(Text(Msg::LineThreadMode) + Text(Msg::StartEllipsis));
   return lines;
 }
 

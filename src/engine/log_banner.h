@@ -22,15 +22,18 @@ struct ProcessorDescription {
 std::optional<ProcessorDescription> ReadProcessorDescription();
 
 // The processor line (left out when there is no processor key), the operating-system line, the
-// five memory lines and the three start lines naming the host and the driver. The first form
-// reads the processor key.
+// five memory lines and the three start lines naming the host and the driver, followed by a
+// line saying so when the exchanges run on a line thread of their own (none when the host's
+// polls run them). The first form reads the processor key.
 std::vector<std::string> StartBannerTexts(const TModuleInfo& hostInfo,
                                           const TModuleInfo& driverInfo,
-                                          const sysinfo::TXSystemInformation& system);
+                                          const sysinfo::TXSystemInformation& system,
+                                          bool lineThread = false);
 std::vector<std::string> StartBannerTexts(const std::optional<ProcessorDescription>& processor,
                                           const TModuleInfo& hostInfo,
                                           const TModuleInfo& driverInfo,
-                                          const sysinfo::TXSystemInformation& system);
+                                          const sysinfo::TXSystemInformation& system,
+                                          bool lineThread = false);
 
 // "：已使用内存 = N %" and the four "MB" lines.
 std::vector<std::string> MemoryTexts(const sysinfo::TMemoryInfo& memory);

@@ -60,7 +60,8 @@ void TBaseDLLObject::LogFileMaintenance() {
 
 bool TBaseDLLObject::WriteStartBanner() {
   sysinfo::TXSystemInformation system;
-  for (const std::string& text : StartBannerTexts(HostModule(), DriverModule(), system)) {
+  for (const std::string& text :
+       StartBannerTexts(HostModule(), DriverModule(), system, env_.lineThread)) {
     LogLine(text);
   }
   return true;

@@ -3,6 +3,8 @@
 #include "common/guard.h"
 #include "host/install_paths.h"
 #include "host/module_info.h"
+#include "platform/profile.h"
+#include "platform/threading.h"
 #include "platform/version_resource.h"
 
 namespace vdinv::host {
@@ -20,11 +22,52 @@ Process::Process() : slot_(&Process::DestroyDriver) {
   initGuard_ = std::make_unique<platform::AutoResetEvent>(true);
 }
 
-Process::~Process() = default;
+Process::~Process() {
+  Guarded(nullptr, "DLLMain", "DLL_PROCESS_DETACH", [&] {
+    if (platform::ProcessEnding()) {
+      // The process's other threads are gone, whatever they held of an object they shared with
+      // a line thread: such an object is left to the system. The others end as at an unload.
+      protocol::TDLLObject* own = ThreadDriver();
+      if (own != nullptr && own->Line() != nullptr) slot_.Set(nullptr);
+      return;
+    }
+    // A line thread runs the library's code: it ends before the library goes. Its object stays
+    // its host thread's (the thread may still poll it). Where the end may not wait none runs: a
+    // running line thread keeps the library loaded.
+    if (!platform::ModuleEndMayWait()) return;
+    std::lock_guard lock(linesMutex_);
+    for (protocol::TDLLObject* driver : lines_) driver->Line()->End();
+  });
+}
 
 void Process::DestroyDriver(void* driver) {
-  Guarded(nullptr, "DLLMain", "DLL_THREAD_DETACH",
-          [&] { delete static_cast<protocol::TDLLObject*>(driver); });
+  auto* object = static_cast<protocol::TDLLObject*>(driver);
+  Guarded(nullptr, "DLLMain", "DLL_THREAD_DETACH", [&] {
+    if (object->Line() != nullptr) {
+      Instance().ForgetLine(object);
+      if (!platform::ModuleEndMayWait()) {
+        protocol::LineThread::HandOver(std::unique_ptr<protocol::TCustomDLLObject>(object));
+        return;
+      }
+    }
+    delete object;
+  });
+}
+
+void Process::StartLine(protocol::TDLLObject& driver) {
+  if (!driver.StartLineThread()) return;
+  std::lock_guard lock(linesMutex_);
+  lines_.insert(&driver);
+}
+
+void Process::EndLine(protocol::TDLLObject& driver) {
+  ForgetLine(&driver);
+  driver.EndLineThread();
+}
+
+void Process::ForgetLine(protocol::TDLLObject* driver) {
+  std::lock_guard lock(linesMutex_);
+  lines_.erase(driver);
 }
 
 engine::DriverEnvironment Process::Environment() const {
@@ -36,6 +79,10 @@ engine::DriverEnvironment Process::Environment() const {
   env.clock = clockOverride_ != nullptr ? clockOverride_ : &platform::SystemClock();
   env.serialDevices = serialOverride_;
   return env;
+}
+
+bool Process::LineThreadSwitch() {
+  return platform::ReadRegistrySwitch("Software\\KORVI\\VD_Inv", "LineThread");
 }
 
 void Process::UseClock(platform::IClock* clock) {
@@ -61,6 +108,7 @@ bool Process::ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver) 
   if (!slot_.Valid()) return false;
   auto* old = static_cast<protocol::TDLLObject*>(slot_.Get());
   slot_.Set(nullptr);
+  ForgetLine(old);
   delete old;
   slot_.Set(driver.release());
   return true;

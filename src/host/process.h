@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "common/module_info.h"
@@ -21,7 +22,9 @@ class Process {
   static Process& Instance();
 
   Process();
-  ~Process();  // the library's unload: destroys the calling thread's driver object
+  // The library's unload: ends the line threads of every host thread's object (they run the
+  // library's code) and destroys the calling thread's object.
+  ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
@@ -35,6 +38,9 @@ class Process {
 
   // The surroundings handed to every new driver object.
   engine::DriverEnvironment Environment() const;
+  // The line thread switch, read afresh at each call: the value LineThread of the driver's
+  // own registry key.
+  static bool LineThreadSwitch();
   // Replaces the clock and the log path of driver objects created afterwards (for programs
   // and tests that embed the engine); null / empty restores the system's.
   void UseClock(platform::IClock* clock);
@@ -47,9 +53,16 @@ class Process {
   // Destroys the calling thread's object (stopping it first) and stores the new one; false
   // (the new one released) when the thread slot could not be made.
   bool ReplaceThreadDriver(std::unique_ptr<protocol::TDLLObject> driver);
+  // Starts the line thread of an initialised object when its environment asks for it, and
+  // keeps it among the running lines; EndLine ends it and forgets it.
+  void StartLine(protocol::TDLLObject& driver);
+  void EndLine(protocol::TDLLObject& driver);
 
  private:
+  // The thread slot's destructor, as a thread ends: an object whose line thread runs is handed
+  // to that thread where the end may not wait for it (protocol/line_thread.h).
   static void DestroyDriver(void* driver);
+  void ForgetLine(protocol::TDLLObject* driver);
 
   TModuleInfo hostModule_;
   TModuleInfo driverModule_;
@@ -59,6 +72,10 @@ class Process {
   std::string logPathOverride_;
   platform::IClock* clockOverride_ = nullptr;
   std::function<std::unique_ptr<platform::ISerialDevice>()> serialOverride_;
+  // The objects whose line thread runs, of every host thread. Before the slot: the slot's
+  // destructor still forgets its object here.
+  std::mutex linesMutex_;
+  std::set<protocol::TDLLObject*> lines_;
   platform::ThreadSlot slot_;
   std::unique_ptr<platform::AutoResetEvent> initGuard_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/messages.h"
 #include "common/parameter_block.h"
@@ -23,25 +24,42 @@ void TakeMessage(engine::TBaseDLLObject& driver, char** msg) {
   driver.WriteCommEvent(std::string());
 }
 
-void FillValue(const TTagItem& tag, double timeStamp, TTagValue& record) {
-  record.TagID = tag.TagID;
+void FillValue(uint32_t tagId, uint8_t dataType, uint32_t quality, const TagValue& value,
+               double timeStamp, TTagValue& record) {
+  record.TagID = tagId;
   record.TimeStamp = timeStamp;
-  record.DataType = tag.DataType;
-  record.Quality = tag.Quality;
+  record.DataType = dataType;
+  record.Quality = quality;
   std::fill(std::begin(record.Value.raw), std::end(record.Value.raw), uint8_t{0});
-  switch (tag.DataType) {
+  switch (dataType) {
     case kAnalog:
-      record.Value.analog = tag.Value.ToDouble();
+      record.Value.analog = value.ToDouble();
       break;
     case kSwitch:
-      record.Value.switchValue = tag.Value.ToBoolean() ? 1 : 0;
+      record.Value.switchValue = value.ToBoolean() ? 1 : 0;
       break;
     case kString:
-      record.Value.text = platform::AllocHostText(tag.Value.ToText());
+      record.Value.text = platform::AllocHostText(value.ToText());
       break;
     default:
       break;
   }
+}
+
+// A poll while the line thread runs the line: what it changed since the last poll, at once.
+bool CollectChanges(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                    TTagValue* values, char** msg) {
+  protocol::LineThread::Collected collected = line.Collect();
+  SetMessage(msg, collected.message);
+  const double timeStamp = platform::ToOleDate(driver.Now());
+  int32_t reported = 0;
+  for (const protocol::LineThread::Change& change : collected.changes) {
+    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
+              values[reported]);
+    ++reported;
+  }
+  *count = reported;
+  return true;
 }
 
 // The value of a write record; nothing for a type other than analog, switch or string, whose
@@ -94,7 +112,9 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     // so that its serial line is free for the new one. Without a thread slot there is nowhere
     // to keep an object, and nothing is set up.
     if (!process.ReplaceThreadDriver(nullptr)) return none;
-    auto created = std::make_unique<protocol::TDLLObject>(process.Environment(), true);
+    engine::DriverEnvironment env = process.Environment();
+    env.lineThread = Process::LineThreadSwitch();
+    auto created = std::make_unique<protocol::TDLLObject>(env, true);
     protocol::TDLLObject* own = created.get();
     if (!process.ReplaceThreadDriver(std::move(created))) return none;
     CheckPdbModels(pdb);
@@ -115,6 +135,7 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
     engine::TagInfoList list(tags, tags + std::max(count, 0));
     bool ok = driver->IniDLLObj(&block, list);
     TakeMessage(*driver, msg);
+    if (ok) process.StartLine(*driver);
     return ok;
   });
   guard->Signal();
@@ -123,7 +144,11 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
 
 bool IniDriverEx(int32_t faultEvent) {
   if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
-    driver->SetFaultEvent(faultEvent);
+    if (protocol::LineThread* line = driver->Line()) {
+      line->SetFaultEvent(faultEvent);
+    } else {
+      driver->SetFaultEvent(faultEvent);
+    }
   }
   return true;
 }
@@ -134,6 +159,9 @@ bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
   if (driver == nullptr || values == nullptr || count == nullptr) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return true;
+  }
+  if (protocol::LineThread* line = driver->Line()) {
+    return CollectChanges(*driver, *line, count, values, msg);
   }
   return PollDriver(*driver, count, values, msg);
 }
@@ -149,11 +177,17 @@ bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* value
   } report{values, 0, platform::ToOleDate(driver.Now())};
   const auto limit = static_cast<size_t>(std::max(driver.TagCount(), 0));
   driver.ReportChangedTags(limit, driver.Tick(), [&report](const TTagItem& tag) {
-    FillValue(tag, report.timeStamp, report.values[report.reported]);
+    FillValue(tag.TagID, tag.DataType, tag.Quality, tag.Value, report.timeStamp,
+              report.values[report.reported]);
     ++report.reported;
   });
   *count = report.reported;
   return true;
+}
+
+bool CollectLine(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                 TTagValue* values, char** msg) {
+  return CollectChanges(driver, line, count, values, msg);
 }
 
 bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
@@ -163,6 +197,25 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
     return false;
   }
   bool result = false;
+  if (protocol::LineThread* line = driver->Line()) {
+    // The same checks and the same answer as below; the driver's part runs on the line thread.
+    std::vector<protocol::LineThread::Write> writes;
+    std::vector<std::optional<size_t>> answerOf;  // per answering record: its write, or none
+    for (int32_t i = 0; i < count; ++i) {
+      const std::optional<TagValue> value = ValueOf(values[i]);
+      if (!value) {
+        answerOf.emplace_back();
+        continue;
+      }
+      if (!line->Writable(values[i].TagID, values[i].DataType)) continue;
+      answerOf.emplace_back(writes.size());
+      writes.push_back({values[i].TagID, *value});
+    }
+    const std::vector<bool> answers = line->RunWrites(std::move(writes));
+    for (const std::optional<size_t>& write : answerOf) result = write && answers[*write];
+    SetMessage(msg, line->TakeMessage());
+    return result;
+  }
   for (int32_t i = 0; i < count; ++i) {
     const TTagValue& record = values[i];
     // A record of an unknown type is refused like a write that failed.
@@ -182,7 +235,11 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
 
 bool GetDeviceStatus(char** msg) {
   if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) {
-    TakeMessage(*driver, msg);
+    if (protocol::LineThread* line = driver->Line()) {
+      SetMessage(msg, line->TakeMessage());
+    } else {
+      TakeMessage(*driver, msg);
+    }
   } else {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
   }
@@ -196,6 +253,11 @@ void WriteLog(bool enable, char** msg) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return;
   }
+  if (protocol::LineThread* line = driver->Line()) {
+    std::string message;
+    if (line->QueueLogSwitch(enable, message)) SetMessage(msg, message);
+    return;
+  }
   if (driver->sErrEvent().empty()) return;
   driver->SetEnLog(enable);
   TakeMessage(*driver, msg);
@@ -204,11 +266,17 @@ void WriteLog(bool enable, char** msg) {
 uint16_t DetectScanTime() {
   protocol::TDLLObject* driver = Process::Instance().ThreadDriver();
   if (driver == nullptr) return kDefaultScanTime;
-  return static_cast<uint16_t>(static_cast<uint32_t>(driver->ScanTime()) & 0xFFFFu);
+  const int32_t scanTime =
+      driver->Line() != nullptr ? driver->Line()->ScanTime() : driver->ScanTime();
+  return static_cast<uint16_t>(static_cast<uint32_t>(scanTime) & 0xFFFFu);
 }
 
 bool FreeDriver() {
-  if (protocol::TDLLObject* driver = Process::Instance().ThreadDriver()) driver->Stop();
+  Process& process = Process::Instance();
+  if (protocol::TDLLObject* driver = process.ThreadDriver()) {
+    process.EndLine(*driver);
+    driver->Stop();
+  }
   return true;
 }
 

@@ -8,6 +8,9 @@
 namespace vdinv::engine {
 class TBaseDLLObject;
 }  // namespace vdinv::engine
+namespace vdinv::protocol {
+class LineThread;
+}  // namespace vdinv::protocol
 
 namespace vdinv::host {
 
@@ -29,6 +32,10 @@ bool InitDriver(Process& process, int32_t count, TTagInfo** tags, void* pdb, cha
 // the pending message, and a record for every tag whose value or quality changed since it was
 // last reported (at most TagCount records).
 bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* values, char** msg);
+// The same while the object's line thread runs the line: what the thread changed since the last
+// poll, at once.
+bool CollectLine(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
+                 TTagValue* values, char** msg);
 
 // The wait of IniDriver for the initialisation guard.
 constexpr uint32_t kInitGuardWaitMs = 5000;

@@ -40,5 +40,8 @@ std::optional<std::map<std::string, std::string>> ReadIniSection(const std::stri
 bool RegistryKeyExists(std::string_view keyPath);
 // The string value, or empty when the key or the value is missing.
 std::string ReadRegistryString(std::string_view keyPath, std::string_view valueName);
+// A switch: true when the value is the number 1 (Windows: REG_DWORD 1) or the text "1"; false
+// when it is missing or anything else.
+bool ReadRegistrySwitch(std::string_view keyPath, std::string_view valueName);
 
 }  // namespace vdinv::platform

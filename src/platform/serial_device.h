@@ -85,6 +85,14 @@ class ISerialDevice {
   // take a whole write at once and then nothing until it has gone out (Win32: one write in
   // the system's keeping). The bytes are never referenced after the call returns.
   virtual int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeoutMs) = 0;
+  // Waits until received bytes are waiting to be read, the device fails, Wake is called or
+  // timeoutMs has passed, without taking anything: 1 when bytes are waiting, 0 when the time
+  // ran out or the wait was woken, -1 when the device is not open or failed. A wake that comes
+  // while nobody waits ends the next wait at once.
+  virtual int32_t WaitForInput(uint32_t timeoutMs) = 0;
+  // Ends a WaitForInput of another thread. The only member that may be called while another
+  // thread is inside a call of the device.
+  virtual void Wake() = 0;
 };
 
 // A device of the operating system.

@@ -19,7 +19,55 @@ TCustomDLLObject::TCustomDLLObject(const engine::DriverEnvironment& env, bool fi
 }
 
 TCustomDLLObject::~TCustomDLLObject() {
+  EndLineThread();
   Destroying();
+}
+
+bool TCustomDLLObject::StartLineThread(LineThread::Pacer* pacer) {
+  if (line_) return true;
+  if (!env_.lineThread || !Running_ || Stopped_) return false;
+  // The line exists before the thread does: the host's wakes reach it without a race.
+  CommLine();
+  line_ = std::make_unique<LineThread>(*this, pacer);
+  if (!line_->Started()) line_.reset();
+  return line_ != nullptr;
+}
+
+void TCustomDLLObject::EndLineThread() {
+  if (!line_) return;
+  line_->End();
+  line_.reset();
+}
+
+int32_t TCustomDLLObject::WaitForLine(uint32_t timeoutMs) {
+  return Comm_ ? Comm_->WaitForInput(timeoutMs) : -1;
+}
+
+void TCustomDLLObject::WakeLine() {
+  if (Comm_) Comm_->Wake();
+}
+
+uint32_t TCustomDLLObject::ReplyTimeLeft() const {
+  // Overdue once the time since the send exceeds the time-out (see GetRunEvent).
+  const uint32_t elapsed = Tick() - LastCommTick_;
+  const uint32_t limit = ProcessOutTime();
+  return elapsed > limit ? 0 : limit - elapsed + 1;
+}
+
+uint32_t TCustomDLLObject::ReplyBytesMissing() const {
+  if (CurCommand_ == nullptr || !Comm_ || Comm_->RecvCut() > 0) return 0;
+  const size_t have = Comm_->RecvText().size();
+  const size_t want = CurCommand_->AskFrame.size();
+  return have == 0 || have >= want ? 0 : static_cast<uint32_t>(want - have);
+}
+
+uint32_t TCustomDLLObject::CharTimeUs() const {
+  const std::optional<platform::SerialSettings> line = Comm_ ? Comm_->LineSettings() : std::nullopt;
+  if (!line || line->baudRate == 0) return 0;
+  const uint32_t bits = 1 + line->dataBits +
+                        (line->parity == platform::SerialParity::kNone ? 0 : 1) +
+                        (line->stopBits == platform::SerialStopBits::kOne ? 1 : 2);
+  return static_cast<uint32_t>(uint64_t{bits} * 1000000u / line->baudRate);
 }
 
 bool TCustomDLLObject::IniParm(const TDevParmBlock* block) {

@@ -5,8 +5,11 @@
 // log.
 #pragma once
 
+#include <memory>
+
 #include "engine/base_object.h"
 #include "protocol/command_index.h"
+#include "protocol/line_thread.h"
 #include "serial/comm_class.h"
 
 namespace vdinv::protocol {
@@ -60,6 +63,27 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   // that the initialisation that follows does not wait for it; true when the port is open.
   bool WaitForPort(const TDevParmBlock& block);
 
+  // The line thread (protocol/line_thread.h), started after a successful initialisation when
+  // the environment asks for it; null while the host's polls run the line.
+  LineThread* Line() { return line_.get(); }
+  // Starts the line thread when the environment asks for it and the object runs; true when
+  // one runs afterwards. A pacer, if given, paces its rounds (LineThread::Pacer).
+  bool StartLineThread(LineThread::Pacer* pacer = nullptr);
+  // Ends the line thread, if any, and waits for it.
+  void EndLineThread();
+  // For the line thread: the port's WaitForInput (-1 without a port), its Wake, and how long
+  // the reply of the exchange in progress may still take before it is overdue.
+  int32_t WaitForLine(uint32_t timeoutMs);
+  void WakeLine();
+  uint32_t ReplyTimeLeft() const;
+  // The bytes of the awaited reply that are not in yet, once it has begun (a reply is as long
+  // as its request); 0 while nothing has come or more than the request's length has.
+  uint32_t ReplyBytesMissing() const;
+  // The time one character takes on the line (start, data, parity and stop bits), in µs; 0
+  // without valid settings.
+  uint32_t CharTimeUs() const;
+  bool SendPending() const { return Comm_ && Comm_->SendPending(); }
+
  protected:
   // Opens the serial line with the block's settings; the status text goes to sErrEvent.
   virtual bool OpenLine(const TDevParmBlock& block);
@@ -81,6 +105,8 @@ class TCustomDLLObject : public engine::TBaseDLLObject {
   std::string lastAnswered_;
   // Finds the read command a tag joins without walking the whole list.
   CommandIndex readIndex_;
+  // Last member: destroyed first, before anything it uses.
+  std::unique_ptr<LineThread> line_;
 };
 
 }  // namespace vdinv::protocol

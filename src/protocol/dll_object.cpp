@@ -27,6 +27,7 @@ TDLLObject::TDLLObject(const engine::DriverEnvironment& env, bool firstInstance)
     : TCustomDLLObject(env, firstInstance) {}
 
 TDLLObject::~TDLLObject() {
+  EndLineThread();
   Destroying();
 }
 

@@ -254,6 +254,15 @@ void TCommClass::PurgeInput() {
   ClearRecvText();
 }
 
+int32_t TCommClass::WaitForInput(uint32_t timeoutMs) {
+  if (!Connected()) return -1;
+  return device_->WaitForInput(timeoutMs);
+}
+
+void TCommClass::Wake() {
+  device_->Wake();
+}
+
 void TCommClass::PollInput() {
   if (!Connected()) return;
   const int32_t waiting = device_->BytesWaiting();

@@ -121,6 +121,14 @@ class TCommClass {
   void ApplyCommState();
   // Discards the input waiting in the system and the received text.
   void PurgeInput();
+  // Waits at most timeoutMs for received bytes without taking them (the device's
+  // WaitForInput): 1 when bytes are waiting, 0 when the time ran out or Wake ended the wait, -1
+  // without an open port.
+  int32_t WaitForInput(uint32_t timeoutMs);
+  // Ends a WaitForInput of another thread; may be called from any thread.
+  void Wake();
+  // The last frame has bytes the port's output has not taken yet (GetStr offers them again).
+  bool SendPending() const { return !Unsent_.empty(); }
 
   // The settings the codes stand for; nothing when a code is outside its table.
   std::optional<platform::SerialSettings> LineSettings() const;

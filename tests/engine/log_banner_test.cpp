@@ -90,5 +90,16 @@ TEST(BannerStart, NoProcessorKeyNoProcessorLine) {
   EXPECT_EQ(StartBannerTexts(std::nullopt, HostInfo(), DriverInfo(), CannedSystem()), expected);
 }
 
+// The mode of the line is named only when it differs from the host's polls.
+TEST(BannerStart, ALineThreadAddsItsLineAtTheEnd) {
+  const Lines off = Join({{kOsLine}, kMemoryLines, kStartLines});
+  EXPECT_EQ(StartBannerTexts(std::nullopt, HostInfo(), DriverInfo(), CannedSystem(), false), off);
+  // ：通讯在独立线程中运行  ...
+  const Lines on = Join({off,
+                         {"\xA3\xBA\xCD\xA8\xD1\xB6\xD4\xDA\xB6\xC0\xC1\xA2\xCF\xDF\xB3\xCC"
+                          "\xD6\xD0\xD4\xCB\xD0\xD0  ..."}});
+  EXPECT_EQ(StartBannerTexts(std::nullopt, HostInfo(), DriverInfo(), CannedSystem(), true), on);
+}
+
 }  // namespace
 }  // namespace vdinv::engine

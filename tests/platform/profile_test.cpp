@@ -156,6 +156,20 @@ TEST_F(PlatformRegistry, MissingFileKeyOrValueReadsEmpty) {
   EXPECT_EQ(ReadRegistryString("Software\\Other", "PATH"), "");
 }
 
+TEST_F(PlatformRegistry, ASwitchIsOnOnlyForOne) {
+  const struct {
+    const char* value;  // nullptr: no such value
+    bool on;
+  } cases[] = {{"1", true},   {"\"1\"", true}, {" 1 ", true}, {"0", false},    {"2", false},
+               {"01", false}, {"yes", false},  {"", false},   {nullptr, false}};
+  for (const auto& c : cases) {
+    Write(std::string("[Software\\KORVI\\VD_Inv]\n") +
+          (c.value != nullptr ? std::string("LineThread=") + c.value + "\n" : ""));
+    EXPECT_EQ(ReadRegistrySwitch("Software\\KORVI\\VD_Inv", "LineThread"), c.on)
+        << (c.value != nullptr ? c.value : "(missing)");
+  }
+}
+
 TEST_F(PlatformRegistry, DefaultFileWhenVariableUnset) {
   ::unsetenv("VD_INV_REGISTRY");
   // Whatever /etc/vd_inv/registry.ini holds, a key that nobody writes is missing.

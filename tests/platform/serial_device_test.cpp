@@ -254,6 +254,48 @@ TEST_F(PtyTest, VanishedDeviceFailsEveryTransfer) {
   EXPECT_EQ(device->Write(buf, sizeof buf, 5), -1);
 }
 
+// The wait for input returns as soon as a byte is waiting or it is woken, takes nothing, and
+// reports a closed or vanished device.
+TEST_F(PtyTest, WaitForInputEndsOnInputWakeTimeOutOrFailure) {
+  using Clock = std::chrono::steady_clock;
+  auto device = CreateSerialDevice();
+  EXPECT_EQ(device->WaitForInput(0), -1);
+  ASSERT_EQ(device->Open(slave_), SerialStatus::kOk);
+  const auto waited = [&](uint32_t timeoutMs, int32_t& result) {
+    const auto start = Clock::now();
+    result = device->WaitForInput(timeoutMs);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  };
+  int32_t result = 0;
+  EXPECT_GE(waited(50, result), 45);
+  EXPECT_EQ(result, 0);
+
+  std::thread far([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteMaster("x");
+  });
+  EXPECT_LT(waited(5000, result), 2000);
+  far.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(device->BytesWaiting(), 1);  // nothing taken
+  ASSERT_TRUE(device->PurgeInput());
+
+  std::thread waker([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    device->Wake();
+  });
+  EXPECT_LT(waited(5000, result), 2000);
+  waker.join();
+  EXPECT_EQ(result, 0);
+  device->Wake();  // a wake with nobody waiting ends the next wait, and that one only
+  EXPECT_LT(waited(5000, result), 2000);
+  EXPECT_EQ(result, 0);
+  EXPECT_GE(waited(30, result), 25);
+
+  CloseMaster();
+  EXPECT_EQ(device->WaitForInput(1000), -1);
+}
+
 // Nobody reads the master: the line fills up. A write takes what fits and returns when its
 // time is up, never discarding what it took; a purge drops what is queued for the next one.
 TEST_F(PtyTest, WriteTakesWhatFitsAndThePurgeDropsWhatIsQueued) {

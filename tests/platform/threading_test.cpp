@@ -156,6 +156,29 @@ struct Pipe {
   int fds[2] = {-1, -1};
 };
 
+// A module thread runs its body once, is waited for by Join (and by its destructor), and an
+// exception leaving the body ends the thread, not the process.
+TEST(PlatformModuleThread, RunsOnceJoinsAndSurvivesAThrowingBody) {
+  std::atomic<int> runs{0};
+  AutoResetEvent release(false);
+  {
+    ModuleThread thread;
+    ASSERT_TRUE(thread.Start([&] {
+      release.Wait(5000);
+      ++runs;
+    }));
+    EXPECT_FALSE(thread.Start([&] { ++runs; }));  // one thread per object at a time
+    release.Signal();
+    thread.Join();
+    EXPECT_EQ(runs, 1);
+    ASSERT_TRUE(thread.Start([&] {
+      ++runs;
+      throw 1;
+    }));
+  }
+  EXPECT_EQ(runs, 2);
+}
+
 TEST(PlatformThreadFaultEvent, WritesOneToAPipe) {
   Pipe pipe;
   SignalFaultEvent(pipe.fds[1]);

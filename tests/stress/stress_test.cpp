@@ -109,9 +109,12 @@ class Host {
   std::vector<std::string> faults_;
 };
 
-TEST(Stress, SixteenLinesInitPollWriteAndFreeAtOnce) {
+// With the host's polls stepping each line, and with a line thread per line.
+class Stress : public ::testing::TestWithParam<bool> {};
+
+TEST_P(Stress, SixteenLinesInitPollWriteAndFreeAtOnce) {
   test::TempDir dir;
-  ASSERT_TRUE(test::WriteHostFiles(dir));
+  ASSERT_TRUE(test::WriteHostFiles(dir, GetParam()));
   setenv("VD_INV_REGISTRY", dir.File("registry.ini").c_str(), 1);
   std::vector<std::unique_ptr<invsim::Simulator>> sims;
   for (int port = 1; port <= kLines; ++port) {
@@ -149,6 +152,9 @@ TEST(Stress, SixteenLinesInitPollWriteAndFreeAtOnce) {
     EXPECT_EQ(sims[port - 1]->Value(1, {'F', 3}), 1000 * port + kRounds) << "Com" << port;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(BothModes, Stress, ::testing::Bool(),
+                         test::LineModeName<::testing::TestParamInfo<bool>>);
 
 }  // namespace
 }  // namespace vdinv

@@ -127,6 +127,12 @@ class FakeSerialDevice : public platform::ISerialDevice {
     if (taken > 0) line_->writes.emplace_back(reinterpret_cast<const char*>(bytes), taken);
     return static_cast<int32_t>(taken);
   }
+  // The line's time is the test's: the wait never blocks and reports what is there now.
+  int32_t WaitForInput(uint32_t) override {
+    const int32_t waiting = BytesWaiting();
+    return waiting < 0 ? -1 : (waiting > 0 ? 1 : 0);
+  }
+  void Wake() override {}
 
  private:
   std::shared_ptr<FakeSerialLine> line_;

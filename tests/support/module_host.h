@@ -80,12 +80,20 @@ struct HostView {
 };
 
 // Makes dir the host's installation (the registry stand-in VD_INV_REGISTRY is to name) with a
-// current project below it, so that the driver's log is HostLogPath(dir).
-inline bool WriteHostFiles(const TempDir& dir) {
-  return platform::WriteWholeFile(dir.File("registry.ini"),
-                                  "[Software\\KORVI]\nPATH=" + dir.Path() + "\n") &&
+// current project below it, so that the driver's log is HostLogPath(dir); lineThread switches
+// the line thread on.
+inline bool WriteHostFiles(const TempDir& dir, bool lineThread = false) {
+  return platform::WriteWholeFile(
+             dir.File("registry.ini"),
+             "[Software\\KORVI]\nPATH=" + dir.Path() + "\n" +
+                 (lineThread ? "[Software\\KORVI\\VD_Inv]\nLineThread=1\n" : "")) &&
          platform::WriteWholeFile(dir.File("Ovatrex.ini"),
                                   "[WORKING]\nDefaultPROJECT=" + dir.Path() + "p/x\n");
+}
+// The name of a test's mode of the line, for suites parameterised over the line thread switch.
+template <class ParamInfo>
+std::string LineModeName(const ParamInfo& info) {
+  return info.param ? "LineThread" : "HostPolls";
 }
 inline std::string HostLogPath(const TempDir& dir) {
   return dir.Path() + "p/Debug/VD_Inv.Log";

@@ -31,6 +31,8 @@ class QuietSerialDevice : public platform::ISerialDevice {
   int32_t Write(const uint8_t*, uint32_t count, uint32_t) override {
     return static_cast<int32_t>(count);
   }
+  int32_t WaitForInput(uint32_t) override { return open_ ? 0 : -1; }
+  void Wake() override {}
 
  private:
   bool open_ = false;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -105,6 +106,8 @@ TEST(VdinvOptions, CommandLines) {
   EXPECT_EQ(inv.run.tags[2].address, "--odd");
   EXPECT_EQ(inv.run.count, 3u);
   EXPECT_FALSE(inv.run.intervalMs);
+  EXPECT_FALSE(inv.run.lineThread);
+  EXPECT_TRUE(ParseCommandLine({"run", "b.pdb", "F1:3", "--line-thread"}).run.lineThread);
 
   EXPECT_TRUE(ParseCommandLine({"help", "run"}).help);
   EXPECT_EQ(ParseCommandLine({"help", "run"}).command, Command::kRun);
@@ -626,6 +629,9 @@ class SilentLine {
   std::string slave_;
 };
 
+// In both modes of the line; --line-thread switches the line thread on for the run alone: the
+// log's banner says so, and the registry stand-in in effect keeps its text and has no copy
+// left behind.
 TEST(VdinvProgram, RunReportsStatusTagsAndStops) {
   test::TempDir dir;
   SilentLine line;
@@ -633,15 +639,33 @@ TEST(VdinvProgram, RunReportsStatusTagsAndStops) {
   std::string module = " --module " + Quote(VDINV_MODULE_PATH);
   std::string file = dir.File("line.pdb");
   ASSERT_EQ(RunTool("pdb new " + Quote(file) + module).exitCode, 0);
+  const std::string registry = "[Software\\KORVI]\nPATH=" + dir.Path() + "/\n";
+  ASSERT_TRUE(platform::WriteWholeFile(dir.File("registry.ini"), registry));
+  ASSERT_TRUE(platform::WriteWholeFile(dir.File("Ovatrex.ini"),
+                                       "[WORKING]\nDefaultPROJECT=" + dir.File("p/x") + "\n"));
+  const std::string log = dir.File("p") + "/Debug/VD_Inv.Log";
+  const std::string modeLine = platform::Utf8ToGbk("：通讯在独立线程中运行  ...");
 
-  ToolResult r = RunTool("run " + Quote(file) + " COMMLINK@string ENCOMMLINK@switch --count 2" +
-                             " --interval 10 --names" + module,
-                         line.Env(dir));
-  EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_THAT(r.output, HasSubstr("IniDriver: true"));
-  EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  string"));  // the tag list
-  EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  q=0x00000000  string  \"富士变频器通讯"));
-  EXPECT_THAT(r.output, HasSubstr("FreeDriver: stopped after 2 poll(s)"));
+  for (const bool lineThread : {false, true}) {
+    SCOPED_TRACE(lineThread ? "line thread" : "host's polls");
+    platform::DeleteFile(log);
+    ToolResult r =
+        RunTool("run " + Quote(file) + " COMMLINK@string ENCOMMLINK@switch --count 2" +
+                    " --interval 10 --names" + (lineThread ? " --line-thread" : "") + module,
+                line.Env(dir) + " TMPDIR=" + Quote(dir.Path()));
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_THAT(r.output, HasSubstr("IniDriver: true"));
+    EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  string"));  // the tag list
+    EXPECT_THAT(r.output, HasSubstr("#1  Tag1  COMMLINK  q=0x00000000  string  \"富士变频器通讯"));
+    EXPECT_THAT(r.output, HasSubstr("FreeDriver: stopped after 2 poll(s)"));
+    const std::optional<std::string> text = platform::ReadWholeFile(log);
+    ASSERT_TRUE(text) << log;
+    EXPECT_EQ(text->find(modeLine) != std::string::npos, lineThread);
+    EXPECT_EQ(platform::ReadWholeFile(dir.File("registry.ini")), registry);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+      EXPECT_NE(entry.path().filename().string().rfind("vdinv-registry-", 0), 0u) << entry.path();
+    }
+  }
 }
 
 TEST(VdinvProgram, RunPortNamedComNUsesThatPortInsteadOfTheBlocks) {

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "platform/threading.h"
+
 namespace vdinv::invsim {
 namespace {
 
@@ -242,6 +244,7 @@ void Simulator::Run() {
   RequestReader reader;
   std::string input;
   for (;;) {
+    cpuSeconds_.store(platform::ThreadCpuSeconds(), std::memory_order_relaxed);
     std::optional<uint32_t> replug;
     {
       std::lock_guard lock(mutex_);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -110,6 +111,8 @@ class Simulator {
   uint64_t RequestsSeen() const;
   uint64_t RequestsSeen(int station) const;
   uint64_t RequestsSeen(int station, FunctionCode fc) const;
+  // The processor time the simulator's thread has used, in seconds, as of its last pass.
+  double CpuSeconds() const { return cpuSeconds_.load(std::memory_order_relaxed); }
   uint64_t RepliesSent() const;
   uint64_t RepliesSent(int station) const;
   uint64_t FramesRejected() const;
@@ -175,6 +178,7 @@ class Simulator {
 
   std::unique_ptr<platform::PseudoTerminal> line_;
   std::thread thread_;
+  std::atomic<double> cpuSeconds_{0};
   // The thread's stream: an endless reply going on, where a paced stream stands, the noise.
   bool endlessReply_ = false;
   std::chrono::steady_clock::time_point streamStart_;

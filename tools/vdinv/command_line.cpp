@@ -373,6 +373,9 @@ class CommandTree {
         ->transform(Decimal(1, UINT64_MAX));
     Flag(*run, "--names", o.names,
          "list the tags before starting and show tag names in the output");
+    Flag(*run, "--line-thread", o.lineThread,
+         "run the driver's exchanges on a thread of their own for this run (the registry "
+         "value LineThread; Linux only)");
     AddModule(*run);
   }
 

@@ -519,6 +519,11 @@ int WriteAndConfirm(DriverModule& module, HostedLine& line, std::vector<PendingW
 
 int RunRun(const Invocation& inv) {
   const RunOptions& o = inv.run;
+  LineThreadSwitch lineThread;
+  if (std::string error; o.lineThread && !lineThread.On(error)) {
+    Error(error);
+    return kExitFailed;
+  }
   DriverModule module;
   std::string block;
   if (int rc = PrepareLine(inv, o.file, o.port, module, block, false); rc != kExitOk) return rc;

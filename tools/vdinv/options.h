@@ -77,7 +77,8 @@ struct RunOptions {
   std::optional<uint64_t> count;       // unset: until interrupted
   uint32_t scanPeriod = 1000;
   bool names = false;
-  std::string port;  // --port: a serial device path used for the block's port; empty: none
+  std::string port;         // --port: a serial device path used for the block's port; empty: none
+  bool lineThread = false;  // --line-thread: the driver's exchanges on a thread of their own
 };
 
 // One write of `write`: the tag and the value to send, already checked against its type.

@@ -112,6 +112,25 @@ void Exchanges(ISerialDevice& device) {
   Exchange(device, Frame('\x05', "WF03 0BB8"));  // the simulator's value as it was
 }
 
+// The wait for input: it runs out on a quiet line, ends with the reply's first byte and ends
+// at once when it was woken.
+void Waits(ISerialDevice& device) {
+  int32_t result = -2;
+  const long long quietMs = Ms([&] { result = device.WaitForInput(100); });
+  std::printf("wait on a quiet line: %d after %lld ms\n", result, quietMs);
+  Check(result == 0 && quietMs >= 90, "a wait on a quiet line runs out");
+  const std::string readF03 = Frame('\x05', "RF03 0000");
+  const auto bytes = reinterpret_cast<const uint8_t*>(readF03.data());
+  Check(device.Write(bytes, static_cast<uint32_t>(readF03.size()), 1000) == 16, "request sent");
+  const long long replyMs = Ms([&] { result = device.WaitForInput(2000); });
+  Check(result == 1 && replyMs < 1000, "the wait ends with the reply");
+  AwaitWaiting(device, 16);
+  Check(device.PurgeInput(), "reply discarded");
+  device.Wake();
+  const long long wokenMs = Ms([&] { result = device.WaitForInput(2000); });
+  Check(result == 0 && wokenMs < 500, "a wake ends the wait at once");
+}
+
 // Prints the prompt and waits for a line on stdin: false when stdin ended.
 bool Prompt(const char* prompt) {
   std::printf("%s\n", prompt);
@@ -180,6 +199,7 @@ int Run(bool gone) {
   Check(device->SetQueueSizes(2048, 2048), "2048-byte queues");
   Refusals(*device);
   Exchanges(*device);
+  Waits(*device);
   if (gone) {
     Stalled(*device);
     VanishedAndBack(*device);

@@ -173,4 +173,9 @@ std::string ReadRegistryString(std::string_view keyPath, std::string_view valueN
   }
 }
 
+bool ReadRegistrySwitch(std::string_view keyPath, std::string_view valueName) {
+  // The stand-in keeps every value as text: a number 1 and the text "1" read alike.
+  return ReadRegistryString(keyPath, valueName) == "1";
+}
+
 }  // namespace vdinv::platform

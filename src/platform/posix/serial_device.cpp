@@ -89,7 +89,17 @@ int PollFor(int fd, short events, int timeoutMs) {
 
 class PosixSerialDevice final : public ISerialDevice {
  public:
-  ~PosixSerialDevice() override { Close(); }
+  PosixSerialDevice() {
+    if (::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
+  }
+  ~PosixSerialDevice() override {
+    Close();
+    for (int fd : wake_) {
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  PosixSerialDevice(const PosixSerialDevice&) = delete;
+  PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
   SerialStatus Open(const std::string& path) override {
     Close();
@@ -234,7 +244,47 @@ class PosixSerialDevice final : public ISerialDevice {
     return static_cast<int32_t>(sent);
   }
 
+  int32_t WaitForInput(uint32_t timeoutMs) override {
+    if (fd_ < 0) return -1;
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      pollfd p[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+      // Without a wake pipe (none could be made) the wait still ends at its time-out.
+      const nfds_t count = wake_[0] >= 0 ? 2 : 1;
+      const int rc = ::poll(p, count, RemainingMs(deadline));
+      if (rc < 0 && errno != EINTR) return -1;
+      if (rc > 0 && (p[1].revents & POLLIN) != 0) {
+        DrainWake();
+        return 0;
+      }
+      if (rc > 0) {
+        const short events = p[0].revents;
+        if ((events & (POLLERR | POLLNVAL)) != 0) return -1;
+        // A hang-up reads as input too: only bytes really waiting count.
+        if ((events & (POLLIN | POLLHUP)) != 0) {
+          const int32_t waiting = BytesWaiting();
+          if (waiting != 0) return waiting > 0 ? 1 : -1;
+        }
+      }
+      if (RemainingMs(deadline) == 0) return 0;
+    }
+  }
+
+  void Wake() override {
+    if (wake_[1] < 0) return;
+    const uint8_t byte = 1;
+    // A full pipe already holds a wake.
+    while (::write(wake_[1], &byte, 1) < 0 && errno == EINTR) {
+    }
+  }
+
  private:
+  void DrainWake() {
+    uint8_t bytes[64];
+    while (::read(wake_[0], bytes, sizeof bytes) > 0) {
+    }
+  }
+
   static SerialStatus OpenError(int err) {
     switch (err) {
       case ENOENT:
@@ -251,6 +301,8 @@ class PosixSerialDevice final : public ISerialDevice {
   }
 
   int fd_ = -1;
+  // The wake pipe: read end, write end (non-blocking both); -1 when it could not be made.
+  int wake_[2] = {-1, -1};
 };
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <thread>
+
 namespace vdinv::platform {
 
 static_assert(sizeof(pthread_key_t) <= sizeof(unsigned), "pthread_key_t must fit the slot's key");
@@ -73,6 +75,65 @@ void SignalFaultEvent(int32_t handle) {
     sigtimedwait(&pipeSet, nullptr, &zero);
   }
   if (masked) pthread_sigmask(SIG_SETMASK, &oldSet, nullptr);
+}
+
+struct ModuleThread::State {
+  std::thread thread;
+};
+
+ModuleThread::ModuleThread() : state_(std::make_unique<State>()) {}
+
+ModuleThread::~ModuleThread() {
+  Join();
+}
+
+bool ModuleThread::Start(std::function<void()> body) {
+  if (state_->thread.joinable()) return false;
+  try {
+    state_->thread = std::thread([body = std::move(body)] {
+      try {
+        body();
+      } catch (...) {
+      }
+    });
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void ModuleThread::Join() {
+  if (!state_->thread.joinable()) return;
+  // The body's copy belongs to the thread, so a thread let go needs nothing of this object.
+  if (state_->thread.get_id() == std::this_thread::get_id()) {
+    state_->thread.detach();
+  } else {
+    state_->thread.join();
+  }
+}
+
+namespace {
+double ClockSeconds(clockid_t clock) {
+  timespec t{};
+  if (clock_gettime(clock, &t) != 0) return 0;
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+}  // namespace
+
+double ThreadCpuSeconds() {
+  return ClockSeconds(CLOCK_THREAD_CPUTIME_ID);
+}
+
+double ProcessCpuSeconds() {
+  return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+bool ModuleEndMayWait() {
+  return true;
+}
+
+bool ProcessEnding() {
+  return false;
 }
 
 }  // namespace vdinv::platform

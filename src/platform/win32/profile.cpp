@@ -211,4 +211,21 @@ std::string ReadRegistryString(std::string_view keyPath, std::string_view valueN
   }
 }
 
+bool ReadRegistrySwitch(std::string_view keyPath, std::string_view valueName) {
+  try {
+    const RegistryKey key(keyPath);
+    if (key.get() == nullptr) return false;
+    const std::wstring name = Trimmed(valueName);
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD bytes = sizeof number;
+    const LSTATUS rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(&number), &bytes);
+    if (rc == ERROR_SUCCESS && type == REG_DWORD && bytes == sizeof number) return number == 1;
+  } catch (...) {
+    return false;
+  }
+  return ReadRegistryString(keyPath, valueName) == "1";
+}
+
 }  // namespace vdinv::platform

@@ -15,6 +15,14 @@
 // Reads ask only for the bytes that ClearCommError reports waiting, so no read ever waits for
 // data (an overlapped read of an empty queue does not return at once on every system).
 //
+// WaitForInput waits for a received character with an overlapped read of one byte together
+// with the device's wake event, which Wake sets. For that read alone the port's time-outs are
+// the wait's (a total of the time left, so the read ends with the first byte); the byte it takes
+// is held and handed out first by the next Read, and counts as waiting. A read that has not
+// ended when the wait does is cancelled and finished first (a byte it took meanwhile is held).
+// (A WaitCommEvent would do without the held byte, but Wine serves each with a thread of its
+// own and ends it as aborted every 2 ms or so.)
+//
 // Line settings and the device-control block they become; anything else is refused with
 // kUnsupported and the port keeps the settings it had:
 //   rate       any rate the port's driver takes and reads back
@@ -31,6 +39,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vdinv::platform {
@@ -107,10 +116,17 @@ int32_t ToCount(DWORD n) {
 
 class Win32SerialDevice final : public ISerialDevice {
  public:
+  Win32SerialDevice()
+      : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)),  // auto reset, not signalled
+        commEvent_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   ~Win32SerialDevice() override {
     Close();
-    if (event_ != nullptr) ::CloseHandle(event_);
+    for (HANDLE h : {event_, wake_, commEvent_}) {
+      if (h != nullptr) ::CloseHandle(h);
+    }
   }
+  Win32SerialDevice(const Win32SerialDevice&) = delete;
+  Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
 
   SerialStatus Open(const std::string& path) override {
     Close();
@@ -138,6 +154,7 @@ class Win32SerialDevice final : public ISerialDevice {
       return SerialStatus::kFailed;
     }
     handle_ = h;
+    held_.reset();
     return SerialStatus::kOk;
   }
 
@@ -181,6 +198,7 @@ class Win32SerialDevice final : public ISerialDevice {
   }
 
   bool PurgeInput() override {
+    held_.reset();
     return IsOpen() && ::PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
   }
 
@@ -191,23 +209,28 @@ class Win32SerialDevice final : public ISerialDevice {
   }
 
   int32_t BytesWaiting() override {
-    if (!IsOpen()) return -1;
-    DWORD errors = 0;
-    COMSTAT stat{};
-    if (!::ClearCommError(handle_, &errors, &stat)) return -1;  // the device went away
-    return ToCount(stat.cbInQue);
+    const int32_t queued = QueuedBytes();
+    return queued < 0 ? -1 : queued + (held_ ? 1 : 0);
   }
 
   int32_t Read(uint8_t* buffer, uint32_t max, uint32_t timeoutMs) override {
-    const int32_t waiting = BytesWaiting();
-    if (waiting <= 0 || max == 0) return waiting < 0 ? -1 : 0;
-    const DWORD want = static_cast<uint32_t>(waiting) < max ? static_cast<DWORD>(waiting) : max;
+    const int32_t waiting = QueuedBytes();
+    if (waiting < 0) return -1;
+    if (max == 0) return 0;
+    uint32_t taken = 0;
+    if (held_) {
+      buffer[taken++] = *held_;
+      held_.reset();
+    }
+    const uint32_t room = max - taken;
+    if (waiting == 0 || room == 0) return ToCount(taken);
+    const DWORD want = static_cast<uint32_t>(waiting) < room ? static_cast<DWORD>(waiting) : room;
     DWORD done = 0;
     const auto start = [&](OVERLAPPED* ov) {
-      return ::ReadFile(handle_, buffer, want, nullptr, ov);
+      return ::ReadFile(handle_, buffer + taken, want, nullptr, ov);
     };
-    if (!Transfer(start, timeoutMs, &done)) return -1;
-    return ToCount(done);  // 0 when the time ran out with nothing read
+    if (!Transfer(start, timeoutMs, &done)) return taken > 0 ? ToCount(taken) : -1;
+    return ToCount(taken + done);  // what was held when the time ran out with nothing read
   }
 
   int32_t Write(const uint8_t* bytes, uint32_t count, uint32_t timeoutMs) override {
@@ -233,7 +256,64 @@ class Win32SerialDevice final : public ISerialDevice {
     return ToCount(count);
   }
 
+  int32_t WaitForInput(uint32_t timeoutMs) override {
+    if (!IsOpen() || commEvent_ == nullptr || wake_ == nullptr) return -1;
+    const int32_t waiting = BytesWaiting();
+    if (waiting != 0) return waiting < 0 ? -1 : 1;
+    if (timeoutMs == 0) return 0;
+    // Only this read waits for its byte: every other read asks for what is there.
+    COMMTIMEOUTS wait{0, 0, timeoutMs, 0, kPortWriteTimeoutMs};
+    if (!::SetCommTimeouts(handle_, &wait)) return -1;
+    const int32_t result = ReadFirstByte(timeoutMs);
+    COMMTIMEOUTS normal{MAXDWORD, 0, 0, 0, kPortWriteTimeoutMs};
+    if (!::SetCommTimeouts(handle_, &normal)) return -1;
+    return result;
+  }
+
+  void Wake() override {
+    if (wake_ != nullptr) ::SetEvent(wake_);
+  }
+
  private:
+  int32_t QueuedBytes() {
+    if (!IsOpen()) return -1;
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!::ClearCommError(handle_, &errors, &stat)) return -1;  // the device went away
+    return ToCount(stat.cbInQue);
+  }
+
+  // The overlapped read of one byte of WaitForInput, or the wake event, at most ms: 1 when a
+  // byte came (it is held), 0 when the time ran out or the wait was woken, -1 on failure.
+  int32_t ReadFirstByte(DWORD ms) {
+    uint8_t byte = 0;
+    DWORD done = 0;
+    OVERLAPPED ov{};
+    ov.hEvent = commEvent_;
+    ::ResetEvent(commEvent_);
+    if (::ReadFile(handle_, &byte, 1, nullptr, &ov)) {
+      if (!::GetOverlappedResult(handle_, &ov, &done, FALSE)) return -1;
+    } else {
+      if (::GetLastError() != ERROR_IO_PENDING) return -1;
+      const HANDLE events[2] = {commEvent_, wake_};
+      const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, ms);
+      if (woke != WAIT_OBJECT_0) ::CancelIo(handle_);
+      // The record and the byte are the system's until the read has ended. A read that ran
+      // into its own time-out may end as timed out (Wine) rather than with nothing read.
+      if (!::GetOverlappedResult(handle_, &ov, &done, TRUE)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_OPERATION_ABORTED && error != ERROR_TIMEOUT &&
+            error != ERROR_SEM_TIMEOUT) {
+          return -1;
+        }
+        done = 0;
+      }
+    }
+    if (done == 0) return 0;
+    held_ = byte;
+    return 1;
+  }
+
   // A write left to the system: its record, its copy of the bytes and its completion event
   // (manual reset) stay put until it has ended.
   struct PendingWrite {
@@ -284,7 +364,10 @@ class Win32SerialDevice final : public ISerialDevice {
   }
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  HANDLE event_ = nullptr;  // the completion event of every read
+  HANDLE event_ = nullptr;       // the completion event of every read
+  HANDLE wake_;                  // set by Wake: ends the wait for input
+  HANDLE commEvent_;             // the completion event of the wait for input
+  std::optional<uint8_t> held_;  // the byte the wait for input took, not yet read
   std::unique_ptr<PendingWrite> writing_;
 };
 

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -124,6 +126,111 @@ void SignalFaultEvent(int32_t handle) {
   // handle exactly. Pseudo-handles such as GetCurrentProcess()'s -1 come back the same way.
   if (handle == 0) return;
   SetEvent(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)));
+}
+
+struct ModuleThread::State {
+  std::function<void()> body;
+  HANDLE handle = nullptr;
+  DWORD id = 0;
+  HMODULE module = nullptr;
+  // Set by the thread itself when it was let go: the state is then the thread's to free.
+  bool own = false;
+};
+
+namespace {
+
+DWORD WINAPI ModuleThreadEntry(void* argument) {
+  auto* state = static_cast<ModuleThread::State*>(argument);
+  HMODULE module = state->module;
+  try {
+    state->body();
+  } catch (...) {
+  }
+  if (state->own) delete state;
+  ::FreeLibraryAndExitThread(module, 0);
+}
+
+}  // namespace
+
+ModuleThread::ModuleThread() : state_(std::make_unique<State>()) {}
+
+ModuleThread::~ModuleThread() {
+  Join();
+}
+
+bool ModuleThread::Start(std::function<void()> body) {
+  if (!state_ || state_->handle != nullptr) return false;
+  state_->body = std::move(body);
+  if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&ModuleThreadEntry), &state_->module)) {
+    return false;
+  }
+  state_->handle = ::CreateThread(nullptr, 0, &ModuleThreadEntry, state_.get(), 0, &state_->id);
+  if (state_->handle == nullptr) {
+    ::FreeLibrary(state_->module);
+    return false;
+  }
+  return true;
+}
+
+void ModuleThread::Join() {
+  if (!state_ || state_->handle == nullptr) return;
+  if (state_->id == ::GetCurrentThreadId()) {
+    // Let go: the thread frees its state after its body and leaves through its module
+    // reference, so nothing waits for it.
+    ::CloseHandle(state_->handle);
+    state_->own = true;
+    (void)state_.release();
+    return;
+  }
+  ::WaitForSingleObject(state_->handle, INFINITE);
+  ::CloseHandle(state_->handle);
+  state_->handle = nullptr;
+}
+
+namespace {
+// Kernel and user time of a GetThreadTimes or GetProcessTimes answer, in seconds.
+double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+}  // namespace
+
+double ThreadCpuSeconds() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  return CpuSeconds(kernel, user);
+}
+
+double ProcessCpuSeconds() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  return CpuSeconds(kernel, user);
+}
+
+bool ModuleEndMayWait() {
+  return false;
+}
+
+namespace {
+
+// ntdll's own answer, true once ExitProcess has begun the modules' detach. Looked up as the
+// module is loaded, so that the process's end never enters the loader for it.
+using ShutdownQuery = BOOLEAN(NTAPI*)();
+const ShutdownQuery g_shutdownInProgress = [] {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll == nullptr ? nullptr
+                          : reinterpret_cast<ShutdownQuery>(reinterpret_cast<void (*)()>(
+                                ::GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
+}();
+
+}  // namespace
+
+bool ProcessEnding() {
+  return g_shutdownInProgress != nullptr && g_shutdownInProgress() != 0;
 }
 
 }  // namespace vdinv::platform

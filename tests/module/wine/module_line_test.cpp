@@ -119,17 +119,36 @@ class WineModuleLine : public ::testing::Test {
   test::HostView view;
 };
 
-TEST_F(WineModuleLine, ValuesOfTwoStationsArrive) {
+// The line cases, with the host's polls stepping the line and with the line thread.
+class WineModuleLineModes : public WineModuleLine, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) {
+      lineThread.emplace(L"Software\\KORVI\\VD_Inv", L"LineThread", "1");
+      ASSERT_TRUE(lineThread->Set());
+    }
+    WineModuleLine::SetUp();
+  }
+  std::optional<ScopedMachineValue> lineThread;
+};
+INSTANTIATE_TEST_SUITE_P(BothModes, WineModuleLineModes, ::testing::Bool(),
+                         test::LineModeName<::testing::TestParamInfo<bool>>);
+
+TEST_P(WineModuleLineModes, ValuesOfTwoStationsArrive) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog), Tag(2, "F2:3", kAnalog), Tag(3, "COMMLINK", kString)});
     EXPECT_TRUE(PollUntil([&] { return view.numbers[1] == 3000 && view.numbers[2] == 500; }));
     EXPECT_TRUE(driver.freeDriver());
   });
-  // The driver found the host's installation through the registry: its log is in the project.
-  EXPECT_TRUE(platform::FileExists(test::HostLogPath(dir)));
+  // The driver found the host's installation through the registry: its log is in the project,
+  // and its banner names the line thread when the registry switches it on.
+  const std::optional<std::string> log = platform::ReadWholeFile(test::HostLogPath(dir));
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->find(platform::Utf8ToGbk("：通讯在独立线程中运行  ...")) != std::string::npos,
+            GetParam());
 }
 
-TEST_F(WineModuleLine, AWriteIsConfirmedAndHeldByTheInverter) {
+TEST_P(WineModuleLineModes, AWriteIsConfirmedAndHeldByTheInverter) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog)});
     ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
@@ -144,7 +163,7 @@ TEST_F(WineModuleLine, AWriteIsConfirmedAndHeldByTheInverter) {
   });
 }
 
-TEST_F(WineModuleLine, ASilentStationShowsABrokenLine) {
+TEST_P(WineModuleLineModes, ASilentStationShowsABrokenLine) {
   OnHostThread([&] {
     Start({Tag(1, "F2:3", kAnalog), Tag(2, "DEVICELINK2", kString)});
     ASSERT_TRUE(PollUntil([&] { return view.texts[2] == "2号变频器P11S通讯正常!"; }));
@@ -156,7 +175,7 @@ TEST_F(WineModuleLine, ASilentStationShowsABrokenLine) {
 
 // While the adapter is away no poll waits for the port, and once it is back the values come
 // again without a restart.
-TEST_F(WineModuleLine, TheAdapterGoneAndBackNeverBlocksAPoll) {
+TEST_P(WineModuleLineModes, TheAdapterGoneAndBackNeverBlocksAPoll) {
   OnHostThread([&] {
     Start({Tag(1, "F1:3", kAnalog), Tag(2, "DEVICELINK1", kString)});
     ASSERT_TRUE(PollUntil([&] { return view.numbers[1] == 3000; }));
@@ -176,10 +195,53 @@ TEST_F(WineModuleLine, TheAdapterGoneAndBackNeverBlocksAPoll) {
   });
 }
 
+// The driver object ends while an exchange awaits a silent station (a reply time-out of 10 s):
+// by FreeDriver, by the end of the host thread without it, by FreeLibrary from the host thread
+// without either. None waits for the exchange, and none for a thread under the loader lock;
+// the module is unloaded once the host has let it go and the line thread, which holds it while
+// it runs, has ended. Each in a process of its own, so that a process never loads the module
+// again after a line thread ran (see the line tests in windows.cmake).
+TEST_P(WineModuleLineModes, EndsAtOnceInTheMiddleOfAnExchange) {
+  enum Ending { kFreeDriver, kThreadEnd, kUnload };
+  std::vector<uint8_t> block = test::LineBlock({{1, kModelG11S}}, 1, 6, 10000);
+  TTagInfo tag = Tag(1, "F1:3", kAnalog);
+  TTagInfo* list[] = {&tag};
+  ASSERT_EQ(sim.Send("silent 1"), "ok");
+  for (const Ending ending : {kFreeDriver, kThreadEnd, kUnload}) {
+    // Exit code: 0 when it ended at once and the module went, 1 when slow, 2 when still loaded.
+    EXPECT_EXIT(
+        {
+          std::chrono::steady_clock::time_point start;
+          OnHostThread([&] {
+            driver.iniDriver(1, list, block.data(), nullptr);
+            PollUntil([] { return false; }, 300);  // the request is out, its reply awaited
+            start = std::chrono::steady_clock::now();
+            if (ending == kFreeDriver) {
+              driver.freeDriver();
+            } else if (ending == kUnload) {
+              module.Close();
+            }
+          });
+          const bool atOnce = std::chrono::steady_clock::now() - start < std::chrono::seconds(1);
+          module.Close();
+          bool unloaded = false;
+          for (int waited = 0; !unloaded && waited < 2000; waited += 10) {
+            unloaded = GetModuleHandleW(L"VD_Inv.dll") == nullptr;
+            if (!unloaded) Sleep(10);
+          }
+          ExitProcess(!atOnce ? 1 : !unloaded ? 2 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "ending " << ending;
+  }
+}
+
 // A host may end with ExitProcess, without FreeLibrary, while one of its threads still polls:
 // the module's part of the process's end must not wait for that thread or for the line.
-using WineModuleLineDeathTest = WineModuleLine;
-TEST_F(WineModuleLineDeathTest, TheHostEndsWhileAThreadPolls) {
+using WineModuleLineModesDeathTest = WineModuleLineModes;
+INSTANTIATE_TEST_SUITE_P(BothModes, WineModuleLineModesDeathTest, ::testing::Bool(),
+                         test::LineModeName<::testing::TestParamInfo<bool>>);
+TEST_P(WineModuleLineModesDeathTest, TheHostEndsWhileAThreadPolls) {
   EXPECT_EXIT(
       {
         std::atomic<bool> polling{false};
