@@ -46,22 +46,6 @@ void FillValue(uint32_t tagId, uint8_t dataType, uint32_t quality, const TagValu
   }
 }
 
-// A poll while the line thread runs the line: what it changed since the last poll, at once.
-bool CollectChanges(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
-                    TTagValue* values, char** msg) {
-  protocol::LineThread::Collected collected = line.Collect();
-  SetMessage(msg, collected.message);
-  const double timeStamp = platform::ToOleDate(driver.Now());
-  int32_t reported = 0;
-  for (const protocol::LineThread::Change& change : collected.changes) {
-    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
-              values[reported]);
-    ++reported;
-  }
-  *count = reported;
-  return true;
-}
-
 // The value of a write record; nothing for a type other than analog, switch or string, whose
 // value bytes are no text pointer and are never read as one.
 std::optional<TagValue> ValueOf(const TTagValue& record) {
@@ -161,7 +145,7 @@ bool OnDataRead(int32_t* count, TTagValue* values, char** msg) {
     return true;
   }
   if (protocol::LineThread* line = driver->Line()) {
-    return CollectChanges(*driver, *line, count, values, msg);
+    return CollectLine(*driver, *line, count, values, msg);
   }
   return PollDriver(*driver, count, values, msg);
 }
@@ -187,7 +171,17 @@ bool PollDriver(engine::TBaseDLLObject& driver, int32_t* count, TTagValue* value
 
 bool CollectLine(engine::TBaseDLLObject& driver, protocol::LineThread& line, int32_t* count,
                  TTagValue* values, char** msg) {
-  return CollectChanges(driver, line, count, values, msg);
+  protocol::LineThread::Collected collected = line.Collect();
+  SetMessage(msg, collected.message);
+  const double timeStamp = platform::ToOleDate(driver.Now());
+  int32_t reported = 0;
+  for (const protocol::LineThread::Change& change : collected.changes) {
+    FillValue(change.tagId, change.dataType, change.quality, change.value, timeStamp,
+              values[reported]);
+    ++reported;
+  }
+  *count = reported;
+  return true;
 }
 
 bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
@@ -196,40 +190,45 @@ bool OnDataWrite(int32_t count, TTagValue* values, char** msg) {
     SetMessage(msg, Text(Msg::DeviceNotInitialised));
     return false;
   }
-  bool result = false;
-  if (protocol::LineThread* line = driver->Line()) {
-    // The same checks and the same answer as below; the driver's part runs on the line thread.
-    std::vector<protocol::LineThread::Write> writes;
-    std::vector<std::optional<size_t>> answerOf;  // per answering record: its write, or none
-    for (int32_t i = 0; i < count; ++i) {
-      const std::optional<TagValue> value = ValueOf(values[i]);
-      if (!value) {
-        answerOf.emplace_back();
-        continue;
-      }
-      if (!line->Writable(values[i].TagID, values[i].DataType)) continue;
-      answerOf.emplace_back(writes.size());
-      writes.push_back({values[i].TagID, *value});
-    }
-    const std::vector<bool> answers = line->RunWrites(std::move(writes));
-    for (const std::optional<size_t>& write : answerOf) result = write && answers[*write];
-    SetMessage(msg, line->TakeMessage());
-    return result;
-  }
+  // While the line thread runs the line, the driver's part runs there and the tags' types are
+  // the copies it took at its start.
+  protocol::LineThread* line = driver->Line();
+  const auto known = [&](const TTagValue& record) {
+    if (line != nullptr) return line->Writable(record.TagID, record.DataType);
+    const TTagItem* tag = driver->TagById(record.TagID);
+    return tag != nullptr && tag->DataType == record.DataType;
+  };
+  // The writes, in order, and per answering record its write: a record of an unknown type has
+  // none and is refused like a write that failed; only identifiers handed over at
+  // initialisation, with their type, reach a tag, and other records give no answer.
+  std::vector<protocol::LineThread::Write> writes;
+  std::vector<std::optional<size_t>> answerOf;
   for (int32_t i = 0; i < count; ++i) {
-    const TTagValue& record = values[i];
-    // A record of an unknown type is refused like a write that failed.
-    const std::optional<TagValue> value = ValueOf(record);
+    const std::optional<TagValue> value = ValueOf(values[i]);
     if (!value) {
-      result = false;
+      answerOf.emplace_back();
       continue;
     }
-    // Only identifiers handed over at initialisation reach a tag.
-    TTagItem* tag = driver->TagById(record.TagID);
-    if (tag == nullptr || tag->DataType != record.DataType) continue;
-    result = driver->WriteExecute(record.TagID, *value);
+    if (!known(values[i])) continue;
+    answerOf.emplace_back(writes.size());
+    writes.push_back({values[i].TagID, *value});
   }
-  TakeMessage(*driver, msg);
+  std::vector<bool> answers;
+  if (line != nullptr) {
+    answers = line->RunWrites(std::move(writes));
+  } else {
+    for (const protocol::LineThread::Write& write : writes) {
+      answers.push_back(driver->WriteExecute(write.tagId, write.value));
+    }
+  }
+  // The answer is the last answering record's.
+  bool result = false;
+  for (const std::optional<size_t>& write : answerOf) result = write && answers[*write];
+  if (line != nullptr) {
+    SetMessage(msg, line->TakeMessage());
+  } else {
+    TakeMessage(*driver, msg);
+  }
   return result;
 }
 
